@@ -1,0 +1,52 @@
+# Every target installs what is missing first, then builds in build/<config>.
+JOBS ?= $(shell nproc)
+DEPS := scripts/install-deps
+
+.PHONY: all deps demo run test bench fuzz screenshots package clean
+
+all: build/debug/.built
+
+deps:
+	@$(DEPS)
+
+build/debug/.built: deps
+	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/debug -j $(JOBS)
+
+run: deps
+	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/debug -j $(JOBS)
+	build/debug/src/app/pelvaro-launcher
+
+demo: deps
+	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/debug -j $(JOBS)
+	scripts/demo build/debug
+
+test: deps
+	cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELVARO_SANITIZE=ON
+	cmake --build build/asan -j $(JOBS)
+	cd build/asan && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/release -j $(JOBS)
+	scripts/run-benchmarks build/release
+
+fuzz: deps
+	CXX=clang++ CC=clang cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELVARO_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS) --target plist_reader_fuzzer
+	scripts/run-fuzzer build/fuzz $(or $(FUZZ_SECONDS),600)
+
+screenshots: deps
+	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/debug -j $(JOBS)
+	scripts/screenshots build/debug build/screenshots
+
+package: deps
+	cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build/package -j $(JOBS)
+	cd build/package && cpack -G DEB
+
+clean:
+	rm -rf build

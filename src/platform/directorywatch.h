@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// Reports changes of one directory: an entry was added, removed or renamed
+// (`write`), or the directory itself was deleted, renamed, or its volume went
+// away. Events read together are reported together, on the main thread.
+// Destroying the watch closes its descriptor.
+class DirectoryWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Event {
+        Write = 0x1,
+        Delete = 0x2,
+        Rename = 0x4,
+        Revoke = 0x8,
+    };
+    Q_DECLARE_FLAGS(Events, Event)
+
+    // A watch on `path`, or none when it cannot be opened. The backend is
+    // chosen by the build.
+    static std::unique_ptr<DirectoryWatch> open(const QString& path);
+
+    using QObject::QObject;
+
+    virtual QString path() const = 0;
+    // The underlying descriptor, for diagnostics; -1 once cancelled.
+    virtual int descriptor() const = 0;
+    // Stops all delivery and closes the descriptor at once.
+    virtual void cancel() = 0;
+
+signals:
+    void eventsReceived(DirectoryWatch::Events events);
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(DirectoryWatch::Events)

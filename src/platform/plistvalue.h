@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <limits>
+#include <memory>
+#include <utility>
+#include <variant>
+
+class PlistValue;
+class PlistDictionary;
+using PlistArray = QList<PlistValue>;
+
+// A date as the property-list formats keep it: seconds since
+// 2001-01-01 00:00:00 UTC, exactly as stored.
+struct PlistDate
+{
+    double secondsSinceReference = 0;
+};
+
+// The keyed-archive object reference.
+struct PlistUid
+{
+    quint64 value = 0;
+};
+
+// An integer of the binary form: any signed 64-bit value, or an unsigned one
+// above INT64_MAX. Values that fit the signed range are always kept signed.
+struct PlistInteger
+{
+    qint64 bits = 0;
+    bool isUnsignedAboveSignedRange = false;
+
+    static PlistInteger fromSigned(qint64 value) { return {value, false}; }
+    static PlistInteger fromUnsigned(quint64 value)
+    {
+        return {static_cast<qint64>(value), value > quint64(std::numeric_limits<qint64>::max())};
+    }
+    quint64 unsignedValue() const { return static_cast<quint64>(bits); }
+    friend bool operator==(const PlistInteger&, const PlistInteger&) = default;
+};
+
+// Any property-list value, held without loss. Containers are shared and
+// immutable once built, so copies are cheap.
+class PlistValue
+{
+public:
+    enum class Type { Invalid, Boolean, Integer, Real, Date, String, Data, Array, Dictionary, Uid };
+
+    PlistValue() = default;
+    PlistValue(bool value) : m_value(value) {}
+    PlistValue(PlistInteger value) : m_value(value) {}
+    PlistValue(double value) : m_value(value) {}
+    PlistValue(PlistDate value) : m_value(value) {}
+    PlistValue(PlistUid value) : m_value(value) {}
+    PlistValue(QString value) : m_value(std::move(value)) {}
+    PlistValue(QByteArray value) : m_value(std::move(value)) {}
+    PlistValue(PlistArray value);
+    PlistValue(PlistDictionary value);
+
+    static PlistValue integer(qint64 value) { return PlistInteger::fromSigned(value); }
+    static PlistValue unsignedInteger(quint64 value) { return PlistInteger::fromUnsigned(value); }
+
+    Type type() const { return static_cast<Type>(m_value.index()); }
+    bool isValid() const { return type() != Type::Invalid; }
+    bool isDictionary() const { return type() == Type::Dictionary; }
+
+    bool toBool() const;
+    PlistInteger toInteger() const;
+    double toReal() const;
+    PlistDate toDate() const;
+    PlistUid toUid() const;
+    QString toString() const;
+    QByteArray toData() const;
+    const PlistArray& toArray() const;
+    const PlistDictionary& toDictionary() const;
+
+    friend bool operator==(const PlistValue& a, const PlistValue& b);
+
+private:
+    // The alternatives are in the order of Type.
+    std::variant<std::monostate, bool, PlistInteger, double, PlistDate, QString, QByteArray,
+                 std::shared_ptr<const PlistArray>, std::shared_ptr<const PlistDictionary>,
+                 PlistUid>
+        m_value;
+};
+
+// A dictionary with text keys that keeps its keys in the order they were
+// first inserted. Inserting an existing key replaces its value in place.
+class PlistDictionary
+{
+public:
+    using Entry = std::pair<QString, PlistValue>;
+
+    void reserve(qsizetype size);
+    void insert(const QString& key, PlistValue value);
+    // Removes every listed key; the others keep their order.
+    void remove(const QStringList& keys);
+    bool contains(const QString& key) const { return m_index.contains(key); }
+    const PlistValue* find(const QString& key) const;
+    PlistValue value(const QString& key) const;
+    qsizetype size() const { return m_entries.size(); }
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    const QList<Entry>& entries() const { return m_entries; }
+    QStringList keys() const;
+
+    // Equal when both hold the same keys with equal values; order is not compared.
+    friend bool operator==(const PlistDictionary& a, const PlistDictionary& b);
+
+private:
+    QList<Entry> m_entries;
+    QHash<QString, qsizetype> m_index;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/plistvalue.h"
+
+#include <optional>
+
+class PlistXmlReader
+{
+public:
+    static std::optional<PlistValue> read(const QByteArray& bytes, QString* error);
+};
+
+// Seconds since 2001-01-01 00:00:00 UTC for an ISO 8601 time in UTC
+// ("2001-01-01T00:00:00Z", fractions of a second allowed).
+std::optional<double> parsePlistDateText(QStringView text);

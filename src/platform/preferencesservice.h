@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/plistvalue.h"
+
+#include <QStringList>
+
+#include <optional>
+
+// One preferences domain in the current-user / any-host scope.
+class PreferencesService
+{
+public:
+    virtual ~PreferencesService() = default;
+
+    // The keys present, or none when the domain cannot be read.
+    virtual std::optional<QStringList> copyKeyList() = 0;
+    virtual PlistDictionary copyMultiple(const QStringList& keys) = 0;
+    virtual void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) = 0;
+    // Writes this process's pending changes and picks up those of others.
+    virtual bool synchronize() = 0;
+};

@@ -1,0 +1,137 @@
+#include "platform/preferencesstore.h"
+
+#include "platform/filesystem.h"
+#include "platform/plistreader.h"
+#include "platform/plistwriter.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Holds an exclusive advisory lock on a lock file for its lifetime.
+class DomainLock
+{
+public:
+    explicit DomainLock(const QString& lockPath)
+    {
+        m_fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return;
+        while (::flock(m_fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(m_fd);
+                m_fd = -1;
+                return;
+            }
+        }
+    }
+    ~DomainLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    DomainLock(const DomainLock&) = delete;
+    DomainLock& operator=(const DomainLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace
+
+PreferencesStore::PreferencesStore(FileSystem& fileSystem, const QString& homePath,
+                                   const QString& domain)
+    : m_fileSystem(fileSystem), m_filePath(domainFilePath(homePath, domain))
+{
+}
+
+QString PreferencesStore::domainFilePath(const QString& homePath, const QString& domain)
+{
+    return homePath + u"/Library/Preferences/" + domain + u".plist";
+}
+
+PlistDictionary PreferencesStore::readFromDisk() const
+{
+    const std::optional<QByteArray> bytes = m_fileSystem.readFile(m_filePath, nullptr);
+    if (!bytes)
+        return {};
+    const std::optional<PlistValue> value = PlistReader::read(*bytes);
+    if (!value || !value->isDictionary())
+        return {};
+    return value->toDictionary();
+}
+
+void PreferencesStore::ensureLoaded()
+{
+    if (m_loaded)
+        return;
+    m_values = readFromDisk();
+    m_loaded = true;
+}
+
+std::optional<QStringList> PreferencesStore::copyKeyList()
+{
+    ensureLoaded();
+    return m_values.keys();
+}
+
+PlistDictionary PreferencesStore::copyMultiple(const QStringList& keys)
+{
+    ensureLoaded();
+    PlistDictionary result;
+    result.reserve(keys.size());
+    for (const QString& key : keys) {
+        if (const PlistValue* value = m_values.find(key))
+            result.insert(key, *value);
+    }
+    return result;
+}
+
+void PreferencesStore::setMultiple(const PlistDictionary& keysToSet,
+                                   const QStringList& keysToRemove)
+{
+    ensureLoaded();
+    for (const PlistDictionary::Entry& entry : keysToSet.entries()) {
+        m_values.insert(entry.first, entry.second);
+        m_pending.insert(entry.first, entry.second);
+    }
+    m_values.remove(keysToRemove);
+    for (const QString& key : keysToRemove)
+        m_pending.insert(key, std::nullopt);
+}
+
+bool PreferencesStore::synchronize()
+{
+    const QString folder = m_filePath.left(m_filePath.lastIndexOf(u'/'));
+    if (!m_fileSystem.isDirectory(folder) && !m_fileSystem.createDirectory(folder))
+        return false;
+    const DomainLock lock(m_filePath + u".lock");
+    if (!lock.held())
+        return false;
+    PlistDictionary merged = readFromDisk();
+    if (!m_pending.isEmpty()) {
+        QStringList removed;
+        // Applied in the order the caller made them, so the file keeps a
+        // stable key order from one write to the next.
+        for (const PlistDictionary::Entry& entry : m_values.entries()) {
+            if (m_pending.contains(entry.first))
+                merged.insert(entry.first, entry.second);
+        }
+        for (auto change = m_pending.cbegin(); change != m_pending.cend(); ++change) {
+            if (!change.value())
+                removed.append(change.key());
+        }
+        merged.remove(removed);
+        if (!m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged)))
+            return false;
+        m_pending.clear();
+    }
+    m_values = std::move(merged);
+    m_loaded = true;
+    return true;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/preferencesservice.h"
+
+#include <QHash>
+
+class FileSystem;
+
+// A domain kept in <home>/Library/Preferences/<domain>.plist in the binary
+// form. Reads come from a copy in memory; changes stay pending until
+// synchronize() merges them, under a lock, over what is on disk then, so
+// that keys written meanwhile by another process survive.
+class PreferencesStore : public PreferencesService
+{
+public:
+    PreferencesStore(FileSystem& fileSystem, const QString& homePath, const QString& domain);
+
+    static QString domainFilePath(const QString& homePath, const QString& domain);
+
+    std::optional<QStringList> copyKeyList() override;
+    PlistDictionary copyMultiple(const QStringList& keys) override;
+    void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) override;
+    bool synchronize() override;
+
+    QString filePath() const { return m_filePath; }
+
+private:
+    PlistDictionary readFromDisk() const;
+    void ensureLoaded();
+
+    FileSystem& m_fileSystem;
+    QString m_filePath;
+    bool m_loaded = false;
+    PlistDictionary m_values;
+    // Key to new value; none for a removal. The latest change of a key wins.
+    QHash<QString, std::optional<PlistValue>> m_pending;
+};

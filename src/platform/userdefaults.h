@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The launcher's own settings: text values under a few keys, kept in an INI
+// file in the user's configuration folder.
+class UserDefaults
+{
+public:
+    // The standard location: $XDG_CONFIG_HOME/pelvaro-launcher/pelvaro-launcher.conf.
+    UserDefaults();
+    explicit UserDefaults(const QString& filePath);
+
+    std::optional<QString> stringForKey(const QString& key) const;
+    void setString(const QString& key, const QString& value);
+    void removeKey(const QString& key);
+    QString filePath() const;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+struct RunningApplication
+{
+    qint64 processId = 0;
+    // Distinguishes a process from a later one that reuses its ID.
+    quint64 startTime = 0;
+    std::optional<QString> localizedName;
+
+    friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
+};
+
+// The desktop's view of applications: locating and opening one, listing the
+// running ones, asking one to quit, and hearing of launches and terminations.
+// Signals are delivered on the main thread.
+class Workspace : public QObject
+{
+    Q_OBJECT
+
+public:
+    using OpenCompletion = std::function<void(const std::optional<QString>& error)>;
+
+    using QObject::QObject;
+
+    // The location (a desktop entry) of the application with this bundle ID.
+    virtual std::optional<QString> urlForApplication(const QString& bundleIdentifier) = 0;
+    // Opens the application; `completion` receives the error text on failure.
+    // It is always called later, never from inside this call.
+    virtual void openApplication(const QString& location, OpenCompletion completion) = 0;
+    virtual QList<RunningApplication> runningApplications() = 0;
+    virtual void terminate(const RunningApplication& application) = 0;
+
+signals:
+    void applicationLaunched(const RunningApplication& application);
+    void applicationTerminated(const RunningApplication& application);
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/workspace.h"
+
+#include <QHash>
+#include <QSet>
+#include <QTimer>
+
+#include <sys/types.h>
+
+class QSocketNotifier;
+
+// Running applications are the current user's processes, named by their
+// kernel process name. Launches are found by rescanning /proc on a timer;
+// the exits of processes with one of the `promptNames` are reported at once
+// through a pidfd, other exits at the next scan.
+class LinuxWorkspace : public Workspace
+{
+    Q_OBJECT
+
+public:
+    explicit LinuxWorkspace(QStringList promptNames, QObject* parent = nullptr);
+    ~LinuxWorkspace() override;
+
+    std::optional<QString> urlForApplication(const QString& bundleIdentifier) override;
+    void openApplication(const QString& location, OpenCompletion completion) override;
+    QList<RunningApplication> runningApplications() override;
+    void terminate(const RunningApplication& application) override;
+
+    static constexpr int scanIntervalMs = 500;
+
+private:
+    struct Process
+    {
+        RunningApplication application;
+        quint64 sequence = 0;
+        ino_t inode = 0;
+        int pidfd = -1;
+        QSocketNotifier* exitNotifier = nullptr;
+    };
+
+    void scan(bool announce);
+    void watchExit(Process& process);
+    void handleExit(qint64 processId);
+    void forget(Process& process);
+
+    QStringList m_promptNames;
+    uid_t m_userId;
+    QTimer m_scanTimer;
+    quint64 m_nextSequence = 0;
+    QHash<qint64, Process> m_processes;
+    // Processes whose exit came through their pidfd but that may still be
+    // listed in /proc until reaped, keyed by ID, valued by start time.
+    QHash<qint64, quint64> m_exited;
+};

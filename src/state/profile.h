@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// One profile file. Its identity is `url`, the file's absolute local path.
+struct Profile
+{
+    QString url;
+    QDateTime modifiedAt;
+
+    const QString& id() const { return url; }
+    // The last path component: the file name with its extension.
+    QString fileName() const;
+    // The file name without its final extension: Work.plist is shown as Work.
+    QString name() const;
+    // The folder that holds the file.
+    QString folder() const;
+
+    friend bool operator==(const Profile& a, const Profile& b)
+    {
+        return a.url == b.url && a.modifiedAt == b.modifiedAt;
+    }
+};
+
+size_t qHash(const Profile& profile, size_t seed = 0);
+
+namespace file_path {
+QString lastComponent(const QString& path);
+QString extension(const QString& fileName);
+QString removingExtension(const QString& fileName);
+QString appending(const QString& folder, const QString& component);
+QString parent(const QString& path);
+} // namespace file_path

@@ -1,0 +1,67 @@
+#include "state/launcherstate.h"
+
+#include "platform/filesystem.h"
+#include "platform/plistwriter.h"
+#include "platform/preferencesservice.h"
+#include "platform/preferencesstore.h"
+#include "target/pelvaroapplication.h"
+
+std::optional<PlistDictionary> LauncherState::readPreferencesDomain()
+{
+    PreferencesService& preferences = *m_services.preferences;
+    preferences.synchronize();
+    const std::optional<QStringList> keys = preferences.copyKeyList();
+    if (!keys || keys->isEmpty())
+        return std::nullopt;
+    return preferences.copyMultiple(*keys);
+}
+
+void LauncherState::saveActiveProfile()
+{
+    if (!m_activeProfileName || m_activeProfileName->isEmpty())
+        return;
+    writeCurrentPreferences(ProfileWriter::save, *m_activeProfileName,
+                            m_activeProfileFolder ? m_activeProfileFolder : currentFolderURL());
+}
+
+void LauncherState::createProfileFromCurrentPreferences(const QString& fileName)
+{
+    writeCurrentPreferences(ProfileWriter::create, fileName, currentFolderURL());
+}
+
+void LauncherState::writeCurrentPreferences(ProfileWriter writer, const QString& fileName,
+                                            const std::optional<QString>& folder)
+{
+    if (!folder)
+        return;
+    const QString target = file_path::appending(*folder, fileName);
+    const auto failWith = [&](const QString& description) {
+        setErrorMessage(writer == ProfileWriter::save
+                            ? tr("Could not save profile \"%1\": %2").arg(fileName, description)
+                            : tr("Could not create profile \"%1\": %2").arg(fileName, description));
+    };
+
+    const std::optional<PlistDictionary> domain = readPreferencesDomain();
+    if (domain && !domain->isEmpty()) {
+        const QByteArray bytes = PlistWriter::writeBinary(PlistValue(*domain));
+        if (const FileResult written = fm().writeFileAtomically(target, bytes); !written)
+            failWith(written.description);
+        return;
+    }
+
+    // An empty domain falls back to Pelvaro's own preferences file. The copy
+    // replaces the profile in one step, so a failed copy never costs the
+    // profile that was there.
+    const QString preferencesFile =
+        PreferencesStore::domainFilePath(m_services.homePath, pelvaro::bundleIdentifier);
+    if (!fm().exists(preferencesFile)) {
+        setErrorMessage(
+            writer == ProfileWriter::save
+                ? tr("Could not save profile \"%1\": no Pelvaro preferences were found.").arg(fileName)
+                : tr("Could not create profile \"%1\": no Pelvaro preferences were found.")
+                      .arg(fileName));
+        return;
+    }
+    if (const FileResult copied = fm().replaceWithCopy(preferencesFile, target); !copied)
+        failWith(copied.description);
+}

@@ -1,0 +1,56 @@
+#include "state/launcherstate.h"
+
+#include "platform/filesystem.h"
+#include "platform/plistreader.h"
+#include "platform/preferencesservice.h"
+#include "platform/systemlog.h"
+#include "platform/workspace.h"
+#include "target/pelvaroapplication.h"
+
+#include <QSet>
+
+void LauncherState::startProfile(const Profile& profile)
+{
+    const QString fileName = profile.fileName();
+    const auto unreadable = [&] {
+        setErrorMessage(u"Could not read profile \"" + fileName + u"\".");
+    };
+    const std::optional<QByteArray> bytes = fm().readFile(profile.url, nullptr);
+    if (!bytes)
+        return unreadable();
+    const std::optional<PlistValue> root = PlistReader::read(*bytes);
+    if (!root || !root->isDictionary())
+        return unreadable();
+    const PlistDictionary& settings = root->toDictionary();
+
+    PreferencesService& preferences = *m_services.preferences;
+    const QStringList existingKeys = preferences.copyKeyList().value_or(QStringList());
+    QStringList keysToRemove;
+    for (const QString& key : existingKeys) {
+        if (!settings.contains(key))
+            keysToRemove.append(key);
+    }
+    preferences.setMultiple(settings, keysToRemove);
+    if (!preferences.synchronize()) {
+        setErrorMessage(u"Could not apply profile \"" + fileName + u"\" to Pelvaro preferences.");
+        return;
+    }
+    m_activeProfileFolder = profile.folder();
+    setActiveProfileName(fileName);
+    launchPelvaro();
+}
+
+void LauncherState::launchPelvaro()
+{
+    Workspace& workspace = *m_services.workspace;
+    const std::optional<QString> location = workspace.urlForApplication(pelvaro::bundleIdentifier);
+    if (!location) {
+        m_services.log->write(QStringLiteral("Pelvaro Launcher: Pelvaro application not found."));
+        return;
+    }
+    SystemLog* log = m_services.log;
+    workspace.openApplication(*location, [log](const std::optional<QString>& error) {
+        if (error)
+            log->write(u"Pelvaro Launcher: failed to launch Pelvaro: " + *error);
+    });
+}
