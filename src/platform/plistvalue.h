@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 #include <limits>
@@ -114,3 +115,5 @@ private:
     QList<Entry> m_entries;
     QHash<QString, qsizetype> m_index;
 };
+
+Q_DECLARE_METATYPE(PlistValue)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QString>
 
@@ -16,6 +17,7 @@ struct RunningApplication
 
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };
+Q_DECLARE_METATYPE(RunningApplication)
 
 // The desktop's view of applications: locating and opening one, listing the
 // running ones, asking one to quit, and hearing of launches and terminations.

@@ -12,12 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#ifndef P_PIDFD
-#define P_PIDFD 3
-#endif
 
 namespace {
 
@@ -255,9 +250,6 @@ void LinuxWorkspace::handleExit(qint64 processId)
     const auto found = m_processes.find(processId);
     if (found == m_processes.end())
         return;
-    // Reap it when it is our own child, so that no zombie stays behind.
-    siginfo_t info {};
-    ::waitid(idtype_t(P_PIDFD), id_t(found->pidfd), &info, WEXITED | WNOHANG);
     const RunningApplication application = found->application;
     m_exited.insert(processId, application.startTime);
     forget(*found);

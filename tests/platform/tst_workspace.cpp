@@ -1,0 +1,147 @@
+#include "platform/workspace_linux.h"
+#include "support/testenvironment.h"
+#include "target/pelvaroapplication.h"
+
+#include <QtTest>
+
+namespace {
+
+QString standInLink(const QString& name)
+{
+    return QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path() + u'/' + name;
+}
+
+bool listed(LinuxWorkspace& workspace, qint64 processId)
+{
+    for (const RunningApplication& application : workspace.runningApplications()) {
+        if (application.processId == processId)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class WorkspaceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void launchAndExitAreReported_data();
+    void launchAndExitAreReported();
+    void otherExitsAreReportedAtTheNextScan();
+    void desktopEntryIsFoundAndOpened();
+    void missingEntryAndFailedLaunch();
+};
+
+void WorkspaceTest::launchAndExitAreReported_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Pelvaro") << QStringLiteral("Pelvaro");
+    QTest::newRow("Pelvaro MD") << QStringLiteral("Pelvaro MD");
+}
+
+void WorkspaceTest::launchAndExitAreReported()
+{
+    QFETCH(QString, name);
+    LinuxWorkspace workspace(pelvaro::applicationNames());
+    QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+    QProcess process;
+    process.start(standInLink(name), {QStringLiteral("--headless")});
+    QVERIFY(process.waitForStarted());
+    const qint64 processId = process.processId();
+    QTRY_VERIFY_WITH_TIMEOUT(listed(workspace, processId), 5000);
+    bool announced = false;
+    for (const QList<QVariant>& arguments : std::as_const(launched)) {
+        const auto application = arguments.at(0).value<RunningApplication>();
+        if (application.processId == processId) {
+            QCOMPARE(application.localizedName, std::optional<QString>(name));
+            announced = true;
+        }
+    }
+    QVERIFY(announced);
+
+    // The exit arrives through the pidfd, and the list is already without it.
+    bool stillListedAtExit = true;
+    QElapsedTimer sinceTerminate;
+    qint64 reportedAfterMs = -1;
+    connect(&workspace, &Workspace::applicationTerminated, this,
+            [&](const RunningApplication& application) {
+                if (application.processId != processId)
+                    return;
+                stillListedAtExit = listed(workspace, processId);
+                reportedAfterMs = sinceTerminate.elapsed();
+            });
+    const RunningApplication target = [&] {
+        for (const RunningApplication& application : workspace.runningApplications()) {
+            if (application.processId == processId)
+                return application;
+        }
+        return RunningApplication{};
+    }();
+    sinceTerminate.start();
+    workspace.terminate(target);
+    QTRY_VERIFY_WITH_TIMEOUT(reportedAfterMs >= 0, 5000);
+    QVERIFY(!stillListedAtExit);
+    QVERIFY2(reportedAfterMs < LinuxWorkspace::scanIntervalMs, qPrintable(QString::number(reportedAfterMs)));
+    QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(5000));
+}
+
+void WorkspaceTest::otherExitsAreReportedAtTheNextScan()
+{
+    LinuxWorkspace workspace(pelvaro::applicationNames());
+    QProcess sleeper;
+    sleeper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(sleeper.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(listed(workspace, sleeper.processId()), 5000);
+    const qint64 processId = sleeper.processId();
+    QSignalSpy terminated(&workspace, &Workspace::applicationTerminated);
+    sleeper.kill();
+    QVERIFY(sleeper.waitForFinished());
+    QTRY_VERIFY_WITH_TIMEOUT(!listed(workspace, processId), 5000);
+    QTRY_VERIFY(!terminated.isEmpty());
+}
+
+void WorkspaceTest::desktopEntryIsFoundAndOpened()
+{
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
+    QDir().mkpath(applications);
+    const QString marker = qEnvironmentVariable("HOME") + u"/opened";
+    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
+                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=touch " +
+                               QFile::encodeName(marker) + "\n");
+    LinuxWorkspace workspace(pelvaro::applicationNames());
+    const std::optional<QString> location = workspace.urlForApplication(pelvaro::bundleIdentifier);
+    QVERIFY(location);
+    QVERIFY(location->endsWith(u"/applications/com.corvandel.pelvaro.desktop"));
+    bool completed = false;
+    std::optional<QString> error;
+    workspace.openApplication(*location, [&](const std::optional<QString>& result) {
+        completed = true;
+        error = result;
+    });
+    QVERIFY2(!completed, "the completion must come later, not from inside the call");
+    QTRY_VERIFY(completed);
+    QVERIFY(!error);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+}
+
+void WorkspaceTest::missingEntryAndFailedLaunch()
+{
+    LinuxWorkspace workspace(pelvaro::applicationNames());
+    QVERIFY(!workspace.urlForApplication(QStringLiteral("com.corvandel.nothing-here")));
+    const QString broken = qEnvironmentVariable("HOME") + u"/broken.desktop";
+    test_files::writeBytes(broken, "[Desktop Entry]\nType=Application\nName=Broken\n"
+                                   "Exec=/nonexistent/program-that-is-not-there\n");
+    std::optional<QString> error;
+    bool completed = false;
+    workspace.openApplication(broken, [&](const std::optional<QString>& result) {
+        completed = true;
+        error = result;
+    });
+    QTRY_VERIFY(completed);
+    QVERIFY(error && !error->isEmpty());
+}
+
+QTEST_GUILESS_MAIN(WorkspaceTest)
+#include "tst_workspace.moc"

@@ -1,0 +1,189 @@
+#include "platform/directorywatch.h"
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+QStringList fileNames(const LauncherState& state)
+{
+    QStringList names;
+    for (const Profile& profile : state.profiles())
+        names.append(profile.fileName());
+    return names;
+}
+
+int openInotifyDescriptors()
+{
+    int count = 0;
+    for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[256] = {};
+        const QByteArray path = "/proc/self/fd/" + fd.toLatin1();
+        if (::readlink(path.constData(), target, sizeof target - 1) > 0 &&
+            QByteArray(target).contains("inotify"))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class FolderWatchTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void accessFailures_data();
+    void accessFailures();
+    void successfulCheckLeavesNoProbeAndNotifiesOnce();
+    void emptyCustomPathIsUntestedAndUnwatched();
+    void outsideChangesUpdateTheList_data();
+    void outsideChangesUpdateTheList();
+    void renamingTheWatchedFolderEmptiesTheList();
+    void switchingFoldersKeepsOneWatch();
+};
+
+void FolderWatchTest::accessFailures_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << QStringLiteral("missing") << QStringLiteral("Folder does not exist.");
+    QTest::newRow("plain file") << QStringLiteral("file") << QStringLiteral("Folder does not exist.");
+    QTest::newRow("unreadable") << QStringLiteral("unreadable") << QStringLiteral("No read access to folder.");
+    QTest::newRow("unreadable and unwritable") << QStringLiteral("neither") << QStringLiteral("No read access to folder.");
+    QTest::newRow("probe not writable") << QStringLiteral("unwritable") << QStringLiteral("No write access to folder.");
+    QTest::newRow("probe not removable") << QStringLiteral("unremovable") << QStringLiteral("No write access to folder.");
+}
+
+void FolderWatchTest::accessFailures()
+{
+    QFETCH(QString, situation);
+    QFETCH(QString, message);
+    TestEnvironment env;
+    LauncherState& state = env.makeState();
+    QString folder = env.makeFolder(QStringLiteral("custom"));
+    if (situation == u"missing")
+        folder = env.root() + u"/missing";
+    if (situation == u"file") {
+        folder = env.root() + u"/file";
+        test_files::writeBytes(folder, "x");
+    }
+    using Op = FaultyFileSystem::Operation;
+    if (situation == u"unreadable" || situation == u"neither")
+        env.fileSystem.failing.insert(Op::isReadable);
+    if (situation == u"unwritable" || situation == u"neither")
+        env.fileSystem.failing.insert(Op::writeFile);
+    if (situation == u"unremovable")
+        env.fileSystem.failing.insert(Op::removeItem);
+    state.setCustomFolderPath(folder);
+    state.setFolderMode(FolderMode::custom);
+    QCOMPARE(state.folderAccessStatus(), AccessStatus::failure(message));
+    if (situation == u"unremovable") {
+        // The probe stays behind, hidden and never listed.
+        const QStringList left = QDir(folder).entryList(QDir::Hidden | QDir::Files);
+        QCOMPARE(left.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral(
+                    "^\\.pelvaro-launcher-access-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"))
+                    .match(left.first())
+                    .hasMatch());
+        QVERIFY(state.profiles().isEmpty());
+    }
+}
+
+void FolderWatchTest::successfulCheckLeavesNoProbeAndNotifiesOnce()
+{
+    TestEnvironment env;
+    LauncherState& state = env.makeState();
+    const QString folder = env.makeFolder(QStringLiteral("good"));
+    state.setCustomFolderPath(folder);
+    QSignalSpy changed(&state, &LauncherState::folderAccessStatusChanged);
+    state.setFolderMode(FolderMode::custom);
+    state.checkFolderAccess();
+    state.checkFolderAccess();
+    QCOMPARE(state.folderAccessStatus(), AccessStatus::ok());
+    QVERIFY(changed.count() <= 1);
+    QVERIFY(QDir(folder).entryList(QDir::Hidden | QDir::Files).isEmpty());
+}
+
+void FolderWatchTest::emptyCustomPathIsUntestedAndUnwatched()
+{
+    TestEnvironment env;
+    LauncherState& state = env.makeState();
+    QVERIFY(state.folderMonitorSource());
+    state.setFolderMode(FolderMode::custom);
+    QCOMPARE(state.folderAccessStatus(), AccessStatus::untested());
+    QVERIFY(!state.folderMonitorSource());
+}
+
+void FolderWatchTest::outsideChangesUpdateTheList_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("create") << QStringLiteral("create") << QStringList{QStringLiteral("New.plist"), QStringLiteral("Work.plist")};
+    QTest::newRow("rename") << QStringLiteral("rename") << QStringList{QStringLiteral("Renamed.plist")};
+    QTest::newRow("delete") << QStringLiteral("delete") << QStringList{};
+    QTest::newRow("move out") << QStringLiteral("move out") << QStringList{};
+}
+
+void FolderWatchTest::outsideChangesUpdateTheList()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, expected);
+    TestEnvironment env;
+    QDir().mkpath(env.defaultFolder());
+    const QString work = env.defaultFolder() + u"/Work.plist";
+    test_files::writeBytes(work, "x");
+    LauncherState& state = env.makeState();
+    QCOMPARE(fileNames(state), QStringList{QStringLiteral("Work.plist")});
+    QSignalSpy changed(&state, &LauncherState::profilesChanged);
+    if (change == u"create")
+        test_files::writeBytes(env.defaultFolder() + u"/New.plist", "y");
+    else if (change == u"rename")
+        QVERIFY(QFile::rename(work, env.defaultFolder() + u"/Renamed.plist"));
+    else if (change == u"delete")
+        QVERIFY(QFile::remove(work));
+    else
+        QVERIFY(QFile::rename(work, env.root() + u"/Work.plist"));
+    QVERIFY(changed.wait(5000));
+    QCOMPARE(fileNames(state), expected);
+}
+
+void FolderWatchTest::renamingTheWatchedFolderEmptiesTheList()
+{
+    TestEnvironment env;
+    const QString folder = env.makeFolder(QStringLiteral("watched"));
+    test_files::writeBytes(folder + u"/Work.plist", "x");
+    LauncherState& state = env.makeState();
+    state.setCustomFolderPath(folder);
+    state.setFolderMode(FolderMode::custom);
+    QCOMPARE(state.profiles().size(), 1);
+    QVERIFY(state.folderMonitorSource());
+    QSignalSpy changed(&state, &LauncherState::profilesChanged);
+    QVERIFY(QDir().rename(folder, env.root() + u"/moved"));
+    QVERIFY(changed.wait(5000));
+    QVERIFY(state.profiles().isEmpty());
+    QTRY_VERIFY(!state.folderMonitorSource());
+    QCOMPARE(state.folderAccessStatus(), AccessStatus::ok());
+}
+
+void FolderWatchTest::switchingFoldersKeepsOneWatch()
+{
+    TestEnvironment env;
+    LauncherState& state = env.makeState();
+    QCOMPARE(openInotifyDescriptors(), 1);
+    const int first = state.folderMonitorSource()->descriptor();
+    QVERIFY(first >= 0);
+    state.setCustomFolderPath(env.makeFolder(QStringLiteral("other")));
+    for (int i = 0; i < 5; ++i) {
+        state.setFolderMode(FolderMode::custom);
+        state.setFolderMode(FolderMode::defaultFolder);
+    }
+    QCOMPARE(openInotifyDescriptors(), 1);
+    QVERIFY(state.folderMonitorSource());
+}
+
+QTEST_GUILESS_MAIN(FolderWatchTest)
+#include "tst_folderwatch.moc"

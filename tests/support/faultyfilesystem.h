@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/filesystem_linux.h"
+
+#include <QSet>
+
+// The real file system, with failures injected on demand: root ignores
+// permission bits, so tests force faults here instead.
+class FaultyFileSystem : public LinuxFileSystem
+{
+public:
+    enum class Operation {
+        isReadable,
+        createDirectory,
+        readFile,
+        writeFile,
+        writeFileAtomically,
+        moveItem,
+        copyItem,
+        replaceWithCopy,
+        removeItem,
+    };
+
+    QSet<Operation> failing;
+    static QString injectedDescription() { return QStringLiteral("Injected failure."); }
+
+    bool isReadable(const QString& path) const override;
+    FileResult createDirectory(const QString& path) override;
+    std::optional<QByteArray> readFile(const QString& path, QString* description) const override;
+    FileResult writeFile(const QString& path, const QByteArray& bytes) override;
+    FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    FileResult moveItem(const QString& from, const QString& to) override;
+    FileResult copyItem(const QString& from, const QString& to) override;
+    FileResult replaceWithCopy(const QString& from, const QString& to) override;
+    FileResult removeItem(const QString& path) override;
+};

@@ -1,0 +1,89 @@
+#include "support/testenvironment.h"
+
+#include "platform/plistwriter.h"
+#include "state/launcherstate.h"
+#include "target/pelvaroapplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+TestEnvironment::TestEnvironment()
+{
+    QDir().mkpath(home());
+    QDir().mkpath(applicationSupport());
+    userDefaults = std::make_unique<UserDefaults>(m_root.path() + u"/config/launcher.conf");
+    preferences = std::make_unique<PreferencesStore>(fileSystem, home(), pelvaro::bundleIdentifier);
+}
+
+TestEnvironment::~TestEnvironment() = default;
+
+QString TestEnvironment::domainFile() const
+{
+    return PreferencesStore::domainFilePath(home(), pelvaro::bundleIdentifier);
+}
+
+QString TestEnvironment::makeFolder(const QString& name) const
+{
+    const QString path = m_root.path() + u'/' + name;
+    QDir().mkpath(path);
+    return path;
+}
+
+PlatformServices TestEnvironment::services()
+{
+    PlatformServices services;
+    services.fileSystem = &fileSystem;
+    services.userDefaults = userDefaults.get();
+    services.log = &log;
+    services.preferences = preferences.get();
+    services.workspace = &workspace;
+    services.homePath = home();
+    services.applicationSupportPath = applicationSupport();
+    return services;
+}
+
+LauncherState& TestEnvironment::makeState()
+{
+    m_state = std::make_unique<LauncherState>(services());
+    return *m_state;
+}
+
+void test_files::writeBinaryPlist(const QString& path, const PlistValue& value)
+{
+    writeBytes(path, PlistWriter::writeBinary(value));
+}
+
+void test_files::writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    file.write(bytes);
+}
+
+QByteArray test_files::readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void test_files::setModificationTime(const QString& path, qint64 secondsSinceEpoch)
+{
+    struct utimbuf times {};
+    times.actime = time_t(secondsSinceEpoch);
+    times.modtime = time_t(secondsSinceEpoch);
+    ::utime(QFile::encodeName(path).constData(), &times);
+}
+
+PlistDictionary test_files::dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries)
+{
+    PlistDictionary result;
+    for (const auto& entry : entries)
+        result.insert(entry.first, entry.second);
+    return result;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/platformservices.h"
+#include "platform/plistvalue.h"
+#include "platform/preferencesstore.h"
+#include "platform/userdefaults.h"
+#include "support/fakeworkspace.h"
+#include "support/faultyfilesystem.h"
+#include "support/recordinglog.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class LauncherState;
+
+// A temporary home with its own settings, preferences domain and folders,
+// and the fake services a test can steer.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString root() const { return m_root.path(); }
+    QString home() const { return m_root.path() + u"/home"; }
+    QString applicationSupport() const { return m_root.path() + u"/data"; }
+    QString defaultFolder() const { return applicationSupport() + u"/Pelvaro Launcher"; }
+    QString domainFile() const;
+    // A folder under the temporary root, created.
+    QString makeFolder(const QString& name) const;
+
+    PlatformServices services();
+    // A launcher state on these services; the environment keeps it.
+    LauncherState& makeState();
+
+    FaultyFileSystem fileSystem;
+    RecordingLog log;
+    FakeWorkspace workspace;
+    std::unique_ptr<UserDefaults> userDefaults;
+    std::unique_ptr<PreferencesStore> preferences;
+
+private:
+    QTemporaryDir m_root;
+    std::unique_ptr<LauncherState> m_state;
+};
+
+namespace test_files {
+void writeBinaryPlist(const QString& path, const PlistValue& value);
+void writeBytes(const QString& path, const QByteArray& bytes);
+QByteArray readBytes(const QString& path);
+void setModificationTime(const QString& path, qint64 secondsSinceEpoch);
+PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries);
+} // namespace test_files

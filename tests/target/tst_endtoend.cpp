@@ -1,0 +1,104 @@
+#include "platform/plistreader.h"
+#include "platform/workspace_linux.h"
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+#include "target/pelvaroapplication.h"
+
+#include <QtTest>
+
+// The whole road with the real workspace and the stand-in Pelvaro, found
+// through its desktop entry in this test's own XDG data folder.
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startRunQuitAndSaveBack();
+    void quitAndCreateCapturesTheSameSettings();
+
+private:
+    struct Road
+    {
+        TestEnvironment env;
+        LinuxWorkspace workspace{pelvaro::applicationNames()};
+        PreferencesStore preferences{env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier};
+        std::unique_ptr<LauncherState> state;
+
+        Road()
+        {
+            PlatformServices services = env.services();
+            services.workspace = &workspace;
+            services.preferences = &preferences;
+            services.homePath = QDir::homePath();
+            QDir().mkpath(env.defaultFolder());
+            test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                         PlistValue(test_files::dictionary({{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
+            state = std::make_unique<LauncherState>(services);
+        }
+
+        PlistDictionary profileContent(const QString& fileName) const
+        {
+            return PlistReader::read(test_files::readBytes(env.defaultFolder() + u'/' + fileName))
+                .value_or(PlistValue())
+                .toDictionary();
+        }
+
+        void terminatePelvaro()
+        {
+            for (const RunningApplication& application : workspace.runningApplications()) {
+                if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
+                    workspace.terminate(application);
+            }
+        }
+    };
+};
+
+void EndToEndTest::initTestCase()
+{
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
+    QVERIFY(QDir().mkpath(applications));
+    const QString standIn = QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path() + u"/Pelvaro";
+    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
+                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
+                               QFile::encodeName(standIn) + "\" --headless\n");
+}
+
+void EndToEndTest::startRunQuitAndSaveBack()
+{
+    Road road;
+    LauncherState& state = *road.state;
+    QVERIFY(!state.isPelvaroRunning());
+    state.startProfile(state.profiles().first());
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
+    QCOMPARE(state.runningPelvaroName(), std::optional<QString>(QStringLiteral("Pelvaro")));
+    QVERIFY(!state.pelvaroRunningWithUnknownProfile());
+    QTest::qWait(300);
+    road.terminatePelvaro();
+    QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning(), 10000);
+    const PlistDictionary saved = road.profileContent(QStringLiteral("Work.plist"));
+    QCOMPARE(saved.value(QStringLiteral("Color")), PlistValue(QStringLiteral("blue")));
+    QCOMPARE(saved.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
+    QCOMPARE(state.activeProfileName(), std::nullopt);
+    QCOMPARE(road.env.userDefaults->stringForKey(QStringLiteral("activeProfileName")), std::nullopt);
+    QCOMPARE(state.errorMessage(), std::nullopt);
+}
+
+void EndToEndTest::quitAndCreateCapturesTheSameSettings()
+{
+    Road road;
+    LauncherState& state = *road.state;
+    state.startProfile(state.profiles().first());
+    QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
+    QTest::qWait(300);
+    state.quitPelvaroAndCreateProfile(QStringLiteral("Captured"));
+    QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning(), 10000);
+    const PlistDictionary captured = road.profileContent(QStringLiteral("Captured.plist"));
+    QCOMPARE(captured.value(QStringLiteral("LaunchCount")).type(), PlistValue::Type::Integer);
+    QVERIFY(captured == road.profileContent(QStringLiteral("Work.plist")));
+    QCOMPARE(state.profiles().size(), 2);
+}
+
+QTEST_GUILESS_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
