@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 // One profile file. Its identity is `url`, the file's absolute local path.
@@ -25,6 +26,7 @@ struct Profile
 };
 
 size_t qHash(const Profile& profile, size_t seed = 0);
+Q_DECLARE_METATYPE(Profile)
 
 namespace file_path {
 QString lastComponent(const QString& path);

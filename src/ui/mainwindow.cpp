@@ -1,17 +1,23 @@
 #include "ui/mainwindow.h"
-#include "state/launcherstate.h"
-#include <QListWidget>
-#include <QVBoxLayout>
-MainWindow::MainWindow(LauncherState& state, QWidget* parent) : QWidget(parent)
+
+#include "ui/contentview.h"
+
+#include <QCloseEvent>
+
+MainWindow::MainWindow(LauncherState& state, QWidget* parent)
+    : QMainWindow(parent), m_content(new ContentView(state, this))
 {
-    auto* list = new QListWidget(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(list);
-    auto refill = [list, &state] {
-        list->clear();
-        for (const Profile& p : state.profiles())
-            list->addItem(p.name());
-    };
-    connect(&state, &LauncherState::profilesChanged, list, refill);
-    refill();
+    setObjectName(QStringLiteral("main"));
+    setWindowTitle(tr("Pelvaro Launcher"));
+    setCentralWidget(m_content);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_closeRequest) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    m_closeRequest();
 }

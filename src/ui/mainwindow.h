@@ -1,9 +1,29 @@
 #pragma once
-#include <QWidget>
+
+#include <QMainWindow>
+
+#include <functional>
+
+class ContentView;
 class LauncherState;
-class MainWindow : public QWidget
+
+// The launcher's one window, "Pelvaro Launcher", identified as "main".
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
+
 public:
     explicit MainWindow(LauncherState& state, QWidget* parent = nullptr);
+
+    ContentView* contentView() const { return m_content; }
+    // Asked instead of closing: closing the window asks the application to
+    // quit, and the window stays when the quit is cancelled.
+    void setCloseRequestHandler(std::function<void()> handler) { m_closeRequest = std::move(handler); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ContentView* m_content;
+    std::function<void()> m_closeRequest;
 };

@@ -1,0 +1,96 @@
+#include "ui/elidedpathlabel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+
+ElidedPathLabel::ElidedPathLabel(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setCursor(Qt::IBeamCursor);
+}
+
+void ElidedPathLabel::setText(const QString& text)
+{
+    if (m_text == text)
+        return;
+    m_text = text;
+    setToolTip(text);
+    setAccessibleName(text);
+    updateGeometry();
+    update();
+}
+
+void ElidedPathLabel::copy() const
+{
+    QApplication::clipboard()->setText(m_text);
+}
+
+QSize ElidedPathLabel::sizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(m_text) + 4, fontMetrics().height() + 2};
+}
+
+QSize ElidedPathLabel::minimumSizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(QStringLiteral("\u2026")) * 4, fontMetrics().height() + 2};
+}
+
+void ElidedPathLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QString shown = fontMetrics().elidedText(m_text, Qt::ElideMiddle, width() - 2);
+    const QRect textRect = rect().adjusted(1, 0, -1, 0);
+    if (m_selected) {
+        const QRect selection = fontMetrics().boundingRect(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        painter.fillRect(selection, palette().color(QPalette::Highlight));
+        painter.setPen(palette().color(QPalette::HighlightedText));
+    } else {
+        QColor secondary = palette().color(QPalette::WindowText);
+        secondary.setAlphaF(0.55f);
+        painter.setPen(secondary);
+    }
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
+void ElidedPathLabel::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    m_selected = !m_text.isEmpty();
+    update();
+    QWidget::mousePressEvent(event);
+}
+
+void ElidedPathLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        m_selected = !m_text.isEmpty();
+        update();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ElidedPathLabel::focusOutEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::PopupFocusReason) {
+        m_selected = false;
+        update();
+    }
+    QWidget::focusOutEvent(event);
+}
+
+void ElidedPathLabel::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(tr("Copy"), this, &ElidedPathLabel::copy);
+    menu.exec(event->globalPos());
+}

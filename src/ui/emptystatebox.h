@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+
+// Says why the profile list is empty: a framed box with one centred line.
+class EmptyStateBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit EmptyStateBox(QWidget* parent = nullptr);
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+};

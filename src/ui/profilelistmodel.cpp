@@ -1,0 +1,161 @@
+#include "ui/profilelistmodel.h"
+
+#include "state/launcherstate.h"
+
+#include <QSet>
+
+#include <unicode/udat.h>
+#include <unicode/ustring.h>
+
+ProfileListModel::ProfileListModel(LauncherState& state, QObject* parent)
+    : QAbstractListModel(parent), m_state(state), m_activeProfileName(state.activeProfileName())
+{
+    m_rows = state.profiles();
+    connect(&m_state, &LauncherState::profilesChanged, this, &ProfileListModel::followProfiles);
+    connect(&m_state, &LauncherState::activeProfileNameChanged, this, &ProfileListModel::followActiveProfile);
+}
+
+int ProfileListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant ProfileListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Profile& profile = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case NameRole:
+        return profile.name();
+    case Qt::ToolTipRole:
+        return profile.fileName();
+    case DateTextRole:
+        return dateText(profile.modifiedAt);
+    case IsActiveRole:
+        return isActive(profile);
+    case ProfileRole:
+        return QVariant::fromValue(profile);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> ProfileListModel::roleNames() const
+{
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(NameRole, "name");
+    names.insert(DateTextRole, "dateText");
+    names.insert(IsActiveRole, "isActive");
+    names.insert(ProfileRole, "profile");
+    return names;
+}
+
+QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
+{
+    // ICU's medium date and short time are the desktop's abbreviated date
+    // and shortened time; ICU is already loaded with Qt.
+    // Under the C locale, English as the desktop would show it.
+    const QByteArray localeName =
+        locale.language() == QLocale::C ? QByteArray("en_US") : locale.name().toLatin1();
+    UErrorCode status = U_ZERO_ERROR;
+    UDateFormat* format = udat_open(UDAT_SHORT, UDAT_MEDIUM, localeName.constData(), nullptr, -1,
+                                    nullptr, -1, &status);
+    if (U_FAILURE(status) || !format)
+        return QLocale(locale).toString(when.toLocalTime(), QLocale::ShortFormat);
+    UChar buffer[128];
+    const int32_t length = udat_format(format, UDate(when.toMSecsSinceEpoch()), buffer, 128, nullptr, &status);
+    udat_close(format);
+    if (U_FAILURE(status))
+        return QLocale(locale).toString(when.toLocalTime(), QLocale::ShortFormat);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), length);
+}
+
+bool ProfileListModel::isActive(const Profile& profile) const
+{
+    return m_activeProfileName && *m_activeProfileName == profile.fileName();
+}
+
+int ProfileListModel::rowOfFileName(const std::optional<QString>& fileName) const
+{
+    if (!fileName)
+        return -1;
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row).fileName() == *fileName)
+            return row;
+    }
+    return -1;
+}
+
+void ProfileListModel::followActiveProfile()
+{
+    const std::optional<QString> previous = m_activeProfileName;
+    m_activeProfileName = m_state.activeProfileName();
+    for (const std::optional<QString>& name : {previous, m_activeProfileName}) {
+        for (int row = 0; row < m_rows.size(); ++row) {
+            if (name && m_rows.at(row).fileName() == *name)
+                emit dataChanged(index(row), index(row), {IsActiveRole, Qt::FontRole});
+        }
+    }
+}
+
+void ProfileListModel::followProfiles()
+{
+    const QList<Profile>& fresh = m_state.profiles();
+    QSet<QString> freshUrls;
+    freshUrls.reserve(fresh.size());
+    for (const Profile& profile : fresh)
+        freshUrls.insert(profile.url);
+
+    // Remove the rows whose files are gone, in contiguous runs from the end.
+    for (int row = int(m_rows.size()) - 1; row >= 0;) {
+        if (freshUrls.contains(m_rows.at(row).url)) {
+            --row;
+            continue;
+        }
+        int first = row;
+        while (first > 0 && !freshUrls.contains(m_rows.at(first - 1).url))
+            --first;
+        beginRemoveRows({}, first, row);
+        m_rows.remove(first, row - first + 1);
+        endRemoveRows();
+        row = first - 1;
+    }
+
+    // Merge the rest: both lists are in display order.
+    QSet<QString> kept;
+    kept.reserve(m_rows.size());
+    for (const Profile& profile : std::as_const(m_rows))
+        kept.insert(profile.url);
+    int row = 0;
+    for (qsizetype i = 0; i < fresh.size();) {
+        if (row < m_rows.size() && m_rows.at(row).url == fresh.at(i).url) {
+            if (!(m_rows.at(row) == fresh.at(i))) {
+                m_rows[row] = fresh.at(i);
+                emit dataChanged(index(row), index(row));
+            }
+            ++row;
+            ++i;
+            continue;
+        }
+        if (kept.contains(fresh.at(i).url)) {
+            // Rows changed their relative order, which a stable sort only
+            // does for names that collate alike: rebuild.
+            beginResetModel();
+            m_rows = fresh;
+            endResetModel();
+            return;
+        }
+        qsizetype last = i;
+        while (last + 1 < fresh.size() && !kept.contains(fresh.at(last + 1).url) &&
+               !(row < m_rows.size() && m_rows.at(row).url == fresh.at(last + 1).url))
+            ++last;
+        beginInsertRows({}, row, row + int(last - i));
+        for (qsizetype j = i; j <= last; ++j)
+            m_rows.insert(row + (j - i), fresh.at(j));
+        endInsertRows();
+        row += int(last - i + 1);
+        i = last + 1;
+    }
+}

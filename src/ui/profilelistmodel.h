@@ -1,0 +1,44 @@
+#pragma once
+
+#include "state/profile.h"
+
+#include <QAbstractListModel>
+#include <QLocale>
+
+class LauncherState;
+
+// The profiles of the state, one row each. A reload inserts, removes and
+// changes rows by their location instead of resetting, so views keep their
+// scroll position.
+class ProfileListModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    enum Role {
+        ProfileRole = Qt::UserRole + 1,
+        NameRole,
+        DateTextRole,
+        IsActiveRole,
+    };
+
+    explicit ProfileListModel(LauncherState& state, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    Profile profileAt(int row) const { return m_rows.value(row); }
+    // The abbreviated date with the short time of the user's locale.
+    static QString dateText(const QDateTime& when, const QLocale& locale = QLocale());
+
+private:
+    void followProfiles();
+    void followActiveProfile();
+    bool isActive(const Profile& profile) const;
+    int rowOfFileName(const std::optional<QString>& fileName) const;
+
+    LauncherState& m_state;
+    QList<Profile> m_rows;
+    std::optional<QString> m_activeProfileName;
+};

@@ -1,0 +1,107 @@
+#include "ui/profilelistsection.h"
+
+#include "state/launcherstate.h"
+#include "ui/emptystatebox.h"
+#include "ui/profiledelegate.h"
+#include "ui/profilelistmodel.h"
+#include "ui/textstyles.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QListView>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
+    : QWidget(parent),
+      m_state(state),
+      m_model(new ProfileListModel(state, this)),
+      m_delegate(new ProfileDelegate(this)),
+      m_list(new QListView(this)),
+      m_empty(new EmptyStateBox(this)),
+      m_content(new QStackedWidget(this)),
+      m_opacity(new QGraphicsOpacityEffect(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    auto* heading = new QLabel(tr("Profile List"), this);
+    heading->setFont(text_styles::headline());
+    layout->addWidget(heading);
+
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setAlternatingRowColors(false);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setFrameShape(QFrame::StyledPanel);
+    m_list->setMouseTracking(true);
+    m_list->setMinimumHeight(220);
+    m_content->addWidget(m_list);
+    m_content->addWidget(m_empty);
+    m_content->setGraphicsEffect(m_opacity);
+    layout->addWidget(m_content, 1);
+
+    connect(m_delegate, &ProfileDelegate::actionTriggered, this,
+            [this](ProfileDelegate::Action action, const QModelIndex& index) {
+                const Profile profile = m_model->profileAt(index.row());
+                switch (action) {
+                case ProfileDelegate::Action::start:
+                    m_state.startProfile(profile);
+                    break;
+                case ProfileDelegate::Action::duplicate:
+                    m_state.duplicateProfile(profile);
+                    break;
+                case ProfileDelegate::Action::rename:
+                    emit renameRequested(profile);
+                    break;
+                case ProfileDelegate::Action::remove:
+                    emit deleteRequested(profile);
+                    break;
+                }
+            });
+    connect(&m_state, &LauncherState::profilesChanged, this, &ProfileListSection::followProfiles);
+    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this, &ProfileListSection::followRunningState);
+    // The empty box's text depends on whether there is a folder at all.
+    connect(&m_state, &LauncherState::folderModeChanged, this, &ProfileListSection::followProfiles);
+    connect(&m_state, &LauncherState::folderAccessStatusChanged, this, &ProfileListSection::followProfiles);
+    connect(&m_state, &LauncherState::customFolderPathChanged, this, &ProfileListSection::followProfiles);
+    followProfiles();
+    followRunningState();
+}
+
+QWidget* ProfileListSection::content() const
+{
+    return m_content;
+}
+
+bool ProfileListSection::showsList() const
+{
+    return m_content->currentWidget() == m_list;
+}
+
+qreal ProfileListSection::contentOpacity() const
+{
+    return m_opacity->opacity();
+}
+
+void ProfileListSection::followProfiles()
+{
+    const bool empty = m_state.profiles().isEmpty();
+    m_content->setCurrentWidget(empty ? static_cast<QWidget*>(m_empty) : m_list);
+    if (empty) {
+        m_empty->setText(m_state.currentFolderURL() ? tr("No profile files found in folder.")
+                                                    : tr("Choose a Profile Folder to see available profiles."));
+    }
+}
+
+void ProfileListSection::followRunningState()
+{
+    const bool running = m_state.isPelvaroRunning();
+    m_content->setEnabled(!running);
+    m_opacity->setOpacity(running ? 0.6 : 1.0);
+    // Fully opaque content is drawn directly, without an offscreen pass.
+    m_opacity->setEnabled(running);
+}

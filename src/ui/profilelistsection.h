@@ -1,0 +1,48 @@
+#pragma once
+
+#include "state/profile.h"
+
+#include <QWidget>
+
+class EmptyStateBox;
+class LauncherState;
+class ProfileDelegate;
+class ProfileListModel;
+class QGraphicsOpacityEffect;
+class QListView;
+class QStackedWidget;
+
+// The heading "Profile List" and either the list of profiles or the box
+// that says why there is none. While Pelvaro runs the content is disabled
+// and dimmed to 60 %.
+class ProfileListSection : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ProfileListSection(LauncherState& state, QWidget* parent = nullptr);
+
+    QListView* listView() const { return m_list; }
+    ProfileListModel* model() const { return m_model; }
+    ProfileDelegate* delegate() const { return m_delegate; }
+    EmptyStateBox* emptyBox() const { return m_empty; }
+    QWidget* content() const;
+    bool showsList() const;
+    qreal contentOpacity() const;
+
+signals:
+    void renameRequested(const Profile& profile);
+    void deleteRequested(const Profile& profile);
+
+private:
+    void followProfiles();
+    void followRunningState();
+
+    LauncherState& m_state;
+    ProfileListModel* m_model;
+    ProfileDelegate* m_delegate;
+    QListView* m_list;
+    EmptyStateBox* m_empty;
+    QStackedWidget* m_content;
+    QGraphicsOpacityEffect* m_opacity;
+};

@@ -1,0 +1,81 @@
+#include "ui/statusrow.h"
+
+#include "state/launcherstate.h"
+#include "ui/symbols.h"
+#include "ui/textstyles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+RunningIndicator::RunningIndicator(QWidget* parent) : QWidget(parent)
+{
+    setFixedSize(12, 12);
+}
+
+void RunningIndicator::setRunning(bool running)
+{
+    if (m_running == running)
+        return;
+    m_running = running;
+    update();
+}
+
+QColor RunningIndicator::fillColor() const
+{
+    return m_running ? QColor(0x34, 0xC7, 0x59) : QColor(0xFF, 0x3B, 0x30);
+}
+
+void RunningIndicator::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(fillColor());
+    // A 0.5-point border of black at 15 % opacity, drawn inside the edge.
+    painter.setPen(QPen(QColor(0, 0, 0, 38), 0.5));
+    painter.drawEllipse(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25));
+}
+
+StatusRow::StatusRow(LauncherState& state, QWidget* parent)
+    : QWidget(parent),
+      m_state(state),
+      m_indicator(new RunningIndicator(this)),
+      m_statusText(new QLabel(this)),
+      m_warning(new QLabel(tr("Pelvaro is already running with an unknown profile."), this)),
+      m_quitAndNew(new QPushButton(QString(tr("Quit & New Profile")).replace(u'&', QStringLiteral("&&")), this))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    m_statusText->setFont(text_styles::subheadline());
+    m_statusText->setTextFormat(Qt::PlainText);
+    m_warning->setFont(text_styles::subheadline());
+    QPalette orange = m_warning->palette();
+    orange.setColor(QPalette::WindowText, QColor(0xFF, 0x95, 0x00));
+    m_warning->setPalette(orange);
+    m_quitAndNew->setIcon(symbols::squareAndArrowDown(palette().color(QPalette::ButtonText)));
+    m_quitAndNew->setToolTip(tr("Quit Pelvaro and create a new profile from its current settings"));
+    layout->addWidget(m_indicator);
+    layout->addWidget(m_statusText);
+    layout->addWidget(m_warning);
+    layout->addStretch(1);
+    layout->addWidget(m_quitAndNew);
+
+    connect(m_quitAndNew, &QPushButton::clicked, this, &StatusRow::quitAndNewProfileRequested);
+    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this, &StatusRow::followRunningState);
+    connect(&m_state, &LauncherState::runningPelvaroNameChanged, this, &StatusRow::followRunningState);
+    connect(&m_state, &LauncherState::pelvaroRunningWithUnknownProfileChanged, this,
+            &StatusRow::followRunningState);
+    followRunningState();
+}
+
+void StatusRow::followRunningState()
+{
+    const bool running = m_state.isPelvaroRunning();
+    m_indicator->setRunning(running);
+    m_statusText->setText(running ? tr("%1 is running").arg(m_state.runningPelvaroName().value_or(QStringLiteral("Pelvaro")))
+                                  : tr("Pelvaro is not running"));
+    m_warning->setVisible(m_state.pelvaroRunningWithUnknownProfile());
+    m_quitAndNew->setEnabled(running);
+}

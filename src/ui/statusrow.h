@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+class LauncherState;
+class QLabel;
+class QPushButton;
+
+// The running indicator: a 12 x 12 circle, green while Pelvaro runs, red
+// otherwise, with a thin dark border inside its edge.
+class RunningIndicator : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit RunningIndicator(QWidget* parent = nullptr);
+    bool isRunning() const { return m_running; }
+    void setRunning(bool running);
+    QColor fillColor() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_running = false;
+};
+
+// Whether Pelvaro runs, and the action that quits it to capture a profile.
+class StatusRow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit StatusRow(LauncherState& state, QWidget* parent = nullptr);
+
+    RunningIndicator* indicator() const { return m_indicator; }
+    QLabel* statusText() const { return m_statusText; }
+    QLabel* warning() const { return m_warning; }
+    QPushButton* quitAndNewButton() const { return m_quitAndNew; }
+
+signals:
+    void quitAndNewProfileRequested();
+
+private:
+    void followRunningState();
+
+    LauncherState& m_state;
+    RunningIndicator* m_indicator;
+    QLabel* m_statusText;
+    QLabel* m_warning;
+    QPushButton* m_quitAndNew;
+};

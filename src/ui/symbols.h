@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+
+// The few system symbols the window uses, drawn here so that they show
+// without an icon theme.
+namespace symbols {
+QIcon squareAndArrowDown(const QColor& color);
+QIcon checkmarkCircleFill(const QColor& color);
+QIcon xmarkCircleFill(const QColor& color);
+} // namespace symbols

@@ -1,0 +1,127 @@
+// Drives the launcher's window through its notable states and saves a PNG
+// of each: the empty default folder, custom mode without a path, a list
+// with the active profile, Pelvaro running with an unknown profile, the four
+// dialogs and the quit warning.
+//   pelvaro-screenshots OUTPUT_DIR
+
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+#include "ui/alertdialog.h"
+#include "ui/appdelegate.h"
+#include "ui/contentview.h"
+#include "ui/mainwindow.h"
+#include "ui/profilelistsection.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <QTranslator>
+
+namespace {
+
+void settle(int ms = 150)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void save(QWidget* widget, const QString& folder, const QString& name)
+{
+    settle();
+    // The whole screen, so that window-modal dialogs appear over the window.
+    QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    if (shot.isNull() || shot.width() < 10)
+        shot = widget->window()->grab();
+    const QRect frame = widget->window()->frameGeometry().adjusted(-40, -40, 40, 40);
+    shot = shot.copy(frame.intersected(shot.rect()));
+    shot.save(folder + u'/' + name + u".png");
+    std::printf("wrote %s/%s.png\n", qPrintable(folder), qPrintable(name));
+}
+
+void writeSamples(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QStringList names{QStringLiteral("Work"), QStringLiteral("Gaming"), QStringLiteral("Presentation"),
+                            QStringLiteral("Profile 2"), QStringLiteral("Profile 10"),
+                            QStringLiteral("A very long profile name that does not fit into the row at all, not even close")};
+    qint64 when = 1'764'000'000;
+    for (const QString& name : names) {
+        const QString path = folder + u'/' + name + u".plist";
+        test_files::writeBinaryPlist(path, PlistValue(test_files::dictionary({{QStringLiteral("Theme"), PlistValue(name)}})));
+        test_files::setModificationTime(path, when += 86'400 + 3'600);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(output);
+    QTranslator translator;
+    if (qEnvironmentVariable("LANG").startsWith(u"de") &&
+        translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+        QApplication::installTranslator(&translator);
+
+    TestEnvironment env;
+    LauncherState& state = env.makeState();
+    MainWindow window(state);
+    AppDelegate delegate(state, window);
+    window.resize(820, 600);
+    window.move(60, 60);
+    window.show();
+    delegate.applicationDidFinishLaunching();
+    ContentView& view = *window.contentView();
+
+    save(&window, output, QStringLiteral("01-empty-default-folder"));
+
+    state.setFolderMode(FolderMode::custom);
+    save(&window, output, QStringLiteral("02-custom-mode-empty-path"));
+
+    writeSamples(env.defaultFolder());
+    state.setFolderMode(FolderMode::defaultFolder);
+    state.startProfile(state.profiles().at(1));
+    save(&window, output, QStringLiteral("03-profiles-with-active"));
+
+    state.setActiveProfileName(std::nullopt);
+    env.workspace.launch(QStringLiteral("Pelvaro"));
+    save(&window, output, QStringLiteral("04-pelvaro-running-unknown-profile"));
+    RunningApplication running = env.workspace.runningApplications().first();
+    env.workspace.quit(running);
+
+    const auto showDialog = [&](const QString& name, const std::function<void()>& open) {
+        open();
+        settle();
+        save(&window, output, name);
+        if (AlertDialog* dialog = view.visibleDialog())
+            dialog->reject();
+        settle();
+    };
+    showDialog(QStringLiteral("05-error-dialog"), [&] {
+        state.setErrorMessage(QStringLiteral("Could not read profile \"Broken.plist\"."));
+    });
+    showDialog(QStringLiteral("06-rename-dialog"), [&] { view.beginRename(state.profiles().first()); });
+    showDialog(QStringLiteral("07-create-dialog"), [&] { view.beginQuitAndCreate(); });
+    showDialog(QStringLiteral("08-delete-dialog"), [&] { view.beginDelete(state.profiles().first()); });
+
+    state.startProfile(state.profiles().first());
+    env.workspace.launch(QStringLiteral("Pelvaro MD"));
+    // The real alert, answered by this timer once it is on screen.
+    QTimer::singleShot(300, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                save(box, output, QStringLiteral("09-quit-warning"));
+                box->reject();
+            }
+        }
+    });
+    const bool quits = delegate.applicationShouldTerminate();
+    std::printf("quit confirmed: %s\n", quits ? "yes" : "no");
+    return 0;
+}

@@ -1,0 +1,270 @@
+<?xml version='1.0' encoding='utf-8'?>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Pelvaro Launcher</source>
+        <translation>Pelvaro Launcher</translation>
+    </message>
+    <message>
+        <source>About Pelvaro Launcher</source>
+        <translation>Über Pelvaro Launcher</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Pelvaro is still running.</source>
+        <translation>Pelvaro läuft noch.</translation>
+    </message>
+    <message>
+        <source>If you quit Pelvaro Launcher now, it will not save any changes to the active Pelvaro profile. Do you really want to quit?</source>
+        <translation>Wenn Sie Pelvaro Launcher jetzt beenden, werden keine Änderungen im aktiven Pelvaro-Profil gesichert. Wirklich beenden?</translation>
+    </message>
+    <message>
+        <source>Don't quit</source>
+        <translation>Nicht beenden</translation>
+    </message>
+    <message>
+        <source>A launcher for managing Pelvaro preference profiles.
+
+Copies the selected profile into Pelvaro's preferences, launches Pelvaro, and saves any changes back to the profile when Pelvaro quits.</source>
+        <translation>Ein Starter zum Verwalten von Pelvaro-Einstellungsprofilen.
+
+Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro und sichert alle Änderungen zurück in das Profil, wenn Pelvaro beendet wird.</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Rename Profile</source>
+        <translation>Profil umbenennen</translation>
+    </message>
+    <message>
+        <source>Enter a new name for "%1".</source>
+        <translation>Geben Sie einen neuen Namen für „%1“ ein.</translation>
+    </message>
+    <message>
+        <source>New name</source>
+        <translation>Neuer Name</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Quit Pelvaro and Create New Profile</source>
+        <translation>Pelvaro beenden und neues Profil erstellen</translation>
+    </message>
+    <message>
+        <source>Pelvaro will be quit and its current settings saved as a new profile. Enter a name for the new profile.</source>
+        <translation>Pelvaro wird beendet und seine aktuellen Einstellungen werden als neues Profil gesichert. Geben Sie einen Namen für das neue Profil ein.</translation>
+    </message>
+    <message>
+        <source>Profile name</source>
+        <translation>Profilname</translation>
+    </message>
+    <message>
+        <source>Quit &amp; Create</source>
+        <translation>Beenden &amp; erstellen</translation>
+    </message>
+    <message>
+        <source>Delete Profile</source>
+        <translation>Profil löschen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete "%1"? This action cannot be undone.</source>
+        <translation>Möchten Sie „%1“ wirklich löschen? Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>ElidedPathLabel</name>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>FolderSection</name>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Custom folder</source>
+        <translation>Eigener Ordner</translation>
+    </message>
+    <message>
+        <source>Folder source</source>
+        <translation>Ordnerquelle</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Auswählen …</translation>
+    </message>
+    <message>
+        <source>Profile Folder</source>
+        <translation>Profilordner</translation>
+    </message>
+    <message>
+        <source>Path to profile folder</source>
+        <translation>Pfad zum Profilordner</translation>
+    </message>
+    <message>
+        <source>Read/write access OK</source>
+        <translation>Lese-/Schreibzugriff OK</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherState</name>
+    <message>
+        <source>Folder does not exist.</source>
+        <translation>Der Ordner existiert nicht.</translation>
+    </message>
+    <message>
+        <source>No read access to folder.</source>
+        <translation>Kein Lesezugriff auf den Ordner.</translation>
+    </message>
+    <message>
+        <source>No write access to folder.</source>
+        <translation>Kein Schreibzugriff auf den Ordner.</translation>
+    </message>
+    <message>
+        <source>Please enter a valid name.</source>
+        <translation>Bitte geben Sie einen gültigen Namen ein.</translation>
+    </message>
+    <message>
+        <source>The name contains characters that cannot be used in a file name (for example "/" or ":").</source>
+        <translation>Der Name enthält Zeichen, die in Dateinamen nicht erlaubt sind (zum Beispiel „/“ oder „:“).</translation>
+    </message>
+    <message>
+        <source>A file named "%1" already exists.</source>
+        <translation>Eine Datei namens „%1“ existiert bereits.</translation>
+    </message>
+    <message>
+        <source>Could not rename "%1": %2</source>
+        <translation>„%1“ konnte nicht umbenannt werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not duplicate "%1": %2</source>
+        <translation>„%1“ konnte nicht dupliziert werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not delete "%1": %2</source>
+        <translation>„%1“ konnte nicht gelöscht werden: %2</translation>
+    </message>
+    <message>
+        <source>Choose</source>
+        <translation>Auswählen</translation>
+    </message>
+    <message>
+        <source>Select the folder containing Pelvaro profile plist files.</source>
+        <translation>Wählen Sie den Ordner mit den Pelvaro-Profildateien (plist).</translation>
+    </message>
+    <message>
+        <source>Could not save profile "%1": %2</source>
+        <translation>Profil „%1“ konnte nicht gesichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not create profile "%1": %2</source>
+        <translation>Profil „%1“ konnte nicht erstellt werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not save profile "%1": no Pelvaro preferences were found.</source>
+        <translation>Profil „%1“ konnte nicht gesichert werden: Es wurden keine Pelvaro-Einstellungen gefunden.</translation>
+    </message>
+    <message>
+        <source>Could not create profile "%1": no Pelvaro preferences were found.</source>
+        <translation>Profil „%1“ konnte nicht erstellt werden: Es wurden keine Pelvaro-Einstellungen gefunden.</translation>
+    </message>
+    <message>
+        <source>No profile folder is available.</source>
+        <translation>Es ist kein Profilordner verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Pelvaro Launcher</source>
+        <translation>Pelvaro Launcher</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileDelegate</name>
+    <message>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+    <message>
+        <source>Duplicate</source>
+        <translation>Duplizieren</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileListSection</name>
+    <message>
+        <source>Profile List</source>
+        <translation>Profilliste</translation>
+    </message>
+    <message>
+        <source>No profile files found in folder.</source>
+        <translation>Keine Profildateien im Ordner gefunden.</translation>
+    </message>
+    <message>
+        <source>Choose a Profile Folder to see available profiles.</source>
+        <translation>Wählen Sie einen Profilordner, um die verfügbaren Profile zu sehen.</translation>
+    </message>
+</context>
+<context>
+    <name>StatusRow</name>
+    <message>
+        <source>Pelvaro is already running with an unknown profile.</source>
+        <translation>Pelvaro läuft bereits mit einem unbekannten Profil.</translation>
+    </message>
+    <message>
+        <source>Quit &amp; New Profile</source>
+        <translation>Beenden &amp; neues Profil</translation>
+    </message>
+    <message>
+        <source>Quit Pelvaro and create a new profile from its current settings</source>
+        <translation>Pelvaro beenden und aus seinen aktuellen Einstellungen ein neues Profil erstellen</translation>
+    </message>
+    <message>
+        <source>%1 is running</source>
+        <translation>%1 läuft</translation>
+    </message>
+    <message>
+        <source>Pelvaro is not running</source>
+        <translation>Pelvaro läuft nicht</translation>
+    </message>
+</context>
+</TS>
