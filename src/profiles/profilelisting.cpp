@@ -1,3 +1,4 @@
+#include "profiles/profilelisting.h"
 #include "state/launcherstate.h"
 
 #include "platform/filesystem.h"
@@ -16,27 +17,26 @@ bool isProfileFileName(QStringView name)
 
 } // namespace
 
-void LauncherState::reloadProfiles()
+QList<Profile> profile_listing::listProfiles(const FileSystem& fileSystem, const QString& folder)
 {
-    const std::optional<QString> folder = currentFolderURL();
-    if (!folder) {
-        setProfiles({});
-        return;
-    }
     const std::optional<QList<DirectoryEntry>> entries =
-        fm().listDirectory(*folder, isProfileFileName);
-    if (!entries) {
-        setProfiles({});
-        return;
-    }
+        fileSystem.listDirectory(folder, isProfileFileName);
+    if (!entries)
+        return {};
     QList<Profile> profiles;
     profiles.reserve(entries->size());
     for (const DirectoryEntry& entry : *entries) {
         if (!entry.isRegularFile || !entry.modifiedAt)
             continue;
-        profiles.append({file_path::appending(*folder, entry.name), *entry.modifiedAt});
+        profiles.append({file_path::appending(folder, entry.name), *entry.modifiedAt});
     }
     static const ProfileSorter sorter;
     sorter.sort(profiles);
-    setProfiles(std::move(profiles));
+    return profiles;
+}
+
+void LauncherState::reloadProfiles()
+{
+    const std::optional<QString> folder = currentFolderURL();
+    setProfiles(folder ? profile_listing::listProfiles(fm(), *folder) : QList<Profile>());
 }

@@ -149,13 +149,33 @@ void LauncherState::setFolderMonitorSource(std::unique_ptr<DirectoryWatch> sourc
     emit folderMonitorSourceChanged();
 }
 
+namespace {
+
+QString defaultFolderFor(const PlatformServices& services)
+{
+    const QString base = services.applicationSupportPath.isEmpty()
+                             ? file_path::appending(services.homePath,
+                                                    QStringLiteral("Library/Application Support"))
+                             : services.applicationSupportPath;
+    return file_path::appending(base, defaultFolderName);
+}
+
+} // namespace
+
 QString LauncherState::defaultFolderURL() const
 {
-    const QString base = m_services.applicationSupportPath.isEmpty()
-                             ? file_path::appending(m_services.homePath,
-                                                    QStringLiteral("Library/Application Support"))
-                             : m_services.applicationSupportPath;
-    return file_path::appending(base, defaultFolderName);
+    return defaultFolderFor(m_services);
+}
+
+std::optional<QString> LauncherState::folderFromSettings(const PlatformServices& services)
+{
+    const std::optional<QString> mode = services.userDefaults->stringForKey(folderModeKey);
+    if (mode != folder_mode::rawValue(FolderMode::custom))
+        return defaultFolderFor(services);
+    const QString path = services.userDefaults->stringForKey(customFolderPathKey).value_or(QString());
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }
 
 std::optional<QString> LauncherState::currentFolderURL() const

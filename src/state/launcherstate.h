@@ -55,6 +55,9 @@ public:
 
     // --- folder locations
     QString defaultFolderURL() const;
+    // The folder the stored settings point at, read without building a
+    // state object (which would clear the stored active profile).
+    static std::optional<QString> folderFromSettings(const PlatformServices& services);
     std::optional<QString> currentFolderURL() const;
     void ensureDefaultFolderExists();
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QLockFile>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLocalServer;
+
+// One launcher per user: the first start holds a lock file in the user's
+// runtime folder and listens on a local socket beside it; later starts hand
+// their request to it over that socket and exit. A lock left by a crashed
+// launcher is stale and taken over.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Handler = std::function<QJsonObject(const QJsonObject& request)>;
+
+    explicit SingleInstance(const QString& runtimeFolder, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Becomes the primary instance; false when another live launcher is it.
+    bool claim();
+    bool isPrimary() const { return m_primary; }
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+
+    // The primary's answer to a request, or none when no launcher answers.
+    std::optional<QJsonObject> send(const QJsonObject& request, int timeoutMs = 10000) const;
+
+    QString lockPath() const { return m_lockPath; }
+    QString socketPath() const { return m_socketPath; }
+
+private:
+    void serve();
+
+    QString m_lockPath;
+    QString m_socketPath;
+    QLockFile m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+    bool m_primary = false;
+    Handler m_handler;
+};
