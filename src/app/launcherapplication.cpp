@@ -146,7 +146,7 @@ int startWithoutWindow(const LaunchRequest& request)
             print(stderr, *message);
             exitCode = 1;
         }
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
     });
     QTimer::singleShot(pelvaroStartTimeoutMs, &state, [&] {
         if (sawRunning)
@@ -191,7 +191,7 @@ int runWindow(SingleInstance& instance)
         // For the start-up benchmark: stop once the window has been painted.
         QTimer::singleShot(0, &window, [&window] {
             window.repaint();
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
         });
     }
     window.show();

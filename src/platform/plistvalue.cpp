@@ -123,25 +123,46 @@ bool operator==(const PlistValue& a, const PlistValue& b)
 void PlistDictionary::reserve(qsizetype size)
 {
     m_entries.reserve(size);
-    m_index.reserve(size);
+    if (size > smallSize)
+        m_index.reserve(size);
+}
+
+qsizetype PlistDictionary::indexOf(const QString& key) const
+{
+    // Small dictionaries, the usual nested ones, are searched without a
+    // hash, which would cost more to build than it saves.
+    if (m_entries.size() <= smallSize) {
+        for (qsizetype i = 0; i < m_entries.size(); ++i) {
+            if (m_entries.at(i).first == key)
+                return i;
+        }
+        return -1;
+    }
+    return m_index.value(key, -1);
 }
 
 void PlistDictionary::insert(const QString& key, PlistValue value)
 {
-    const auto found = m_index.constFind(key);
-    if (found != m_index.constEnd()) {
-        m_entries[*found].second = std::move(value);
+    const qsizetype existing = indexOf(key);
+    if (existing >= 0) {
+        m_entries[existing].second = std::move(value);
         return;
     }
-    m_index.insert(key, m_entries.size());
     m_entries.append({key, std::move(value)});
+    if (m_entries.size() == smallSize + 1) {
+        m_index.reserve(std::max<qsizetype>(m_entries.capacity(), 2 * smallSize));
+        for (qsizetype i = 0; i < m_entries.size(); ++i)
+            m_index.insert(m_entries.at(i).first, i);
+    } else if (m_entries.size() > smallSize + 1) {
+        m_index.insert(key, m_entries.size() - 1);
+    }
 }
 
 void PlistDictionary::remove(const QStringList& keys)
 {
     bool any = false;
     for (const QString& key : keys)
-        any = any || m_index.contains(key);
+        any = any || contains(key);
     if (!any)
         return;
     const QSet<QString> doomed(keys.cbegin(), keys.cend());
@@ -151,16 +172,21 @@ void PlistDictionary::remove(const QStringList& keys)
     for (Entry& entry : m_entries) {
         if (doomed.contains(entry.first))
             continue;
-        m_index.insert(entry.first, kept.size());
         kept.append(std::move(entry));
     }
+    if (kept.size() > smallSize) {
+        for (qsizetype i = 0; i < kept.size(); ++i)
+            m_index.insert(kept.at(i).first, i);
+    }
     m_entries = std::move(kept);
+    if (m_entries.size() <= smallSize)
+        m_index.clear();
 }
 
 const PlistValue* PlistDictionary::find(const QString& key) const
 {
-    const auto found = m_index.constFind(key);
-    return found == m_index.constEnd() ? nullptr : &m_entries[*found].second;
+    const qsizetype index = indexOf(key);
+    return index < 0 ? nullptr : &m_entries[index].second;
 }
 
 PlistValue PlistDictionary::value(const QString& key) const

@@ -100,7 +100,7 @@ public:
     void insert(const QString& key, PlistValue value);
     // Removes every listed key; the others keep their order.
     void remove(const QStringList& keys);
-    bool contains(const QString& key) const { return m_index.contains(key); }
+    bool contains(const QString& key) const { return indexOf(key) >= 0; }
     const PlistValue* find(const QString& key) const;
     PlistValue value(const QString& key) const;
     qsizetype size() const { return m_entries.size(); }
@@ -112,7 +112,11 @@ public:
     friend bool operator==(const PlistDictionary& a, const PlistDictionary& b);
 
 private:
+    static constexpr qsizetype smallSize = 8;
+    qsizetype indexOf(const QString& key) const;
+
     QList<Entry> m_entries;
+    // Key to position, kept only above `smallSize` entries.
     QHash<QString, qsizetype> m_index;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/plistxmlreader.h"
 
 #include "platform/plistreader.h"
+#include "platform/plistxmlfastreader.h"
 
 #include <QXmlStreamReader>
 
@@ -296,6 +297,23 @@ std::optional<double> parsePlistDateText(QStringView text)
 }
 
 std::optional<PlistValue> PlistXmlReader::read(const QByteArray& bytes, QString* error)
+{
+    QString message;
+    PlistValue fast;
+    switch (PlistXmlFastReader::read(bytes, &fast, &message)) {
+    case PlistXmlFastReader::Outcome::value:
+        return fast;
+    case PlistXmlFastReader::Outcome::error:
+        if (error)
+            *error = message;
+        return std::nullopt;
+    case PlistXmlFastReader::Outcome::unsupported:
+        break;
+    }
+    return readWithStreamReader(bytes, error);
+}
+
+std::optional<PlistValue> PlistXmlReader::readWithStreamReader(const QByteArray& bytes, QString* error)
 {
     QString message;
     std::optional<PlistValue> value = XmlParser(bytes, &message).parse();

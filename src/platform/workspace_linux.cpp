@@ -45,7 +45,7 @@ struct ProcessStat
 // may hold spaces and parentheses, so fields are counted after the last ')'.
 std::optional<ProcessStat> readStat(int procFd, const char* pid)
 {
-    char path[64];
+    char path[300];
     std::snprintf(path, sizeof path, "%s/stat", pid);
     char buffer[1024];
     size_t length = 0;
@@ -75,7 +75,7 @@ std::optional<ProcessStat> readStat(int procFd, const char* pid)
 
 std::optional<QString> readName(int procFd, const char* pid)
 {
-    char path[64];
+    char path[300];
     std::snprintf(path, sizeof path, "%s/comm", pid);
     char buffer[64];
     size_t length = 0;

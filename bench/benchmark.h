@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+// Small helpers for the benchmarks: they print their figures and assert
+// nothing.
+namespace bench {
+
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Median milliseconds of `runs` calls, after one warm-up call.
+inline double medianMs(int runs, const std::function<void()>& work)
+{
+    work();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return median(times);
+}
+
+inline void line(const char* label, double value, const char* unit)
+{
+    std::printf("%-44s %10.3f %s\n", label, value, unit);
+    std::fflush(stdout);
+}
+
+} // namespace bench
