@@ -191,6 +191,13 @@ int runWindow(SingleInstance& instance)
         // For the start-up benchmark: stop once the window has been painted.
         QTimer::singleShot(0, &window, [&window] {
             window.repaint();
+            QFile status(QStringLiteral("/proc/self/status"));
+            if (status.open(QIODevice::ReadOnly)) {
+                for (const QByteArray& line : status.readAll().split('\n')) {
+                    if (line.startsWith("VmRSS:"))
+                        print(stdout, QString::fromLatin1(line.simplified()));
+                }
+            }
             QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
         });
     }

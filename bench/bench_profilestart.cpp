@@ -1,0 +1,46 @@
+// startProfile up to the open request and saveActiveProfile of a 20,000-key
+// domain, against the floor: a plain atomic write of the same bytes.
+
+#include "benchmark.h"
+#include "codecfixture.h"
+#include "platform/plistwriter.h"
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    TestEnvironment env;
+    QDir().mkpath(env.defaultFolder());
+    const PlistValue domain = benchmarkDomain();
+    const QByteArray bytes = PlistWriter::writeBinary(domain);
+    const QString profilePath = env.defaultFolder() + u"/Work.plist";
+    test_files::writeBytes(profilePath, bytes);
+    LauncherState& state = env.makeState();
+    const Profile work = state.profiles().first();
+    const int runs = 21;
+
+    const double start = bench::medianMs(runs, [&] {
+        const qsizetype before = env.workspace.openedLocations.size();
+        state.startProfile(work);
+        if (env.workspace.openedLocations.size() != before + 1)
+            std::printf("start did not reach the open request\n");
+    });
+    const double save = bench::medianMs(runs, [&] { state.saveActiveProfile(); });
+    LinuxFileSystem fileSystem;
+    const QString floorPath = env.defaultFolder() + u"/Floor.plist";
+    const double floor = bench::medianMs(runs, [&] { fileSystem.writeFileAtomically(floorPath, bytes); });
+    if (state.errorMessage())
+        std::printf("error: %s\n", qPrintable(*state.errorMessage()));
+
+    std::printf("profile: %lld keys, %lld bytes\n", qlonglong(domain.toDictionary().size()), qlonglong(bytes.size()));
+    bench::line("startProfile, up to the open request", start, "ms (median)");
+    bench::line("saveActiveProfile", save, "ms (median)");
+    bench::line("atomic write of the same bytes", floor, "ms (median)");
+    std::printf("goal start-vs-atomic-write: %.2fx (target <= 3x)\n", start / floor);
+    std::printf("goal save-vs-atomic-write: %.2fx (target <= 3x)\n", save / floor);
+    return 0;
+}

@@ -1,0 +1,129 @@
+// With the real workspace and the stand-in Pelvaro: the time from the
+// stand-in's exit to the active profile's file being replaced (median of
+// 20 runs), and the launcher's CPU time while Pelvaro runs and nothing
+// happens.
+
+#include "benchmark.h"
+#include "platform/workspace_linux.h"
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+#include "target/pelvaroapplication.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <atomic>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
+    QDir().mkpath(applications);
+    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
+                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
+                               QFile::encodeName(QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path()) +
+                               "/Pelvaro\" --headless\n");
+    TestEnvironment env;
+    LinuxWorkspace workspace(pelvaro::applicationNames());
+    PreferencesStore preferences(env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier);
+    PlatformServices services = env.services();
+    services.workspace = &workspace;
+    services.preferences = &preferences;
+    services.homePath = QDir::homePath();
+    QDir().mkpath(env.defaultFolder());
+    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                 PlistValue(test_files::dictionary({{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
+    LauncherState state(services);
+
+    const auto runningPelvaro = [&]() -> std::optional<RunningApplication> {
+        for (const RunningApplication& application : workspace.runningApplications()) {
+            if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
+                return application;
+        }
+        return std::nullopt;
+    };
+
+    std::vector<double> latencies;
+    const int runs = qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") : 20;
+    for (int run = 0; run < runs; ++run) {
+        state.startProfile(state.profiles().first());
+        if (!waitFor([&] { return state.isPelvaroRunning() && runningPelvaro(); }, 10000)) {
+            std::printf("Pelvaro did not start\n");
+            return 1;
+        }
+        const RunningApplication pelvaro = *runningPelvaro();
+        // An independent watcher notes the moment the process exits.
+        const int pidfd = int(::syscall(SYS_pidfd_open, pid_t(pelvaro.processId), 0));
+        std::atomic<qint64> exitedAt{0};
+        QElapsedTimer clock;
+        clock.start();
+        std::thread watcher([&] {
+            pollfd descriptor{pidfd, POLLIN, 0};
+            ::poll(&descriptor, 1, 10000);
+            exitedAt = clock.nsecsElapsed();
+        });
+        qint64 savedAt = 0;
+        const QMetaObject::Connection saved = QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {
+            if (!state.activeProfileName())
+                savedAt = clock.nsecsElapsed();
+        });
+        workspace.terminate(pelvaro);
+        waitFor([&] { return savedAt != 0; }, 10000);
+        watcher.join();
+        ::close(pidfd);
+        QObject::disconnect(saved);
+        latencies.push_back(double(savedAt - exitedAt) / 1e6);
+    }
+    const double latency = bench::median(latencies);
+
+    const int idleSeconds = qEnvironmentVariableIntValue("PELVARO_BENCH_IDLE_SECONDS") > 0
+                                ? qEnvironmentVariableIntValue("PELVARO_BENCH_IDLE_SECONDS")
+                                : 60;
+    state.startProfile(state.profiles().first());
+    waitFor([&] { return state.isPelvaroRunning(); }, 10000);
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer idle;
+    idle.start();
+    waitFor([&] { return idle.elapsed() >= idleSeconds * 1000; }, idleSeconds * 1000 + 5000);
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double percent = 100.0 * cpu / (double(idle.nsecsElapsed()) / 1e9);
+    if (const auto pelvaro = runningPelvaro())
+        workspace.terminate(*pelvaro);
+    waitFor([&] { return !state.isPelvaroRunning(); }, 10000);
+
+    bench::line("save-back latency (median)", latency, "ms");
+    bench::line("launcher CPU while Pelvaro runs", cpu * 1000, "ms CPU");
+    std::printf("goal saveback-latency: %.2f ms (target <= 50 ms)\n", latency);
+    std::printf("goal idle-cpu-while-running: %.3f%% (target <= 0.2%%)\n", percent);
+    return 0;
+}
