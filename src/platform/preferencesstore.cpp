@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -66,10 +67,20 @@ PlistDictionary PreferencesStore::readFromDisk() const
     return value->toDictionary();
 }
 
+PreferencesStore::FileStamp PreferencesStore::stamp() const
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(m_filePath).constData(), &info) != 0)
+        return {};
+    return {true, qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
 void PreferencesStore::ensureLoaded()
 {
-    if (m_loaded)
+    if (m_loaded && (!m_pending.isEmpty() || stamp() == m_loadedStamp))
         return;
+    m_loadedStamp = stamp();
     m_values = readFromDisk();
     m_loaded = true;
 }
@@ -133,5 +144,6 @@ bool PreferencesStore::synchronize()
     }
     m_values = std::move(merged);
     m_loaded = true;
+    m_loadedStamp = stamp();
     return true;
 }

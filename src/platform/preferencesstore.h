@@ -9,7 +9,9 @@ class FileSystem;
 // A domain kept in <home>/Library/Preferences/<domain>.plist in the binary
 // form. Reads come from a copy in memory; changes stay pending until
 // synchronize() merges them, under a lock, over what is on disk then, so
-// that keys written meanwhile by another process survive.
+// that keys written meanwhile by another process survive. While nothing is
+// pending, a copy whose file another process has since replaced is read
+// again, as a shared preferences service would show it.
 class PreferencesStore : public PreferencesService
 {
 public:
@@ -25,12 +27,24 @@ public:
     QString filePath() const { return m_filePath; }
 
 private:
+    // What tells one version of the domain file from another.
+    struct FileStamp
+    {
+        bool exists = false;
+        qint64 inode = 0;
+        qint64 size = 0;
+        qint64 modifiedNs = 0;
+        friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    };
+
+    FileStamp stamp() const;
     PlistDictionary readFromDisk() const;
     void ensureLoaded();
 
     FileSystem& m_fileSystem;
     QString m_filePath;
     bool m_loaded = false;
+    FileStamp m_loadedStamp;
     PlistDictionary m_values;
     // Key to new value; none for a removal. The latest change of a key wins.
     QHash<QString, std::optional<PlistValue>> m_pending;

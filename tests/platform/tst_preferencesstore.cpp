@@ -14,6 +14,7 @@ private slots:
     void changesStayPendingUntilSynchronized();
     void synchronizeKeepsKeysWrittenByOthers();
     void twoProcessesLoseNoKey();
+    void readsFollowWritesOfOthersWhileNothingIsPending();
     void unparseableDomainReadsEmpty_data();
     void unparseableDomainReadsEmpty();
     void failedWriteLeavesFileAndReportsFalse();
@@ -81,6 +82,22 @@ void PreferencesStoreTest::twoProcessesLoseNoKey()
     QCOMPARE(keys.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
     for (int i = 0; i < 20; ++i)
         QVERIFY(keys.contains(u"mine " + QString::number(i)));
+}
+
+void PreferencesStoreTest::readsFollowWritesOfOthersWhileNothingIsPending()
+{
+    TestEnvironment env;
+    PreferencesStore mine(env.fileSystem, env.home(), QStringLiteral("com.corvandel.pelvaro"));
+    PreferencesStore theirs(env.fileSystem, env.home(), QStringLiteral("com.corvandel.pelvaro"));
+    QCOMPARE(mine.copyKeyList(), QStringList());
+    theirs.setMultiple(test_files::dictionary({{QStringLiteral("added"), PlistValue(true)}}), {});
+    QVERIFY(theirs.synchronize());
+    // Applying a profile reads the key list without synchronising first: it
+    // must still see what the other process wrote, or those keys would stay.
+    QCOMPARE(mine.copyKeyList(), QStringList{QStringLiteral("added")});
+    mine.setMultiple(test_files::dictionary({{QStringLiteral("mine"), PlistValue(true)}}), {QStringLiteral("added")});
+    QVERIFY(mine.synchronize());
+    QCOMPARE(theirs.copyKeyList(), QStringList{QStringLiteral("mine")});
 }
 
 void PreferencesStoreTest::unparseableDomainReadsEmpty_data()

@@ -159,7 +159,7 @@ void LauncherStateTest::applicationSupportFallsBackToHome()
     PlatformServices services = env.services();
     services.applicationSupportPath.clear();
     LauncherState state(services);
-    QCOMPARE(state.defaultFolderURL(), env.home() + u"/Library/Application Support/Pelvaro Launcher");
+    QCOMPARE(state.defaultFolderURL(), QString(env.home() + u"/Library/Application Support/Pelvaro Launcher"));
     QVERIFY(QFileInfo(state.defaultFolderURL()).isDir());
 }
 
