@@ -47,12 +47,7 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
-    QDir().mkpath(applications);
-    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
-                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
-                               QFile::encodeName(QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path()) +
-                               "/Pelvaro\" --headless\n");
+    test_files::installStandInPelvaro();
     TestEnvironment env;
     LinuxWorkspace workspace(pelvaro::applicationNames());
     PreferencesStore preferences(env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier);

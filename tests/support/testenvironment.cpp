@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -86,4 +87,18 @@ PlistDictionary test_files::dictionary(std::initializer_list<std::pair<QString, 
     for (const auto& entry : entries)
         result.insert(entry.first, entry.second);
     return result;
+}
+
+bool test_files::installStandInPelvaro()
+{
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
+    if (!QDir().mkpath(applications))
+        return false;
+    const QString standIn = QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path() + u"/Pelvaro";
+    QFile entry(applications + u"/com.corvandel.pelvaro.desktop");
+    if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    entry.write("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" + QFile::encodeName(standIn) +
+                "\" --headless\n");
+    return true;
 }

@@ -51,4 +51,7 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);
 void setModificationTime(const QString& path, qint64 secondsSinceEpoch);
 PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries);
+// Installs the stand-in Pelvaro, without a window, as the desktop entry
+// com.corvandel.pelvaro.desktop in $XDG_DATA_HOME/applications.
+bool installStandInPelvaro();
 } // namespace test_files

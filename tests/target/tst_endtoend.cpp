@@ -56,12 +56,7 @@ private:
 
 void EndToEndTest::initTestCase()
 {
-    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
-    QVERIFY(QDir().mkpath(applications));
-    const QString standIn = QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path() + u"/Pelvaro";
-    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
-                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
-                               QFile::encodeName(standIn) + "\" --headless\n");
+    QVERIFY(test_files::installStandInPelvaro());
 }
 
 void EndToEndTest::startRunQuitAndSaveBack()
