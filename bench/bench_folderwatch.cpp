@@ -28,8 +28,7 @@ int main(int argc, char** argv)
     timer.start();
     copy.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/*.plist \"$1\"/"), source,
                                       env.defaultFolder()});
-    while (state.profiles().size() < 1000 && timer.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    bench::waitFor([&] { return state.profiles().size() >= 1000; }, 30000);
     const double visible = double(timer.nsecsElapsed()) / 1e6;
     copy.waitForFinished();
     std::printf("profiles listed: %lld\n", qlonglong(state.profiles().size()));

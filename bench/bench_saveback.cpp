@@ -30,18 +30,6 @@ double cpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,7 +60,7 @@ int main(int argc, char** argv)
     const int runs = qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") : 20;
     for (int run = 0; run < runs; ++run) {
         state.startProfile(state.profiles().first());
-        if (!waitFor([&] { return state.isPelvaroRunning() && runningPelvaro(); }, 10000)) {
+        if (!bench::waitFor([&] { return state.isPelvaroRunning() && runningPelvaro(); }, 10000)) {
             std::printf("Pelvaro did not start\n");
             return 1;
         }
@@ -93,7 +81,7 @@ int main(int argc, char** argv)
                 savedAt = clock.nsecsElapsed();
         });
         workspace.terminate(pelvaro);
-        waitFor([&] { return savedAt != 0; }, 10000);
+        bench::waitFor([&] { return savedAt != 0; }, 10000);
         watcher.join();
         ::close(pidfd);
         QObject::disconnect(saved);
@@ -105,16 +93,20 @@ int main(int argc, char** argv)
                                 ? qEnvironmentVariableIntValue("PELVARO_BENCH_IDLE_SECONDS")
                                 : 60;
     state.startProfile(state.profiles().first());
-    waitFor([&] { return state.isPelvaroRunning(); }, 10000);
+    bench::waitFor([&] { return state.isPelvaroRunning(); }, 10000);
     const double cpuBefore = cpuSeconds();
     QElapsedTimer idle;
     idle.start();
-    waitFor([&] { return idle.elapsed() >= idleSeconds * 1000; }, idleSeconds * 1000 + 5000);
+    {
+        QEventLoop loop;
+        QTimer::singleShot(idleSeconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     const double cpu = cpuSeconds() - cpuBefore;
     const double percent = 100.0 * cpu / (double(idle.nsecsElapsed()) / 1e9);
     if (const auto pelvaro = runningPelvaro())
         workspace.terminate(*pelvaro);
-    waitFor([&] { return !state.isPelvaroRunning(); }, 10000);
+    bench::waitFor([&] { return !state.isPelvaroRunning(); }, 10000);
 
     bench::line("save-back latency (median)", latency, "ms");
     bench::line("launcher CPU while Pelvaro runs", cpu * 1000, "ms CPU");

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +34,22 @@ inline double medianMs(int runs, const std::function<void()>& work)
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return median(times);
+}
+
+// Runs the event loop, sleeping between events, until `condition` holds or
+// the time is up.
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
 }
 
 inline void line(const char* label, double value, const char* unit)

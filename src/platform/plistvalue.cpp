@@ -71,6 +71,13 @@ QString PlistValue::toString() const
     return value ? *value : QString();
 }
 
+const QString& PlistValue::toStringView() const
+{
+    static const QString empty;
+    const QString* value = std::get_if<QString>(&m_value);
+    return value ? *value : empty;
+}
+
 QByteArray PlistValue::toData() const
 {
     const QByteArray* value = std::get_if<QByteArray>(&m_value);

@@ -75,6 +75,8 @@ public:
     PlistDate toDate() const;
     PlistUid toUid() const;
     QString toString() const;
+    // The string held, without a copy; an empty string for other types.
+    const QString& toStringView() const;
     QByteArray toData() const;
     const PlistArray& toArray() const;
     const PlistDictionary& toDictionary() const;

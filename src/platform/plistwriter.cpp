@@ -66,18 +66,22 @@ public:
     }
 
 private:
+    // One object of the file. It points into the value being written, which
+    // outlives the writer; a dictionary key is a bare string.
     struct Object
     {
-        PlistValue value;
-        // For an array its elements; for a dictionary its keys then its values.
-        std::vector<quint64> children;
+        const PlistValue* value = nullptr;
+        const QString* key = nullptr;
+        // For a container: its references in m_references, elements, or keys
+        // then values.
+        size_t firstReference = 0;
         qsizetype count = 0;
     };
 
-    quint64 add(const PlistValue& value)
+    quint64 add(const PlistValue* value, const QString* key)
     {
         const quint64 index = m_objects.size();
-        m_objects.push_back({value, {}, 0});
+        m_objects.push_back({value, key, 0, 0});
         return index;
     }
 
@@ -99,40 +103,52 @@ private:
         }
     }
 
+    quint64 flattenString(const QString& text, const PlistValue* value)
+    {
+        const auto found = m_strings.constFind(text);
+        if (found != m_strings.constEnd())
+            return *found;
+        const quint64 index = add(value, value ? nullptr : &text);
+        m_strings.insert(text, index);
+        return index;
+    }
+
+    // A container's references are reserved before its children are
+    // numbered, so that they stay together.
+    size_t reserveReferences(size_t count)
+    {
+        const size_t first = m_references.size();
+        m_references.resize(first + count);
+        return first;
+    }
+
     quint64 flatten(const PlistValue& value)
     {
         switch (value.type()) {
-        case PlistValue::Type::String: {
-            const QString text = value.toString();
-            const auto found = m_strings.constFind(text);
-            if (found != m_strings.constEnd())
-                return *found;
-            const quint64 index = add(value);
-            m_strings.insert(text, index);
-            return index;
-        }
+        case PlistValue::Type::String:
+            return flattenString(value.toStringView(), &value);
         case PlistValue::Type::Array: {
-            const quint64 index = add(value);
+            const quint64 index = add(&value, nullptr);
             const PlistArray& array = value.toArray();
-            std::vector<quint64> children;
-            children.reserve(array.size());
-            for (const PlistValue& element : array)
-                children.push_back(flatten(element));
-            m_objects[index].children = std::move(children);
+            const size_t first = reserveReferences(size_t(array.size()));
+            m_objects[index].firstReference = first;
             m_objects[index].count = array.size();
+            for (qsizetype i = 0; i < array.size(); ++i)
+                m_references[first + size_t(i)] = flatten(array.at(i));
             return index;
         }
         case PlistValue::Type::Dictionary: {
-            const quint64 index = add(value);
+            const quint64 index = add(&value, nullptr);
             const PlistDictionary& dictionary = value.toDictionary();
-            std::vector<quint64> children;
-            children.reserve(dictionary.size() * 2);
-            for (const PlistDictionary::Entry& entry : dictionary.entries())
-                children.push_back(flatten(PlistValue(entry.first)));
-            for (const PlistDictionary::Entry& entry : dictionary.entries())
-                children.push_back(flatten(entry.second));
-            m_objects[index].children = std::move(children);
+            const size_t count = size_t(dictionary.size());
+            const size_t first = reserveReferences(2 * count);
+            m_objects[index].firstReference = first;
             m_objects[index].count = dictionary.size();
+            const QList<PlistDictionary::Entry>& entries = dictionary.entries();
+            for (size_t i = 0; i < count; ++i)
+                m_references[first + i] = flattenString(entries.at(qsizetype(i)).first, nullptr);
+            for (size_t i = 0; i < count; ++i)
+                m_references[first + count + i] = flatten(entries.at(qsizetype(i)).second);
             return index;
         }
         default:
@@ -142,11 +158,11 @@ private:
             const auto found = m_scalars.constFind(*key);
             if (found != m_scalars.constEnd())
                 return *found;
-            const quint64 index = add(value);
+            const quint64 index = add(&value, nullptr);
             m_scalars.insert(*key, index);
             return index;
         }
-        return add(value);
+        return add(&value, nullptr);
     }
 
     void appendBigEndian(quint64 value, int size)
@@ -173,7 +189,11 @@ private:
 
     void writeObject(const Object& object)
     {
-        const PlistValue& value = object.value;
+        if (object.key) {
+            writeString(*object.key);
+            return;
+        }
+        const PlistValue& value = *object.value;
         switch (value.type()) {
         case PlistValue::Type::Invalid:
         case PlistValue::Type::Boolean:
@@ -210,7 +230,7 @@ private:
             return;
         }
         case PlistValue::Type::String:
-            writeString(value.toString());
+            writeString(value.toStringView());
             return;
         case PlistValue::Type::Uid: {
             const quint64 uid = value.toUid().value;
@@ -220,12 +240,23 @@ private:
             return;
         }
         case PlistValue::Type::Array:
-        case PlistValue::Type::Dictionary:
+        case PlistValue::Type::Dictionary: {
             appendMarkerWithCount(value.type() == PlistValue::Type::Array ? 0xA : 0xD,
                                   quint64(object.count));
-            for (const quint64 child : object.children)
-                appendBigEndian(child, m_referenceSize);
+            const size_t references =
+                value.type() == PlistValue::Type::Array ? size_t(object.count) : 2 * size_t(object.count);
+            const qsizetype start = m_output.size();
+            m_output.resize(start + qsizetype(references) * m_referenceSize);
+            char* out = m_output.data() + start;
+            for (size_t i = 0; i < references; ++i) {
+                quint64 reference = m_references[object.firstReference + i];
+                for (int b = m_referenceSize - 1; b >= 0; --b) {
+                    out[i * size_t(m_referenceSize) + size_t(b)] = char(reference & 0xFF);
+                    reference >>= 8;
+                }
+            }
             return;
+        }
         }
     }
 
@@ -259,6 +290,7 @@ private:
     }
 
     std::vector<Object> m_objects;
+    std::vector<quint64> m_references;
     QHash<QString, quint64> m_strings;
     QHash<ScalarKey, quint64> m_scalars;
     int m_referenceSize = 1;

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -94,6 +96,10 @@ std::optional<QStringList> PreferencesStore::copyKeyList()
 PlistDictionary PreferencesStore::copyMultiple(const QStringList& keys)
 {
     ensureLoaded();
+    // Asking for every key, as reading the whole domain does, is a copy.
+    if (keys.size() == m_values.size() &&
+        std::all_of(keys.cbegin(), keys.cend(), [&](const QString& key) { return m_values.contains(key); }))
+        return m_values;
     PlistDictionary result;
     result.reserve(keys.size());
     for (const QString& key : keys) {
@@ -124,20 +130,25 @@ bool PreferencesStore::synchronize()
     const DomainLock lock(m_filePath + u".lock");
     if (!lock.held())
         return false;
-    PlistDictionary merged = readFromDisk();
+    // Unless another process has replaced the file since it was read, the
+    // copy in memory is what the disk holds plus the pending changes.
+    const bool unchanged = m_loaded && stamp() == m_loadedStamp;
+    PlistDictionary merged = unchanged ? m_values : readFromDisk();
     if (!m_pending.isEmpty()) {
-        QStringList removed;
-        // Applied in the order the caller made them, so the file keeps a
-        // stable key order from one write to the next.
-        for (const PlistDictionary::Entry& entry : m_values.entries()) {
-            if (m_pending.contains(entry.first))
-                merged.insert(entry.first, entry.second);
+        if (!unchanged) {
+            QStringList removed;
+            // Applied in the order the caller made them, so the file keeps a
+            // stable key order from one write to the next.
+            for (const PlistDictionary::Entry& entry : m_values.entries()) {
+                if (m_pending.contains(entry.first))
+                    merged.insert(entry.first, entry.second);
+            }
+            for (auto change = m_pending.cbegin(); change != m_pending.cend(); ++change) {
+                if (!change.value())
+                    removed.append(change.key());
+            }
+            merged.remove(removed);
         }
-        for (auto change = m_pending.cbegin(); change != m_pending.cend(); ++change) {
-            if (!change.value())
-                removed.append(change.key());
-        }
-        merged.remove(removed);
         if (!m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged)))
             return false;
         m_pending.clear();

@@ -32,6 +32,15 @@ QString ProfileDelegate::title(Action action)
 
 QSize ProfileDelegate::buttonSize(const QStyleOptionViewItem& option, Action action) const
 {
+    if (m_buttonSizes.isEmpty()) {
+        for (const Action each : actions())
+            m_buttonSizes.append(measureButton(option, each));
+    }
+    return m_buttonSizes.at(int(action));
+}
+
+QSize ProfileDelegate::measureButton(const QStyleOptionViewItem& option, Action action) const
+{
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     QStyleOptionButton button;
@@ -45,8 +54,12 @@ QSize ProfileDelegate::buttonSize(const QStyleOptionViewItem& option, Action act
 int ProfileDelegate::dateWidth(const QStyleOptionViewItem& option) const
 {
     // Wide enough for a long date in this locale, so columns line up.
-    const QString sample = ProfileListModel::dateText(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
-    return QFontMetrics(text_styles::callout()).horizontalAdvance(sample) + option.fontMetrics.averageCharWidth() * 2;
+    if (m_dateWidth < 0) {
+        const QString sample = ProfileListModel::dateText(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
+        m_dateWidth = QFontMetrics(text_styles::callout()).horizontalAdvance(sample) +
+                      option.fontMetrics.averageCharWidth() * 2;
+    }
+    return m_dateWidth;
 }
 
 QRect ProfileDelegate::buttonRect(const QStyleOptionViewItem& option, Action action) const
@@ -85,9 +98,17 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
     // whatever the font does with its digits.
     const QFontMetrics metrics(font);
     int digitWidth = 0;
-    for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+    int narrowest = std::numeric_limits<int>::max();
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
         digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QChar(digit)));
+        narrowest = std::min(narrowest, metrics.horizontalAdvance(QChar(digit)));
+    }
     painter->setFont(font);
+    if (narrowest == digitWidth) {
+        // The font's own digits are already of one width.
+        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, text);
+        return;
+    }
     int x = rect.left();
     const int baseline = rect.top() + (rect.height() + metrics.ascent() - metrics.descent()) / 2;
     for (const QChar c : text) {

@@ -33,9 +33,14 @@ signals:
 
 private:
     QSize buttonSize(const QStyleOptionViewItem& option, Action action) const;
+    QSize measureButton(const QStyleOptionViewItem& option, Action action) const;
     int dateWidth(const QStyleOptionViewItem& option) const;
     void drawDate(QPainter* painter, const QRect& rect, const QString& text, const QFont& font) const;
 
+    // Measured once: every row's date column has this width, and every row's
+    // buttons these sizes.
+    mutable int m_dateWidth = -1;
+    mutable QList<QSize> m_buttonSizes;
     QPersistentModelIndex m_pressedIndex;
     std::optional<Action> m_pressedAction;
 };

@@ -1,11 +1,10 @@
 #include "ui/profilelistmodel.h"
 
 #include "state/launcherstate.h"
+#include "ui/dateformatter.h"
 
 #include <QSet>
 
-#include <unicode/udat.h>
-#include <unicode/ustring.h>
 
 ProfileListModel::ProfileListModel(LauncherState& state, QObject* parent)
     : QAbstractListModel(parent), m_state(state), m_activeProfileName(state.activeProfileName())
@@ -32,7 +31,7 @@ QVariant ProfileListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return profile.fileName();
     case DateTextRole:
-        return dateText(profile.modifiedAt);
+        return m_dates.format(profile.modifiedAt);
     case IsActiveRole:
         return isActive(profile);
     case ProfileRole:
@@ -54,22 +53,7 @@ QHash<int, QByteArray> ProfileListModel::roleNames() const
 
 QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
 {
-    // ICU's medium date and short time are the desktop's abbreviated date
-    // and shortened time; ICU is already loaded with Qt.
-    // Under the C locale, English as the desktop would show it.
-    const QByteArray localeName =
-        locale.language() == QLocale::C ? QByteArray("en_US") : locale.name().toLatin1();
-    UErrorCode status = U_ZERO_ERROR;
-    UDateFormat* format = udat_open(UDAT_SHORT, UDAT_MEDIUM, localeName.constData(), nullptr, -1,
-                                    nullptr, -1, &status);
-    if (U_FAILURE(status) || !format)
-        return QLocale(locale).toString(when.toLocalTime(), QLocale::ShortFormat);
-    UChar buffer[128];
-    const int32_t length = udat_format(format, UDate(when.toMSecsSinceEpoch()), buffer, 128, nullptr, &status);
-    udat_close(format);
-    if (U_FAILURE(status))
-        return QLocale(locale).toString(when.toLocalTime(), QLocale::ShortFormat);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), length);
+    return DateFormatter(locale).format(when);
 }
 
 bool ProfileListModel::isActive(const Profile& profile) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "state/profile.h"
+#include "ui/dateformatter.h"
 
 #include <QAbstractListModel>
 #include <QLocale>
@@ -29,7 +30,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     Profile profileAt(int row) const { return m_rows.value(row); }
-    // The abbreviated date with the short time of the user's locale.
+    // The abbreviated date with the short time of the locale.
     static QString dateText(const QDateTime& when, const QLocale& locale = QLocale());
 
 private:
@@ -41,4 +42,5 @@ private:
     LauncherState& m_state;
     QList<Profile> m_rows;
     std::optional<QString> m_activeProfileName;
+    DateFormatter m_dates;
 };
