@@ -48,7 +48,8 @@ int main(int argc, char** argv)
     const QByteArray xml(xmlText, qsizetype(xmlLength));
     plist_to_xml_free(xmlText);
     std::printf("domain: %lld keys, binary %lld bytes, XML %lld bytes\n",
-                qlonglong(domain.toDictionary().size()), qlonglong(binary.size()), qlonglong(xml.size()));
+                qlonglong(domain.toDictionary().size()), qlonglong(binary.size()),
+                qlonglong(xml.size()));
     if (!PlistReader::read(xml) || !(*PlistReader::read(xml) == domain))
         std::printf("warning: the XML form does not read back equal\n");
 
@@ -84,22 +85,27 @@ int main(int argc, char** argv)
     xmlFile.write(xml);
     xmlFile.close();
     QProcess python;
-    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(plistlibTiming),
-                                             binaryFile.fileName(), xmlFile.fileName()});
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QString::fromUtf8(plistlibTiming), binaryFile.fileName(),
+                  xmlFile.fileName()});
     python.waitForFinished(300000);
     const QJsonObject plistlib = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 
     bench::line("binary load: ours", oursLoad, "ms");
     bench::line("binary load: libplist 2.2", libplistLoad, "ms");
-    bench::line("binary load: python3 plistlib", plistlib.value(QStringLiteral("load")).toDouble(), "ms");
+    bench::line("binary load: python3 plistlib", plistlib.value(QStringLiteral("load")).toDouble(),
+                "ms");
     bench::line("binary write: ours", oursWrite, "ms");
     bench::line("binary write: libplist 2.2", libplistWrite, "ms");
-    bench::line("binary write: python3 plistlib", plistlib.value(QStringLiteral("write")).toDouble(), "ms");
+    bench::line("binary write: python3 plistlib",
+                plistlib.value(QStringLiteral("write")).toDouble(), "ms");
     bench::line("XML load: ours", oursXml, "ms");
     bench::line("XML load: libplist 2.2", libplistXml, "ms");
-    bench::line("XML load: python3 plistlib", plistlib.value(QStringLiteral("xml")).toDouble(), "ms");
+    bench::line("XML load: python3 plistlib", plistlib.value(QStringLiteral("xml")).toDouble(),
+                "ms");
     std::printf("goal codec-bin-load-vs-libplist: %.2fx (target >= 2x)\n", libplistLoad / oursLoad);
-    std::printf("goal codec-bin-write-vs-libplist: %.2fx (target >= 2x)\n", libplistWrite / oursWrite);
+    std::printf("goal codec-bin-write-vs-libplist: %.2fx (target >= 2x)\n",
+                libplistWrite / oursWrite);
     std::printf("goal codec-xml-load-vs-libplist: %.2fx (target >= 1x)\n", libplistXml / oursXml);
     return 0;
 }

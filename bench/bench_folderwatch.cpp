@@ -18,16 +18,18 @@ int main(int argc, char** argv)
     QDir().mkpath(env.defaultFolder());
     const QString source = env.makeFolder(QStringLiteral("source"));
     for (int i = 0; i < 1000; ++i)
-        test_files::writeBytes(source + u"/Burst " + QString::number(i) + u".plist", QByteArray(2048, 'x'));
+        test_files::writeBytes(source + u"/Burst " + QString::number(i) + u".plist",
+                               QByteArray(2048, 'x'));
     LauncherState& state = env.makeState();
     int reloads = 0;
-    QObject::connect(const_cast<DirectoryWatch*>(state.folderMonitorSource()), &DirectoryWatch::eventsReceived,
-                     &state, [&] { ++reloads; });
+    QObject::connect(const_cast<DirectoryWatch*>(state.folderMonitorSource()),
+                     &DirectoryWatch::eventsReceived, &state, [&] { ++reloads; });
     QElapsedTimer timer;
     QProcess copy;
     timer.start();
-    copy.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/*.plist \"$1\"/"), source,
-                                      env.defaultFolder()});
+    copy.start(QStringLiteral("sh"),
+               {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/*.plist \"$1\"/"), source,
+                env.defaultFolder()});
     bench::waitFor([&] { return state.profiles().size() >= 1000; }, 30000);
     const double visible = double(timer.nsecsElapsed()) / 1e6;
     copy.waitForFinished();

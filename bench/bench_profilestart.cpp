@@ -32,11 +32,13 @@ int main(int argc, char** argv)
     const double save = bench::medianMs(runs, [&] { state.saveActiveProfile(); });
     LinuxFileSystem fileSystem;
     const QString floorPath = env.defaultFolder() + u"/Floor.plist";
-    const double floor = bench::medianMs(runs, [&] { fileSystem.writeFileAtomically(floorPath, bytes); });
+    const double floor =
+        bench::medianMs(runs, [&] { fileSystem.writeFileAtomically(floorPath, bytes); });
     if (state.errorMessage())
         std::printf("error: %s\n", qPrintable(*state.errorMessage()));
 
-    std::printf("profile: %lld keys, %lld bytes\n", qlonglong(domain.toDictionary().size()), qlonglong(bytes.size()));
+    std::printf("profile: %lld keys, %lld bytes\n", qlonglong(domain.toDictionary().size()),
+                qlonglong(bytes.size()));
     bench::line("startProfile, up to the open request", start, "ms (median)");
     bench::line("saveActiveProfile", save, "ms (median)");
     bench::line("atomic write of the same bytes", floor, "ms (median)");

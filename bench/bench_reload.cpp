@@ -33,7 +33,9 @@ int main(int argc, char** argv)
         DIR* directory = ::opendir(path.constData());
         int count = 0;
         while (const dirent* entry = ::readdir(directory)) {
-            struct stat info {};
+            struct stat info
+            {
+            };
             if (::fstatat(::dirfd(directory), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
                 ++count;
         }

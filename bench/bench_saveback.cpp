@@ -24,7 +24,7 @@ namespace {
 
 double cpuSeconds()
 {
-    rusage usage {};
+    rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -44,8 +44,10 @@ int main(int argc, char** argv)
     services.preferences = &preferences;
     services.homePath = QDir::homePath();
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                 PlistValue(test_files::dictionary({{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
+    test_files::writeBinaryPlist(
+        env.defaultFolder() + u"/Work.plist",
+        PlistValue(test_files::dictionary(
+            {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
     LauncherState state(services);
 
     const auto runningPelvaro = [&]() -> std::optional<RunningApplication> {
@@ -57,7 +59,9 @@ int main(int argc, char** argv)
     };
 
     std::vector<double> latencies;
-    const int runs = qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") : 20;
+    const int runs = qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") > 0
+                         ? qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS")
+                         : 20;
     for (int run = 0; run < runs; ++run) {
         state.startProfile(state.profiles().first());
         if (!bench::waitFor([&] { return state.isPelvaroRunning() && runningPelvaro(); }, 10000)) {
@@ -76,10 +80,11 @@ int main(int argc, char** argv)
             exitedAt = clock.nsecsElapsed();
         });
         qint64 savedAt = 0;
-        const QMetaObject::Connection saved = QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {
-            if (!state.activeProfileName())
-                savedAt = clock.nsecsElapsed();
-        });
+        const QMetaObject::Connection saved =
+            QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {
+                if (!state.activeProfileName())
+                    savedAt = clock.nsecsElapsed();
+            });
         workspace.terminate(pelvaro);
         bench::waitFor([&] { return savedAt != 0; }, 10000);
         watcher.join();

@@ -60,7 +60,8 @@ QString makeSandbox(QTemporaryDir& root, const QString& name, int profiles)
     const QString sandbox = root.filePath(name);
     for (const char* folder : {"home", "config", "data", "runtime"})
         QDir().mkpath(sandbox + u'/' + QLatin1String(folder));
-    QFile::setPermissions(sandbox + u"/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(sandbox + u"/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     fill(sandbox + u"/data/Pelvaro Launcher", profiles);
     return sandbox;
 }
@@ -82,7 +83,8 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         int round = 0;
         const double refresh = bench::medianMs(15, [&] {
-            test_files::setModificationTime(env.defaultFolder() + u"/Profile 5001.plist", 1'600'000'000 + ++round);
+            test_files::setModificationTime(env.defaultFolder() + u"/Profile 5001.plist",
+                                            1'600'000'000 + ++round);
             state.reloadProfiles();
             list->viewport()->repaint();
         });

@@ -9,7 +9,8 @@ inline PlistValue benchmarkDomain(int keys = 20000)
     PlistDictionary domain;
     domain.reserve(keys);
     for (int i = 0; i < keys; ++i) {
-        const QString key = QStringLiteral("com.corvandel.setting.%1").arg(i, 5, 10, QLatin1Char('0'));
+        const QString key =
+            QStringLiteral("com.corvandel.setting.%1").arg(i, 5, 10, QLatin1Char('0'));
         PlistValue value;
         switch (i % 8) {
         case 0:
@@ -32,7 +33,8 @@ inline PlistValue benchmarkDomain(int keys = 20000)
             break;
         case 6:
             value = PlistValue(PlistArray{PlistValue(QStringLiteral("recent %1").arg(i)),
-                                          PlistValue::integer(i), PlistValue(QStringLiteral("Ünïcödé \U0001F600"))});
+                                          PlistValue::integer(i),
+                                          PlistValue(QStringLiteral("Ünïcödé \U0001F600"))});
             break;
         default: {
             PlistDictionary nested;

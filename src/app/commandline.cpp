@@ -7,20 +7,28 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate(
-        "CommandLine", "Manages preference profiles for Pelvaro.\n\n"
-                       "Without options, opens the launcher's window, or brings an open one to the front."));
+        "CommandLine",
+        "Manages preference profiles for Pelvaro.\n\n"
+        "Without options, opens the launcher's window, or brings an open one to the front."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QCoreApplication::translate("CommandLine", "Shows this help."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QCoreApplication::translate("CommandLine", "Shows the version."));
-    const QCommandLineOption list(QStringLiteral("list"),
-                                  QCoreApplication::translate("CommandLine", "Prints the profiles' file names, one a line."));
-    const QCommandLineOption start(QStringLiteral("start"),
-                                   QCoreApplication::translate("CommandLine", "Starts the profile with this file name or name."),
-                                   QStringLiteral("name"));
-    const QCommandLineOption folder(QStringLiteral("folder"),
-                                    QCoreApplication::translate("CommandLine", "Uses this profile folder instead of the chosen one, without changing any setting."),
-                                    QStringLiteral("dir"));
+    const QCommandLineOption version(
+        {QStringLiteral("v"), QStringLiteral("version")},
+        QCoreApplication::translate("CommandLine", "Shows the version."));
+    const QCommandLineOption list(
+        QStringLiteral("list"),
+        QCoreApplication::translate("CommandLine", "Prints the profiles' file names, one a line."));
+    const QCommandLineOption start(
+        QStringLiteral("start"),
+        QCoreApplication::translate("CommandLine",
+                                    "Starts the profile with this file name or name."),
+        QStringLiteral("name"));
+    const QCommandLineOption folder(
+        QStringLiteral("folder"),
+        QCoreApplication::translate(
+            "CommandLine",
+            "Uses this profile folder instead of the chosen one, without changing any setting."),
+        QStringLiteral("dir"));
     parser.addOptions({help, version, list, start, folder});
 
     ParsedCommandLine result;
@@ -39,7 +47,8 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         return result;
     }
     if (parser.isSet(version)) {
-        result.output = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
+        result.output = QCoreApplication::applicationName() + u' ' +
+                        QCoreApplication::applicationVersion() + u'\n';
         result.request = LaunchRequest{LaunchRequest::Kind::version, {}, {}};
         return result;
     }

@@ -8,7 +8,14 @@
 // What one start of the executable asks for.
 struct LaunchRequest
 {
-    enum class Kind { window, list, start, help, version };
+    enum class Kind
+    {
+        window,
+        list,
+        start,
+        help,
+        version
+    };
 
     Kind kind = Kind::window;
     QString profileName;

@@ -66,15 +66,19 @@ QJsonObject reply(int exitCode, const QString& message = {})
 QString startNamedProfile(LauncherState& state, FileSystem& fileSystem, const QString& name,
                           const std::optional<QString>& folderOverride)
 {
-    const std::optional<QString> folder = folderOverride ? folderOverride : state.currentFolderURL();
+    const std::optional<QString> folder =
+        folderOverride ? folderOverride : state.currentFolderURL();
     if (!folder)
         return QStringLiteral("No profile folder is available.");
     if (!fileSystem.isDirectory(*folder))
-        return QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" + *folder + u')';
+        return QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
+               *folder + u')';
     // The Start buttons are unavailable while Pelvaro runs.
     if (state.isPelvaroRunning())
-        return QCoreApplication::translate("CommandLine", "Pelvaro is already running; quit it before starting a profile.");
-    const ProfileLookup lookup = ProfileLookup::find(profile_listing::listProfiles(fileSystem, *folder), name, *folder);
+        return QCoreApplication::translate(
+            "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
+    const ProfileLookup lookup =
+        ProfileLookup::find(profile_listing::listProfiles(fileSystem, *folder), name, *folder);
     if (!lookup.profile)
         return lookup.error;
     const std::optional<QString> before = state.errorMessage();
@@ -94,14 +98,17 @@ int listProfiles(const LaunchRequest& request)
     services.fileSystem = &fileSystem;
     services.userDefaults = &userDefaults;
     services.homePath = QDir::homePath();
-    services.applicationSupportPath = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const std::optional<QString> folder = request.folder ? request.folder : LauncherState::folderFromSettings(services);
+    services.applicationSupportPath =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const std::optional<QString> folder =
+        request.folder ? request.folder : LauncherState::folderFromSettings(services);
     if (!folder) {
         print(stderr, QStringLiteral("No profile folder is available."));
         return 1;
     }
     if (!fileSystem.isDirectory(*folder)) {
-        print(stderr, QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" + *folder + u')');
+        print(stderr, QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
+                          *folder + u')');
         return 1;
     }
     for (const Profile& profile : profile_listing::listProfiles(fileSystem, *folder))
@@ -125,7 +132,8 @@ int startWithoutWindow(const LaunchRequest& request)
     services.userDefaults = &privateDefaults;
     LauncherState state(services);
 
-    const QString failure = startNamedProfile(state, *services.fileSystem, request.profileName, request.folder);
+    const QString failure =
+        startNamedProfile(state, *services.fileSystem, request.profileName, request.folder);
     if (!failure.isEmpty()) {
         print(stderr, failure);
         return 1;
@@ -135,9 +143,8 @@ int startWithoutWindow(const LaunchRequest& request)
 
     int exitCode = 0;
     bool sawRunning = state.isPelvaroRunning();
-    QObject::connect(&state, &LauncherState::isPelvaroRunningChanged, &state, [&] {
-        sawRunning = sawRunning || state.isPelvaroRunning();
-    });
+    QObject::connect(&state, &LauncherState::isPelvaroRunningChanged, &state,
+                     [&] { sawRunning = sawRunning || state.isPelvaroRunning(); });
     // The quit handling ends by clearing the active profile.
     QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {
         if (!sawRunning || state.activeProfileName())
@@ -162,7 +169,8 @@ int startWithoutWindow(const LaunchRequest& request)
 int runWindow(SingleInstance& instance)
 {
     QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+    if (translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
+                        QStringLiteral(":/i18n")))
         QCoreApplication::installTranslator(&translator);
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pelvaro.Launcher"));
@@ -180,10 +188,12 @@ int runWindow(SingleInstance& instance)
         window.activateWindow();
         if (command != u"start")
             return reply(0);
-        const std::optional<QString> folder = request.contains(QStringLiteral("folder"))
-                                                  ? std::optional(request.value(QStringLiteral("folder")).toString())
-                                                  : std::nullopt;
-        const QString failure = startNamedProfile(state, fileSystem, request.value(QStringLiteral("name")).toString(), folder);
+        const std::optional<QString> folder =
+            request.contains(QStringLiteral("folder"))
+                ? std::optional(request.value(QStringLiteral("folder")).toString())
+                : std::nullopt;
+        const QString failure = startNamedProfile(
+            state, fileSystem, request.value(QStringLiteral("name")).toString(), folder);
         return reply(failure.isEmpty() ? 0 : 1, failure);
     });
     window.resize(820, 640);
@@ -253,7 +263,9 @@ int runLauncher(int argc, char** argv)
     if (!instance.claim()) {
         if (instance.send({{QStringLiteral("command"), QStringLiteral("activate")}}))
             return 0;
-        print(stderr, QCoreApplication::translate("CommandLine", "Another Pelvaro Launcher is running but does not answer."));
+        print(stderr,
+              QCoreApplication::translate(
+                  "CommandLine", "Another Pelvaro Launcher is running but does not answer."));
         return 1;
     }
     return runWindow(instance);

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
-ProfileLookup ProfileLookup::find(const QList<Profile>& profiles, const QString& name, const QString& folder)
+ProfileLookup ProfileLookup::find(const QList<Profile>& profiles, const QString& name,
+                                  const QString& folder)
 {
     for (const Profile& profile : profiles) {
         if (profile.fileName() == name)
@@ -17,12 +18,16 @@ ProfileLookup ProfileLookup::find(const QList<Profile>& profiles, const QString&
     if (named.size() == 1)
         return {named.first(), {}};
     if (named.isEmpty()) {
-        return {std::nullopt, QCoreApplication::translate("CommandLine", "No profile named \"%1\" in \"%2\".")
-                                  .arg(name, QDir::toNativeSeparators(QDir::cleanPath(folder)))};
+        return {std::nullopt,
+                QCoreApplication::translate("CommandLine", "No profile named \"%1\" in \"%2\".")
+                    .arg(name, QDir::toNativeSeparators(QDir::cleanPath(folder)))};
     }
     QStringList files;
     for (const Profile& profile : std::as_const(named))
         files.append(u'"' + profile.fileName() + u'"');
-    return {std::nullopt, QCoreApplication::translate("CommandLine", "The name \"%1\" matches more than one profile: %2. Give the file name instead.")
-                              .arg(name, files.join(QStringLiteral(", ")))};
+    return {std::nullopt,
+            QCoreApplication::translate(
+                "CommandLine",
+                "The name \"%1\" matches more than one profile: %2. Give the file name instead.")
+                .arg(name, files.join(QStringLiteral(", ")))};
 }

@@ -11,5 +11,6 @@ struct ProfileLookup
     std::optional<Profile> profile;
     QString error;
 
-    static ProfileLookup find(const QList<Profile>& profiles, const QString& name, const QString& folder);
+    static ProfileLookup find(const QList<Profile>& profiles, const QString& name,
+                              const QString& folder);
 };

@@ -6,10 +6,8 @@
 #include <QLocalSocket>
 
 SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* parent)
-    : QObject(parent),
-      m_lockPath(runtimeFolder + u"/pelvaro-launcher.lock"),
-      m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket"),
-      m_lock(m_lockPath)
+    : QObject(parent), m_lockPath(runtimeFolder + u"/pelvaro-launcher.lock"),
+      m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket"), m_lock(m_lockPath)
 {
     QDir().mkpath(runtimeFolder);
     // A lock is stale only when its process is gone, however old it is.

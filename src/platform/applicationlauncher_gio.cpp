@@ -24,7 +24,8 @@ std::optional<QString> LinuxWorkspace::urlForApplication(const QString& bundleId
 void LinuxWorkspace::openApplication(const QString& location, OpenCompletion completion)
 {
     std::optional<QString> failure;
-    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(QFile::encodeName(location).constData());
+    GDesktopAppInfo* info =
+        g_desktop_app_info_new_from_filename(QFile::encodeName(location).constData());
     if (!info) {
         failure = u"The desktop entry \u201C" + location + u"\u201D cannot be read.";
     } else {

@@ -14,7 +14,8 @@ class DirectoryWatch : public QObject
     Q_OBJECT
 
 public:
-    enum Event {
+    enum Event
+    {
         Write = 0x1,
         Delete = 0x2,
         Rename = 0x4,

@@ -22,8 +22,7 @@ std::unique_ptr<DirectoryWatch> DirectoryWatch::open(const QString& path)
 }
 
 InotifyDirectoryWatch::InotifyDirectoryWatch(int inotifyFd, QString path)
-    : m_fd(inotifyFd),
-      m_path(std::move(path)),
+    : m_fd(inotifyFd), m_path(std::move(path)),
       m_notifier(new QSocketNotifier(inotifyFd, QSocketNotifier::Read, this))
 {
     m_gatherTimer.setSingleShot(true);

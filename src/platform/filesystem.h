@@ -44,7 +44,7 @@ public:
     // The folder's own entries (no recursion, hidden names skipped). Entries
     // refused by `wanted` are dropped before their metadata is fetched.
     virtual std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
-                                                                const NameFilter& wanted) const = 0;
+                                                               const NameFilter& wanted) const = 0;
 
     virtual std::optional<QByteArray> readFile(const QString& path, QString* description) const = 0;
     virtual FileResult writeFile(const QString& path, const QByteArray& bytes) = 0;

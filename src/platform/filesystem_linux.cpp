@@ -32,7 +32,8 @@ QString directoryOf(const QString& path)
 // to which file, and why.
 QString describeFailure(const QString& verb, const QString& path, int error)
 {
-    const QString subject = u"The file \u201C" + fileNameOf(path) + u"\u201D couldn\u2019t be " + verb;
+    const QString subject =
+        u"The file \u201C" + fileNameOf(path) + u"\u201D couldn\u2019t be " + verb;
     switch (error) {
     case ENOENT:
         return subject + u" because there is no such file.";
@@ -129,8 +130,8 @@ int openTemporaryBeside(const QString& target, QString* temporaryPath)
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate =
             stem + QString::number(QRandomGenerator::global()->generate64(), 36);
-        const int fd = ::open(encoded(candidate).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd =
+            ::open(encoded(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) {
             *temporaryPath = candidate;
             return fd;
@@ -142,7 +143,9 @@ int openTemporaryBeside(const QString& target, QString* temporaryPath)
 
 mode_t modeForReplacement(const QString& target, const struct stat* source)
 {
-    struct stat existing {};
+    struct stat existing
+    {
+    };
     if (::stat(encoded(target).constData(), &existing) == 0)
         return existing.st_mode & 07777;
     if (source)
@@ -182,13 +185,17 @@ FileResult replaceAtomically(const QString& target, const QByteArray& bytes, mod
 
 bool LinuxFileSystem::exists(const QString& path) const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(encoded(path).constData(), &info) == 0;
 }
 
 bool LinuxFileSystem::isDirectory(const QString& path) const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(encoded(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -209,7 +216,7 @@ FileResult LinuxFileSystem::createDirectory(const QString& path)
 }
 
 std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QString& path,
-                                                                     const NameFilter& wanted) const
+                                                                    const NameFilter& wanted) const
 {
     DIR* directory = ::opendir(encoded(path).constData());
     if (!directory)
@@ -223,7 +230,9 @@ std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QStrin
         result.name = QFile::decodeName(entry->d_name);
         if (wanted && !wanted(result.name))
             continue;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::fstatat(directoryFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         result.isRegularFile = S_ISREG(info.st_mode);
@@ -246,7 +255,9 @@ std::optional<QByteArray> LinuxFileSystem::readFile(const QString& path, QString
     FileDescriptor fd(::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
         return fail(errno);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd.get(), &info) != 0)
         return fail(errno);
     if (S_ISDIR(info.st_mode))
@@ -293,8 +304,8 @@ FileResult LinuxFileSystem::moveItem(const QString& from, const QString& to)
     const QString verb = QStringLiteral("moved");
     const QByteArray source = encoded(from);
     const QByteArray target = encoded(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
         return FileResult::success();
     const int error = errno;
     if (error == EEXIST)
@@ -327,7 +338,9 @@ FileResult LinuxFileSystem::copyItem(const QString& from, const QString& to)
     FileDescriptor source(::open(encoded(from).constData(), O_RDONLY | O_CLOEXEC));
     if (!source.valid())
         return failure(verb, from, errno);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(source.get(), &info) != 0)
         return failure(verb, from, errno);
     if (S_ISDIR(info.st_mode))
@@ -368,7 +381,9 @@ FileResult LinuxFileSystem::replaceWithCopy(const QString& from, const QString& 
     const std::optional<QByteArray> bytes = readFile(from, &description);
     if (!bytes)
         return FileResult::failure(description);
-    struct stat info {};
+    struct stat info
+    {
+    };
     const bool haveSource = ::stat(encoded(from).constData(), &info) == 0;
     return replaceAtomically(to, *bytes, modeForReplacement(to, haveSource ? &info : nullptr),
                              verb);
@@ -382,7 +397,9 @@ FileResult LinuxFileSystem::removeItem(const QString& path)
     if (errno != EISDIR && errno != EPERM)
         return failure(QStringLiteral("removed"), path, errno);
     const int unlinkError = errno;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return failure(QStringLiteral("removed"), path, unlinkError);
     std::error_code error;

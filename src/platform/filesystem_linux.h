@@ -10,7 +10,7 @@ public:
     bool isReadable(const QString& path) const override;
     FileResult createDirectory(const QString& path) override;
     std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
-                                                        const NameFilter& wanted) const override;
+                                                       const NameFilter& wanted) const override;
     std::optional<QByteArray> readFile(const QString& path, QString* description) const override;
     FileResult writeFile(const QString& path, const QByteArray& bytes) override;
     FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;

@@ -12,8 +12,7 @@
 
 DesktopPlatform::DesktopPlatform()
     : m_fileSystem(std::make_unique<LinuxFileSystem>()),
-      m_userDefaults(std::make_unique<UserDefaults>()),
-      m_log(std::make_unique<SystemLog>()),
+      m_userDefaults(std::make_unique<UserDefaults>()), m_log(std::make_unique<SystemLog>()),
       m_preferences(std::make_unique<PreferencesStore>(*m_fileSystem, QDir::homePath(),
                                                        pelvaro::bundleIdentifier)),
       m_workspace(std::make_unique<LinuxWorkspace>(pelvaro::applicationNames()))

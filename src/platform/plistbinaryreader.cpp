@@ -83,7 +83,12 @@ public:
     }
 
 private:
-    enum State : quint8 { Unvisited, InProgress, Done };
+    enum State : quint8
+    {
+        Unvisited,
+        InProgress,
+        Done
+    };
 
     std::nullopt_t failed(const QString& message)
     {
@@ -175,7 +180,8 @@ private:
         case 0x3:
             if (marker != 0x33 || !fits(position, 8))
                 return error(QStringLiteral("A date is malformed."));
-            *out = PlistValue(PlistDate{std::bit_cast<double>(readBigEndian(m_data + position, 8))});
+            *out =
+                PlistValue(PlistDate{std::bit_cast<double>(readBigEndian(m_data + position, 8))});
             return true;
         case 0x4: {
             quint64 length = 0;
@@ -300,8 +306,7 @@ private:
         return true;
     }
 
-    bool parseDictionary(uchar marker, quint64 position, int depth, quint64 index,
-                         PlistValue* out)
+    bool parseDictionary(uchar marker, quint64 position, int depth, quint64 index, PlistValue* out)
     {
         quint64 count = 0;
         if (!readCount(marker, &position, &count))

@@ -22,9 +22,8 @@ bool looksLikeXml(const QByteArray& bytes)
     auto byteAt = [&](qsizetype index) -> char {
         return index < bytes.size() ? bytes.at(index) : '\0';
     };
-    while (position < bytes.size() &&
-           (byteAt(position) == ' ' || byteAt(position) == '\t' || byteAt(position) == '\n' ||
-            byteAt(position) == '\r'))
+    while (position < bytes.size() && (byteAt(position) == ' ' || byteAt(position) == '\t' ||
+                                       byteAt(position) == '\n' || byteAt(position) == '\r'))
         position += step;
     if (byteAt(position) != '<')
         return false;

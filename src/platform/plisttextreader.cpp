@@ -306,13 +306,27 @@ private:
         const QChar c = peek();
         ++m_position;
         switch (c.unicode()) {
-        case u'a': text->append(QChar(0x07)); return true;
-        case u'b': text->append(QChar(0x08)); return true;
-        case u'f': text->append(QChar(0x0C)); return true;
-        case u'n': text->append(QChar(0x0A)); return true;
-        case u'r': text->append(QChar(0x0D)); return true;
-        case u't': text->append(QChar(0x09)); return true;
-        case u'v': text->append(QChar(0x0B)); return true;
+        case u'a':
+            text->append(QChar(0x07));
+            return true;
+        case u'b':
+            text->append(QChar(0x08));
+            return true;
+        case u'f':
+            text->append(QChar(0x0C));
+            return true;
+        case u'n':
+            text->append(QChar(0x0A));
+            return true;
+        case u'r':
+            text->append(QChar(0x0D));
+            return true;
+        case u't':
+            text->append(QChar(0x09));
+            return true;
+        case u'v':
+            text->append(QChar(0x0B));
+            return true;
         case u'U':
         case u'u': {
             char16_t value = 0;

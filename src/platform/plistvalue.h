@@ -49,7 +49,19 @@ struct PlistInteger
 class PlistValue
 {
 public:
-    enum class Type { Invalid, Boolean, Integer, Real, Date, String, Data, Array, Dictionary, Uid };
+    enum class Type
+    {
+        Invalid,
+        Boolean,
+        Integer,
+        Real,
+        Date,
+        String,
+        Data,
+        Array,
+        Dictionary,
+        Uid
+    };
 
     PlistValue() = default;
     PlistValue(bool value) : m_value(value) {}

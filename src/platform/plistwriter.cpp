@@ -243,8 +243,9 @@ private:
         case PlistValue::Type::Dictionary: {
             appendMarkerWithCount(value.type() == PlistValue::Type::Array ? 0xA : 0xD,
                                   quint64(object.count));
-            const size_t references =
-                value.type() == PlistValue::Type::Array ? size_t(object.count) : 2 * size_t(object.count);
+            const size_t references = value.type() == PlistValue::Type::Array
+                                          ? size_t(object.count)
+                                          : 2 * size_t(object.count);
             const qsizetype start = m_output.size();
             m_output.resize(start + qsizetype(references) * m_referenceSize);
             char* out = m_output.data() + start;

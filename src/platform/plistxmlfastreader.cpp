@@ -246,7 +246,8 @@ private:
 
     bool appendReference(QByteArray* text)
     {
-        const char* semicolon = static_cast<const char*>(std::memchr(m_p, ';', size_t(std::min<qsizetype>(remaining(), 12))));
+        const char* semicolon = static_cast<const char*>(
+            std::memchr(m_p, ';', size_t(std::min<qsizetype>(remaining(), 12))));
         if (!semicolon)
             return fail("An entity reference is malformed.");
         const QByteArrayView entity(m_p + 1, semicolon - m_p - 1);
@@ -265,9 +266,10 @@ private:
             const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
             const QByteArrayView digits = entity.sliced(hex ? 2 : 1);
             uint32_t code = 0;
-            const auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-            if (status != std::errc() || end != digits.data() + digits.size() || code == 0 || code > 0x10FFFF ||
-                (code >= 0xD800 && code <= 0xDFFF))
+            const auto [end, status] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+            if (status != std::errc() || end != digits.data() + digits.size() || code == 0 ||
+                code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
                 return fail("A character reference is invalid.");
             const char32_t character = code;
             text->append(QString::fromUcs4(&character, 1).toUtf8());
@@ -382,7 +384,8 @@ private:
                 if (!isSpace(c))
                     compact.append(c);
             }
-            const auto decoded = QByteArray::fromBase64Encoding(compact, QByteArray::AbortOnBase64DecodingErrors);
+            const auto decoded =
+                QByteArray::fromBase64Encoding(compact, QByteArray::AbortOnBase64DecodingErrors);
             if (!decoded)
                 return fail("A data element is not valid base64.");
             *out = PlistValue(decoded.decoded);
@@ -404,7 +407,8 @@ private:
             text = text.sliced(2);
         }
         quint64 magnitude = 0;
-        const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+        const auto [end, status] =
+            std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
         if (text.isEmpty() || status != std::errc() || end != text.data() + text.size())
             return fail("An integer is malformed.");
         if (!negative) {
@@ -518,7 +522,8 @@ private:
 
 } // namespace
 
-PlistXmlFastReader::Outcome PlistXmlFastReader::read(const QByteArray& bytes, PlistValue* value, QString* error)
+PlistXmlFastReader::Outcome PlistXmlFastReader::read(const QByteArray& bytes, PlistValue* value,
+                                                     QString* error)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return Outcome::unsupported;

@@ -15,7 +15,12 @@
 class PlistXmlFastReader
 {
 public:
-    enum class Outcome { value, error, unsupported };
+    enum class Outcome
+    {
+        value,
+        error,
+        unsupported
+    };
 
     static Outcome read(const QByteArray& bytes, PlistValue* value, QString* error);
 };

@@ -313,11 +313,13 @@ std::optional<PlistValue> PlistXmlReader::read(const QByteArray& bytes, QString*
     return readWithStreamReader(bytes, error);
 }
 
-std::optional<PlistValue> PlistXmlReader::readWithStreamReader(const QByteArray& bytes, QString* error)
+std::optional<PlistValue> PlistXmlReader::readWithStreamReader(const QByteArray& bytes,
+                                                               QString* error)
 {
     QString message;
     std::optional<PlistValue> value = XmlParser(bytes, &message).parse();
     if (!value && error)
-        *error = message.isEmpty() ? QStringLiteral("The XML property list is malformed.") : message;
+        *error =
+            message.isEmpty() ? QStringLiteral("The XML property list is malformed.") : message;
     return value;
 }

@@ -71,7 +71,9 @@ PlistDictionary PreferencesStore::readFromDisk() const
 
 PreferencesStore::FileStamp PreferencesStore::stamp() const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(m_filePath).constData(), &info) != 0)
         return {};
     return {true, qint64(info.st_ino), qint64(info.st_size),
@@ -98,7 +100,8 @@ PlistDictionary PreferencesStore::copyMultiple(const QStringList& keys)
     ensureLoaded();
     // Asking for every key, as reading the whole domain does, is a copy.
     if (keys.size() == m_values.size() &&
-        std::all_of(keys.cbegin(), keys.cend(), [&](const QString& key) { return m_values.contains(key); }))
+        std::all_of(keys.cbegin(), keys.cend(),
+                    [&](const QString& key) { return m_values.contains(key); }))
         return m_values;
     PlistDictionary result;
     result.reserve(keys.size());

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,11 +144,12 @@ void LinuxWorkspace::terminate(const RunningApplication& application)
     const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (procFd < 0)
         return;
-    struct stat info {};
+    struct stat info
+    {
+    };
     const std::optional<ProcessStat> stat = readStat(procFd, pid.constData());
     const bool same = ::fstatat(procFd, pid.constData(), &info, 0) == 0 &&
-                      info.st_uid == m_userId && stat &&
-                      stat->startTime == application.startTime;
+                      info.st_uid == m_userId && stat && stat->startTime == application.startTime;
     ::close(procFd);
     if (same)
         ::kill(pid_t(application.processId), SIGTERM);
@@ -167,7 +168,9 @@ void LinuxWorkspace::scan(bool announce)
     while (const dirent* entry = ::readdir(proc)) {
         if (!isProcessId(entry->d_name))
             continue;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::fstatat(procFd, entry->d_name, &info, 0) != 0 || info.st_uid != m_userId)
             continue;
         const qint64 processId = std::strtoll(entry->d_name, nullptr, 10);

@@ -52,7 +52,8 @@ void LauncherState::renameProfile(const Profile& profile, const QString& typedNa
         return;
     }
     if (const FileResult moved = fm().moveItem(profile.url, target); !moved) {
-        setErrorMessage(tr("Could not rename \"%1\": %2").arg(profile.fileName(), moved.description));
+        setErrorMessage(
+            tr("Could not rename \"%1\": %2").arg(profile.fileName(), moved.description));
         return;
     }
     if (isActiveProfileFile(profile)) {
@@ -86,7 +87,8 @@ void LauncherState::duplicateProfile(const Profile& profile)
 void LauncherState::deleteProfile(const Profile& profile)
 {
     if (const FileResult removed = fm().removeItem(profile.url); !removed) {
-        setErrorMessage(tr("Could not delete \"%1\": %2").arg(profile.fileName(), removed.description));
+        setErrorMessage(
+            tr("Could not delete \"%1\": %2").arg(profile.fileName(), removed.description));
         return;
     }
     if (isActiveProfileFile(profile))

@@ -2,7 +2,6 @@
 
 #include <QList>
 
-
 bool profile_names::isWhitespaceOrNewline(char32_t c)
 {
     return c == U' ' || c == U'\t' || (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 ||

@@ -6,11 +6,19 @@
 class AccessStatus
 {
 public:
-    enum class Kind { untested, ok, failure };
+    enum class Kind
+    {
+        untested,
+        ok,
+        failure
+    };
 
     static AccessStatus untested() { return AccessStatus(Kind::untested, {}); }
     static AccessStatus ok() { return AccessStatus(Kind::ok, {}); }
-    static AccessStatus failure(const QString& message) { return AccessStatus(Kind::failure, message); }
+    static AccessStatus failure(const QString& message)
+    {
+        return AccessStatus(Kind::failure, message);
+    }
 
     AccessStatus() = default;
     Kind kind() const { return m_kind; }

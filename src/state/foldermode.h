@@ -5,7 +5,11 @@
 
 #include <optional>
 
-enum class FolderMode { defaultFolder, custom };
+enum class FolderMode
+{
+    defaultFolder,
+    custom
+};
 
 namespace folder_mode {
 QString rawValue(FolderMode mode);

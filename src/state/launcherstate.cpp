@@ -30,7 +30,8 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     m_folderMode = storedMode && *storedMode == folder_mode::rawValue(FolderMode::custom)
                        ? FolderMode::custom
                        : FolderMode::defaultFolder;
-    m_customFolderPath = m_services.userDefaults->stringForKey(customFolderPathKey).value_or(QString());
+    m_customFolderPath =
+        m_services.userDefaults->stringForKey(customFolderPathKey).value_or(QString());
 
     // A start never resumes an active profile of an earlier run.
     setActiveProfileName(std::nullopt);
@@ -153,10 +154,10 @@ namespace {
 
 QString defaultFolderFor(const PlatformServices& services)
 {
-    const QString base = services.applicationSupportPath.isEmpty()
-                             ? file_path::appending(services.homePath,
-                                                    QStringLiteral("Library/Application Support"))
-                             : services.applicationSupportPath;
+    const QString base =
+        services.applicationSupportPath.isEmpty()
+            ? file_path::appending(services.homePath, QStringLiteral("Library/Application Support"))
+            : services.applicationSupportPath;
     return file_path::appending(base, defaultFolderName);
 }
 
@@ -172,7 +173,8 @@ std::optional<QString> LauncherState::folderFromSettings(const PlatformServices&
     const std::optional<QString> mode = services.userDefaults->stringForKey(folderModeKey);
     if (mode != folder_mode::rawValue(FolderMode::custom))
         return defaultFolderFor(services);
-    const QString path = services.userDefaults->stringForKey(customFolderPathKey).value_or(QString());
+    const QString path =
+        services.userDefaults->stringForKey(customFolderPathKey).value_or(QString());
     if (path.isEmpty())
         return std::nullopt;
     return path;

@@ -48,7 +48,10 @@ public:
     bool isPelvaroRunning() const { return m_isPelvaroRunning; }
     std::optional<QString> runningPelvaroName() const { return m_runningPelvaroName; }
     bool pelvaroRunningWithUnknownProfile() const { return m_pelvaroRunningWithUnknownProfile; }
-    const QList<QMetaObject::Connection>& workspaceObservers() const { return m_workspaceObservers; }
+    const QList<QMetaObject::Connection>& workspaceObservers() const
+    {
+        return m_workspaceObservers;
+    }
     const DirectoryWatch* folderMonitorSource() const { return m_folderMonitorSource.get(); }
     std::optional<QString> pendingNewProfileName() const { return m_pendingNewProfileName; }
     FileSystem& fm() const { return *m_services.fileSystem; }
@@ -106,7 +109,11 @@ signals:
     void pendingNewProfileNameChanged();
 
 private:
-    enum class ProfileWriter { save, create };
+    enum class ProfileWriter
+    {
+        save,
+        create
+    };
 
     void setFolderAccessStatus(const AccessStatus& status);
     void setProfiles(QList<Profile> profiles);

@@ -57,7 +57,8 @@ void LauncherState::writeCurrentPreferences(ProfileWriter writer, const QString&
     if (!fm().exists(preferencesFile)) {
         setErrorMessage(
             writer == ProfileWriter::save
-                ? tr("Could not save profile \"%1\": no Pelvaro preferences were found.").arg(fileName)
+                ? tr("Could not save profile \"%1\": no Pelvaro preferences were found.")
+                      .arg(fileName)
                 : tr("Could not create profile \"%1\": no Pelvaro preferences were found.")
                       .arg(fileName));
         return;

@@ -9,9 +9,7 @@
 #include <QVBoxLayout>
 
 AlertDialog::AlertDialog(const QString& title, const QString& message, QWidget* parent)
-    : QDialog(parent),
-      m_title(new QLabel(title, this)),
-      m_message(new QLabel(message, this)),
+    : QDialog(parent), m_title(new QLabel(title, this)), m_message(new QLabel(message, this)),
       m_buttons(new QDialogButtonBox(this))
 {
     setWindowTitle(title);
@@ -42,11 +40,13 @@ QLineEdit* AlertDialog::addTextField(const QString& placeholder, const QString& 
 
 QPushButton* AlertDialog::addButton(const QString& title, Role role)
 {
-    const QDialogButtonBox::ButtonRole buttonRole = role == Role::cancel ? QDialogButtonBox::RejectRole
-                                                    : role == Role::destructive ? QDialogButtonBox::DestructiveRole
-                                                                                : QDialogButtonBox::AcceptRole;
+    const QDialogButtonBox::ButtonRole buttonRole =
+        role == Role::cancel        ? QDialogButtonBox::RejectRole
+        : role == Role::destructive ? QDialogButtonBox::DestructiveRole
+                                    : QDialogButtonBox::AcceptRole;
     // The title is shown as written: an ampersand is not a mnemonic here.
-    QPushButton* button = m_buttons->addButton(QString(title).replace(u'&', QStringLiteral("&&")), buttonRole);
+    QPushButton* button =
+        m_buttons->addButton(QString(title).replace(u'&', QStringLiteral("&&")), buttonRole);
     button->setAutoDefault(false);
     if (role == Role::plain && !m_buttons->findChild<QPushButton*>(QStringLiteral("default"))) {
         button->setDefault(true);

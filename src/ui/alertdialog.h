@@ -14,7 +14,12 @@ class AlertDialog : public QDialog
     Q_OBJECT
 
 public:
-    enum class Role { plain, cancel, destructive };
+    enum class Role
+    {
+        plain,
+        cancel,
+        destructive
+    };
 
     AlertDialog(const QString& title, const QString& message, QWidget* parent);
 

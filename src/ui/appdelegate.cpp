@@ -59,7 +59,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
 QStringList AppDelegate::removedMenuTitles()
 {
-    return {QStringLiteral("File"), QStringLiteral("Edit"), QStringLiteral("View"),
+    return {QStringLiteral("File"),   QStringLiteral("Edit"),       QStringLiteral("View"),
             QStringLiteral("Ablage"), QStringLiteral("Bearbeiten"), QStringLiteral("Darstellung")};
 }
 
@@ -106,8 +106,9 @@ int AppDelegate::showQuitAlert()
 {
     QMessageBox alert(QMessageBox::Warning, tr("Pelvaro is still running."),
                       tr("Pelvaro is still running."), QMessageBox::NoButton, &m_window);
-    alert.setInformativeText(tr("If you quit Pelvaro Launcher now, it will not save any changes to the "
-                                "active Pelvaro profile. Do you really want to quit?"));
+    alert.setInformativeText(
+        tr("If you quit Pelvaro Launcher now, it will not save any changes to the "
+           "active Pelvaro profile. Do you really want to quit?"));
     QPushButton* quit = alert.addButton(tr("Quit"), QMessageBox::AcceptRole);
     alert.addButton(tr("Don't quit"), QMessageBox::RejectRole);
     alert.setDefaultButton(quit);
@@ -117,9 +118,10 @@ int AppDelegate::showQuitAlert()
 
 QString AppDelegate::aboutCredits()
 {
-    return tr("A launcher for managing Pelvaro preference profiles.\n\nCopies the selected profile into "
-              "Pelvaro's preferences, launches Pelvaro, and saves any changes back to the profile "
-              "when Pelvaro quits.");
+    return tr(
+        "A launcher for managing Pelvaro preference profiles.\n\nCopies the selected profile into "
+        "Pelvaro's preferences, launches Pelvaro, and saves any changes back to the profile "
+        "when Pelvaro quits.");
 }
 
 void AppDelegate::showAboutPanel()

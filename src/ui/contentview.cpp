@@ -11,11 +11,8 @@
 #include <QVBoxLayout>
 
 ContentView::ContentView(LauncherState& state, QWidget* parent)
-    : QWidget(parent),
-      m_state(state),
-      m_folderSection(new FolderSection(state, this)),
-      m_statusRow(new StatusRow(state, this)),
-      m_profileList(new ProfileListSection(state, this))
+    : QWidget(parent), m_state(state), m_folderSection(new FolderSection(state, this)),
+      m_statusRow(new StatusRow(state, this)), m_profileList(new ProfileListSection(state, this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
@@ -25,7 +22,8 @@ ContentView::ContentView(LauncherState& state, QWidget* parent)
     layout->addWidget(m_profileList, 1);
     setMinimumSize(minimumWidth, minimumHeight);
 
-    connect(m_statusRow, &StatusRow::quitAndNewProfileRequested, this, &ContentView::beginQuitAndCreate);
+    connect(m_statusRow, &StatusRow::quitAndNewProfileRequested, this,
+            &ContentView::beginQuitAndCreate);
     connect(m_profileList, &ProfileListSection::renameRequested, this, &ContentView::beginRename);
     connect(m_profileList, &ProfileListSection::deleteRequested, this, &ContentView::beginDelete);
     connect(&m_state, &LauncherState::errorMessageChanged, this, &ContentView::scheduleDialogs);
@@ -102,29 +100,35 @@ AlertDialog* ContentView::buildDialog(DialogKind kind)
         dialog->addButton(tr("OK"), AlertDialog::Role::cancel);
         break;
     case DialogKind::rename: {
-        dialog = new AlertDialog(tr("Rename Profile"), tr("Enter a new name for \"%1\".").arg(m_renameTarget->name()), this);
+        dialog =
+            new AlertDialog(tr("Rename Profile"),
+                            tr("Enter a new name for \"%1\".").arg(m_renameTarget->name()), this);
         QLineEdit* field = dialog->addTextField(tr("New name"), m_renameText);
-        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_renameText = text; });
+        connect(field, &QLineEdit::textChanged, this,
+                [this](const QString& text) { m_renameText = text; });
         dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel);
         dialog->addButton(tr("Rename"), AlertDialog::Role::plain);
         break;
     }
     case DialogKind::create: {
-        dialog = new AlertDialog(tr("Quit Pelvaro and Create New Profile"),
-                                 tr("Pelvaro will be quit and its current settings saved as a new profile. "
-                                    "Enter a name for the new profile."),
-                                 this);
+        dialog = new AlertDialog(
+            tr("Quit Pelvaro and Create New Profile"),
+            tr("Pelvaro will be quit and its current settings saved as a new profile. "
+               "Enter a name for the new profile."),
+            this);
         QLineEdit* field = dialog->addTextField(tr("Profile name"), m_createText);
-        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_createText = text; });
+        connect(field, &QLineEdit::textChanged, this,
+                [this](const QString& text) { m_createText = text; });
         dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel);
         dialog->addButton(tr("Quit & Create"), AlertDialog::Role::plain);
         break;
     }
     case DialogKind::remove:
-        dialog = new AlertDialog(tr("Delete Profile"),
-                                 tr("Are you sure you want to delete \"%1\"? This action cannot be undone.")
-                                     .arg(m_deleteTarget->name()),
-                                 this);
+        dialog = new AlertDialog(
+            tr("Delete Profile"),
+            tr("Are you sure you want to delete \"%1\"? This action cannot be undone.")
+                .arg(m_deleteTarget->name()),
+            this);
         dialog->addButton(tr("Delete"), AlertDialog::Role::destructive);
         dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel);
         break;

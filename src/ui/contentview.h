@@ -50,7 +50,13 @@ signals:
     void dialogShown(AlertDialog* dialog);
 
 private:
-    enum class DialogKind { error, rename, create, remove };
+    enum class DialogKind
+    {
+        error,
+        rename,
+        create,
+        remove
+    };
 
     void scheduleDialogs();
     void presentDialogs();

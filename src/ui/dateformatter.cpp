@@ -5,9 +5,11 @@
 DateFormatter::DateFormatter(const QLocale& locale) : m_locale(locale)
 {
     // Under the C locale, English as the desktop would show it.
-    const QByteArray name = locale.language() == QLocale::C ? QByteArray("en_US") : locale.name().toLatin1();
+    const QByteArray name =
+        locale.language() == QLocale::C ? QByteArray("en_US") : locale.name().toLatin1();
     UErrorCode status = U_ZERO_ERROR;
-    UDateFormat* format = udat_open(UDAT_SHORT, UDAT_MEDIUM, name.constData(), nullptr, -1, nullptr, -1, &status);
+    UDateFormat* format =
+        udat_open(UDAT_SHORT, UDAT_MEDIUM, name.constData(), nullptr, -1, nullptr, -1, &status);
     if (U_SUCCESS(status))
         m_format = format;
     else if (format)
@@ -25,8 +27,9 @@ QString DateFormatter::format(const QDateTime& when) const
     if (m_format) {
         UChar buffer[128];
         UErrorCode status = U_ZERO_ERROR;
-        const int32_t length = udat_format(static_cast<const UDateFormat*>(m_format),
-                                           UDate(when.toMSecsSinceEpoch()), buffer, 128, nullptr, &status);
+        const int32_t length =
+            udat_format(static_cast<const UDateFormat*>(m_format), UDate(when.toMSecsSinceEpoch()),
+                        buffer, 128, nullptr, &status);
         if (U_SUCCESS(status))
             return QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), length);
     }

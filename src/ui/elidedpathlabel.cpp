@@ -37,7 +37,8 @@ QSize ElidedPathLabel::sizeHint() const
 
 QSize ElidedPathLabel::minimumSizeHint() const
 {
-    return {fontMetrics().horizontalAdvance(QStringLiteral("\u2026")) * 4, fontMetrics().height() + 2};
+    return {fontMetrics().horizontalAdvance(QStringLiteral("\u2026")) * 4,
+            fontMetrics().height() + 2};
 }
 
 void ElidedPathLabel::paintEvent(QPaintEvent*)
@@ -46,7 +47,8 @@ void ElidedPathLabel::paintEvent(QPaintEvent*)
     const QString shown = fontMetrics().elidedText(m_text, Qt::ElideMiddle, width() - 2);
     const QRect textRect = rect().adjusted(1, 0, -1, 0);
     if (m_selected) {
-        const QRect selection = fontMetrics().boundingRect(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        const QRect selection =
+            fontMetrics().boundingRect(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
         painter.fillRect(selection, palette().color(QPalette::Highlight));
         painter.setPen(palette().color(QPalette::HighlightedText));
     } else {

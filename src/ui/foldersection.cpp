@@ -20,14 +20,12 @@ const QColor failureRed(0xE0, 0x35, 0x2B);
 } // namespace
 
 FolderSection::FolderSection(LauncherState& state, QWidget* parent)
-    : QWidget(parent),
-      m_state(state),
-      m_picker(new SegmentedControl({tr("Default"), tr("Custom folder")}, tr("Folder source"), this)),
-      m_folderRow(new QStackedWidget(this)),
-      m_pathField(new QLineEdit(this)),
+    : QWidget(parent), m_state(state),
+      m_picker(
+          new SegmentedControl({tr("Default"), tr("Custom folder")}, tr("Folder source"), this)),
+      m_folderRow(new QStackedWidget(this)), m_pathField(new QLineEdit(this)),
       m_chooseButton(new QPushButton(tr("Choose\u2026"), this)),
-      m_defaultPath(new ElidedPathLabel(this)),
-      m_accessIcon(new QLabel(this)),
+      m_defaultPath(new ElidedPathLabel(this)), m_accessIcon(new QLabel(this)),
       m_accessText(new QLabel(this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -75,8 +73,10 @@ FolderSection::FolderSection(LauncherState& state, QWidget* parent)
     connect(m_chooseButton, &QPushButton::clicked, this, [this] { m_state.chooseCustomFolder(); });
 
     connect(&m_state, &LauncherState::folderModeChanged, this, &FolderSection::followFolderMode);
-    connect(&m_state, &LauncherState::customFolderPathChanged, this, &FolderSection::followCustomFolderPath);
-    connect(&m_state, &LauncherState::folderAccessStatusChanged, this, &FolderSection::followAccessStatus);
+    connect(&m_state, &LauncherState::customFolderPathChanged, this,
+            &FolderSection::followCustomFolderPath);
+    connect(&m_state, &LauncherState::folderAccessStatusChanged, this,
+            &FolderSection::followAccessStatus);
     followFolderMode();
     followCustomFolderPath();
     followAccessStatus();

@@ -18,7 +18,10 @@ public:
     ContentView* contentView() const { return m_content; }
     // Asked instead of closing: closing the window asks the application to
     // quit, and the window stays when the quit is cancelled.
-    void setCloseRequestHandler(std::function<void()> handler) { m_closeRequest = std::move(handler); }
+    void setCloseRequestHandler(std::function<void()> handler)
+    {
+        m_closeRequest = std::move(handler);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -55,7 +55,8 @@ int ProfileDelegate::dateWidth(const QStyleOptionViewItem& option) const
 {
     // Wide enough for a long date in this locale, so columns line up.
     if (m_dateWidth < 0) {
-        const QString sample = ProfileListModel::dateText(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
+        const QString sample =
+            ProfileListModel::dateText(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
         m_dateWidth = QFontMetrics(text_styles::callout()).horizontalAdvance(sample) +
                       option.fontMetrics.averageCharWidth() * 2;
     }
@@ -137,27 +138,31 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QRect startButton = buttonRect(option, Action::start);
     const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
     const int datesWidth = dateWidth(option);
-    const QRect dateRect(startButton.left() - rowSpacing - datesWidth, row.top(), datesWidth, row.height());
-    const QRect nameRect(row.left(), row.top(), std::max(0, dateRect.left() - rowSpacing - row.left()),
+    const QRect dateRect(startButton.left() - rowSpacing - datesWidth, row.top(), datesWidth,
                          row.height());
+    const QRect nameRect(row.left(), row.top(),
+                         std::max(0, dateRect.left() - rowSpacing - row.left()), row.height());
 
     QFont nameFont = option.font;
     nameFont.setBold(index.data(ProfileListModel::IsActiveRole).toBool());
     painter->setFont(nameFont);
-    painter->setPen(option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Text));
-    const QString name = QFontMetrics(nameFont).elidedText(index.data(ProfileListModel::NameRole).toString(),
-                                                           Qt::ElideMiddle, nameRect.width());
+    painter->setPen(
+        option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    const QString name = QFontMetrics(nameFont).elidedText(
+        index.data(ProfileListModel::NameRole).toString(), Qt::ElideMiddle, nameRect.width());
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, name);
 
     painter->setPen(text_styles::secondaryColor(widget));
-    drawDate(painter, dateRect, index.data(ProfileListModel::DateTextRole).toString(), text_styles::callout());
+    drawDate(painter, dateRect, index.data(ProfileListModel::DateTextRole).toString(),
+             text_styles::callout());
 
     for (const Action action : actions()) {
         QStyleOptionButton button;
         button.initFrom(widget);
         button.rect = buttonRect(option, action);
         button.text = title(action);
-        button.state = enabled ? (QStyle::State_Enabled | QStyle::State_Raised) : QStyle::State_None;
+        button.state =
+            enabled ? (QStyle::State_Enabled | QStyle::State_Raised) : QStyle::State_None;
         if (enabled && m_pressedIndex == index && m_pressedAction == action)
             button.state |= QStyle::State_Sunken;
         style->drawControl(QStyle::CE_PushButton, &button, painter, widget);

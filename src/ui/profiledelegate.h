@@ -11,7 +11,13 @@ class ProfileDelegate : public QStyledItemDelegate
     Q_OBJECT
 
 public:
-    enum class Action { start, duplicate, rename, remove };
+    enum class Action
+    {
+        start,
+        duplicate,
+        rename,
+        remove
+    };
     static constexpr int rowSpacing = 12;
     static constexpr int verticalPadding = 2;
 
@@ -35,7 +41,8 @@ private:
     QSize buttonSize(const QStyleOptionViewItem& option, Action action) const;
     QSize measureButton(const QStyleOptionViewItem& option, Action action) const;
     int dateWidth(const QStyleOptionViewItem& option) const;
-    void drawDate(QPainter* painter, const QRect& rect, const QString& text, const QFont& font) const;
+    void drawDate(QPainter* painter, const QRect& rect, const QString& text,
+                  const QFont& font) const;
 
     // Measured once: every row's date column has this width, and every row's
     // buttons these sizes.

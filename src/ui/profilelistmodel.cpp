@@ -5,13 +5,13 @@
 
 #include <QSet>
 
-
 ProfileListModel::ProfileListModel(LauncherState& state, QObject* parent)
     : QAbstractListModel(parent), m_state(state), m_activeProfileName(state.activeProfileName())
 {
     m_rows = state.profiles();
     connect(&m_state, &LauncherState::profilesChanged, this, &ProfileListModel::followProfiles);
-    connect(&m_state, &LauncherState::activeProfileNameChanged, this, &ProfileListModel::followActiveProfile);
+    connect(&m_state, &LauncherState::activeProfileNameChanged, this,
+            &ProfileListModel::followActiveProfile);
 }
 
 int ProfileListModel::rowCount(const QModelIndex& parent) const

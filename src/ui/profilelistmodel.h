@@ -16,7 +16,8 @@ class ProfileListModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum Role {
+    enum Role
+    {
         ProfileRole = Qt::UserRole + 1,
         NameRole,
         DateTextRole,

@@ -13,13 +13,9 @@
 #include <QVBoxLayout>
 
 ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
-    : QWidget(parent),
-      m_state(state),
-      m_model(new ProfileListModel(state, this)),
-      m_delegate(new ProfileDelegate(this)),
-      m_list(new QListView(this)),
-      m_empty(new EmptyStateBox(this)),
-      m_content(new QStackedWidget(this)),
+    : QWidget(parent), m_state(state), m_model(new ProfileListModel(state, this)),
+      m_delegate(new ProfileDelegate(this)), m_list(new QListView(this)),
+      m_empty(new EmptyStateBox(this)), m_content(new QStackedWidget(this)),
       m_opacity(new QGraphicsOpacityEffect(this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -63,11 +59,14 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
                 }
             });
     connect(&m_state, &LauncherState::profilesChanged, this, &ProfileListSection::followProfiles);
-    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this, &ProfileListSection::followRunningState);
+    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this,
+            &ProfileListSection::followRunningState);
     // The empty box's text depends on whether there is a folder at all.
     connect(&m_state, &LauncherState::folderModeChanged, this, &ProfileListSection::followProfiles);
-    connect(&m_state, &LauncherState::folderAccessStatusChanged, this, &ProfileListSection::followProfiles);
-    connect(&m_state, &LauncherState::customFolderPathChanged, this, &ProfileListSection::followProfiles);
+    connect(&m_state, &LauncherState::folderAccessStatusChanged, this,
+            &ProfileListSection::followProfiles);
+    connect(&m_state, &LauncherState::customFolderPathChanged, this,
+            &ProfileListSection::followProfiles);
     followProfiles();
     followRunningState();
 }
@@ -92,8 +91,9 @@ void ProfileListSection::followProfiles()
     const bool empty = m_state.profiles().isEmpty();
     m_content->setCurrentWidget(empty ? static_cast<QWidget*>(m_empty) : m_list);
     if (empty) {
-        m_empty->setText(m_state.currentFolderURL() ? tr("No profile files found in folder.")
-                                                    : tr("Choose a Profile Folder to see available profiles."));
+        m_empty->setText(m_state.currentFolderURL()
+                             ? tr("No profile files found in folder.")
+                             : tr("Choose a Profile Folder to see available profiles."));
     }
 }
 

@@ -38,12 +38,11 @@ void RunningIndicator::paintEvent(QPaintEvent*)
 }
 
 StatusRow::StatusRow(LauncherState& state, QWidget* parent)
-    : QWidget(parent),
-      m_state(state),
-      m_indicator(new RunningIndicator(this)),
+    : QWidget(parent), m_state(state), m_indicator(new RunningIndicator(this)),
       m_statusText(new QLabel(this)),
       m_warning(new QLabel(tr("Pelvaro is already running with an unknown profile."), this)),
-      m_quitAndNew(new QPushButton(QString(tr("Quit & New Profile")).replace(u'&', QStringLiteral("&&")), this))
+      m_quitAndNew(new QPushButton(
+          QString(tr("Quit & New Profile")).replace(u'&', QStringLiteral("&&")), this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -63,8 +62,10 @@ StatusRow::StatusRow(LauncherState& state, QWidget* parent)
     layout->addWidget(m_quitAndNew);
 
     connect(m_quitAndNew, &QPushButton::clicked, this, &StatusRow::quitAndNewProfileRequested);
-    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this, &StatusRow::followRunningState);
-    connect(&m_state, &LauncherState::runningPelvaroNameChanged, this, &StatusRow::followRunningState);
+    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this,
+            &StatusRow::followRunningState);
+    connect(&m_state, &LauncherState::runningPelvaroNameChanged, this,
+            &StatusRow::followRunningState);
     connect(&m_state, &LauncherState::pelvaroRunningWithUnknownProfileChanged, this,
             &StatusRow::followRunningState);
     followRunningState();
@@ -74,8 +75,10 @@ void StatusRow::followRunningState()
 {
     const bool running = m_state.isPelvaroRunning();
     m_indicator->setRunning(running);
-    m_statusText->setText(running ? tr("%1 is running").arg(m_state.runningPelvaroName().value_or(QStringLiteral("Pelvaro")))
-                                  : tr("Pelvaro is not running"));
+    m_statusText->setText(
+        running ? tr("%1 is running")
+                      .arg(m_state.runningPelvaroName().value_or(QStringLiteral("Pelvaro")))
+                : tr("Pelvaro is not running"));
     m_warning->setVisible(m_state.pelvaroRunningWithUnknownProfile());
     m_quitAndNew->setEnabled(running);
 }

@@ -51,7 +51,8 @@ bool terminatePelvaroWhenRunning(LinuxWorkspace& workspace, int timeoutMs = 1000
     timer.start();
     while (timer.elapsed() < timeoutMs) {
         for (const RunningApplication& application : workspace.runningApplications()) {
-            if (application.localizedName && pelvaro::isApplicationName(*application.localizedName)) {
+            if (application.localizedName &&
+                pelvaro::isApplicationName(*application.localizedName)) {
                 QTest::qWait(300);
                 workspace.terminate(application);
                 return true;
@@ -99,9 +100,12 @@ void CommandLineTest::init()
 {
     QDir(profileFolder()).removeRecursively();
     QDir().mkpath(profileFolder());
-    for (const char* name : {"Work.plist", "profile 2.plist", "Profile 10.plist", "Twin.plist", "Twin.PLIST"})
-        test_files::writeBinaryPlist(profileFolder() + u'/' + QLatin1String(name),
-                                     PlistValue(test_files::dictionary({{QStringLiteral("From"), PlistValue(QString::fromLatin1(name))}})));
+    for (const char* name :
+         {"Work.plist", "profile 2.plist", "Profile 10.plist", "Twin.plist", "Twin.PLIST"})
+        test_files::writeBinaryPlist(
+            profileFolder() + u'/' + QLatin1String(name),
+            PlistValue(test_files::dictionary(
+                {{QStringLiteral("From"), PlistValue(QString::fromLatin1(name))}})));
     test_files::writeBytes(profileFolder() + u"/Broken.plist", "not a property list");
 }
 
@@ -112,15 +116,23 @@ void CommandLineTest::parsing_data()
     QTest::addColumn<int>("exitCode");
     const int usage = -1;
     QTest::newRow("window") << QStringList{} << int(LaunchRequest::Kind::window) << 0;
-    QTest::newRow("list") << QStringList{QStringLiteral("--list")} << int(LaunchRequest::Kind::list) << 0;
-    QTest::newRow("start with folder") << QStringList{QStringLiteral("--start"), QStringLiteral("Work"), QStringLiteral("--folder"), QStringLiteral("/x")}
-                                       << int(LaunchRequest::Kind::start) << 0;
-    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << int(LaunchRequest::Kind::help) << 0;
-    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << int(LaunchRequest::Kind::version) << 0;
+    QTest::newRow("list") << QStringList{QStringLiteral("--list")} << int(LaunchRequest::Kind::list)
+                          << 0;
+    QTest::newRow("start with folder")
+        << QStringList{QStringLiteral("--start"), QStringLiteral("Work"),
+                       QStringLiteral("--folder"), QStringLiteral("/x")}
+        << int(LaunchRequest::Kind::start) << 0;
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << int(LaunchRequest::Kind::help)
+                          << 0;
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")}
+                             << int(LaunchRequest::Kind::version) << 0;
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << usage << 2;
     QTest::newRow("start without name") << QStringList{QStringLiteral("--start")} << usage << 2;
-    QTest::newRow("list and start") << QStringList{QStringLiteral("--list"), QStringLiteral("--start"), QStringLiteral("a")} << usage << 2;
-    QTest::newRow("folder alone") << QStringList{QStringLiteral("--folder"), QStringLiteral("/x")} << usage << 2;
+    QTest::newRow("list and start")
+        << QStringList{QStringLiteral("--list"), QStringLiteral("--start"), QStringLiteral("a")}
+        << usage << 2;
+    QTest::newRow("folder alone") << QStringList{QStringLiteral("--folder"), QStringLiteral("/x")}
+                                  << usage << 2;
     QTest::newRow("stray argument") << QStringList{QStringLiteral("Work")} << usage << 2;
 }
 
@@ -129,7 +141,8 @@ void CommandLineTest::parsing()
     QFETCH(QStringList, arguments);
     QFETCH(int, kind);
     QFETCH(int, exitCode);
-    const ParsedCommandLine parsed = command_line::parse(QStringList{QStringLiteral("pelvaro-launcher")} + arguments);
+    const ParsedCommandLine parsed =
+        command_line::parse(QStringList{QStringLiteral("pelvaro-launcher")} + arguments);
     QCOMPARE(parsed.exitCode, exitCode);
     QCOMPARE(parsed.request.has_value(), kind >= 0);
     if (parsed.request)
@@ -143,8 +156,9 @@ void CommandLineTest::listPrintsFileNamesInDisplayOrder()
     const Run run = launcher({QStringLiteral("--list")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out.split(u'\n', Qt::SkipEmptyParts),
-             (QStringList{QStringLiteral("Broken.plist"), QStringLiteral("profile 2.plist"), QStringLiteral("Profile 10.plist"),
-                          QStringLiteral("Twin.plist"), QStringLiteral("Twin.PLIST"), QStringLiteral("Work.plist")}));
+             (QStringList{QStringLiteral("Broken.plist"), QStringLiteral("profile 2.plist"),
+                          QStringLiteral("Profile 10.plist"), QStringLiteral("Twin.plist"),
+                          QStringLiteral("Twin.PLIST"), QStringLiteral("Work.plist")}));
 }
 
 void CommandLineTest::listOfEmptyFolderPrintsNothing()
@@ -169,12 +183,15 @@ void CommandLineTest::startRefusals_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << QStringLiteral("Nope")
-                             << QStringLiteral("No profile named \"Nope\" in \"%1\".").arg(profileFolder());
+    QTest::newRow("missing")
+        << QStringLiteral("Nope")
+        << QStringLiteral("No profile named \"Nope\" in \"%1\".").arg(profileFolder());
     QTest::newRow("unreadable") << QStringLiteral("Broken")
                                 << QStringLiteral("Could not read profile \"Broken.plist\".");
-    QTest::newRow("ambiguous") << QStringLiteral("Twin")
-                               << QStringLiteral("The name \"Twin\" matches more than one profile: \"Twin.plist\", \"Twin.PLIST\". Give the file name instead.");
+    QTest::newRow("ambiguous")
+        << QStringLiteral("Twin")
+        << QStringLiteral("The name \"Twin\" matches more than one profile: \"Twin.plist\", "
+                          "\"Twin.PLIST\". Give the file name instead.");
 }
 
 void CommandLineTest::startRefusals()
@@ -190,7 +207,8 @@ void CommandLineTest::startWithoutWindowRunsTheWholeRoad()
 {
     LinuxWorkspace workspace(pelvaro::applicationNames());
     QProcess process;
-    process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), {QStringLiteral("--start"), QStringLiteral("Twin.PLIST")});
+    process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE),
+                  {QStringLiteral("--start"), QStringLiteral("Twin.PLIST")});
     QVERIFY(process.waitForStarted());
     QVERIFY(terminatePelvaroWhenRunning(workspace));
     QVERIFY(process.waitForFinished(15000));
@@ -218,7 +236,8 @@ void CommandLineTest::secondInstanceHandsOverToTheFirst()
     const Run run = launcher({QStringLiteral("--start"), QStringLiteral("Work")}, 10000);
     QCOMPARE(run.exitCode, 0);
     QVERIFY(terminatePelvaroWhenRunning(workspace));
-    QTRY_VERIFY_WITH_TIMEOUT(profile(QStringLiteral("Work.plist")).contains(QStringLiteral("LaunchCount")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        profile(QStringLiteral("Work.plist")).contains(QStringLiteral("LaunchCount")), 10000);
     // The window made the only state: it saved back and still runs.
     QCOMPARE(window.state(), QProcess::Running);
     ::kill(pid_t(window.processId()), SIGTERM);
@@ -235,22 +254,31 @@ void CommandLineTest::staleLockIsTakenOver()
     crashed.setProcessEnvironment(environment);
     crashed.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), QStringList{});
     QVERIFY(crashed.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("pelvaro-launcher.socket"))), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFile::exists(runtime.filePath(QStringLiteral("pelvaro-launcher.socket"))), 10000);
     ::kill(pid_t(crashed.processId()), SIGKILL);
     QVERIFY(crashed.waitForFinished());
     QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("pelvaro-launcher.lock"))));
     SingleInstance first(runtime.path());
     QVERIFY(first.claim());
-    first.setHandler([](const QJsonObject& request) { return QJsonObject{{QStringLiteral("echo"), request}}; });
+    first.setHandler([](const QJsonObject& request) {
+        return QJsonObject{{QStringLiteral("echo"), request}};
+    });
     SingleInstance second(runtime.path());
     QVERIFY(!second.claim());
     std::optional<QJsonObject> answer;
-    QThread* sender = QThread::create([&] { answer = second.send({{QStringLiteral("command"), QStringLiteral("activate")}}); });
+    QThread* sender = QThread::create([&] {
+        answer = second.send({{QStringLiteral("command"), QStringLiteral("activate")}});
+    });
     sender->start();
     QTRY_VERIFY(sender->isFinished());
     delete sender;
     QVERIFY(answer);
-    QCOMPARE(answer->value(QStringLiteral("echo")).toObject().value(QStringLiteral("command")).toString(), QStringLiteral("activate"));
+    QCOMPARE(answer->value(QStringLiteral("echo"))
+                 .toObject()
+                 .value(QStringLiteral("command"))
+                 .toString(),
+             QStringLiteral("activate"));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

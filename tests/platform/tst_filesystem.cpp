@@ -47,8 +47,9 @@ void FileSystemTest::noReplaceOperationsLeaveBothFiles_data()
 void FileSystemTest::noReplaceOperationsLeaveBothFiles()
 {
     QFETCH(bool, move);
-    const FileResult result = move ? m_fs.moveItem(path(QStringLiteral("a.plist")), path(QStringLiteral("b.plist")))
-                                   : m_fs.copyItem(path(QStringLiteral("a.plist")), path(QStringLiteral("b.plist")));
+    const FileResult result =
+        move ? m_fs.moveItem(path(QStringLiteral("a.plist")), path(QStringLiteral("b.plist")))
+             : m_fs.copyItem(path(QStringLiteral("a.plist")), path(QStringLiteral("b.plist")));
     QVERIFY(!result);
     QVERIFY(result.description.contains(u"already exists"));
     QCOMPARE(test_files::readBytes(path(QStringLiteral("a.plist"))), QByteArray("old A"));
@@ -106,7 +107,8 @@ void FileSystemTest::atomicWriteReplacesWholeAndLeavesNoTemporary()
     const QStringList leftovers = QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files);
     QCOMPARE(leftovers, (QStringList{QStringLiteral("a.plist"), QStringLiteral("b.plist"),
                                      QStringLiteral("fresh.plist")}));
-    const FileResult failed = m_fs.writeFileAtomically(path(QStringLiteral("missing/x.plist")), "x");
+    const FileResult failed =
+        m_fs.writeFileAtomically(path(QStringLiteral("missing/x.plist")), "x");
     QVERIFY(!failed);
     QVERIFY(!failed.description.isEmpty());
 }
@@ -115,7 +117,9 @@ void FileSystemTest::atomicWriteKeepsPermissions()
 {
     QVERIFY(::chmod(QFile::encodeName(path(QStringLiteral("a.plist"))).constData(), 0640) == 0);
     QVERIFY(m_fs.writeFileAtomically(path(QStringLiteral("a.plist")), "again"));
-    struct stat info {};
+    struct stat info
+    {
+    };
     QVERIFY(::stat(QFile::encodeName(path(QStringLiteral("a.plist"))).constData(), &info) == 0);
     QCOMPARE(int(info.st_mode & 0777), 0640);
 }
@@ -124,7 +128,8 @@ void FileSystemTest::replaceWithCopyIsAtomic()
 {
     QVERIFY(m_fs.replaceWithCopy(path(QStringLiteral("a.plist")), path(QStringLiteral("b.plist"))));
     QCOMPARE(test_files::readBytes(path(QStringLiteral("b.plist"))), QByteArray("old A"));
-    QVERIFY(!m_fs.replaceWithCopy(path(QStringLiteral("gone.plist")), path(QStringLiteral("b.plist"))));
+    QVERIFY(
+        !m_fs.replaceWithCopy(path(QStringLiteral("gone.plist")), path(QStringLiteral("b.plist"))));
     QCOMPARE(test_files::readBytes(path(QStringLiteral("b.plist"))), QByteArray("old A"));
 }
 
@@ -132,9 +137,8 @@ void FileSystemTest::listingFetchesMetadataOnlyForWantedNames()
 {
     QDir(m_dir.path()).mkdir(QStringLiteral("folder.plist"));
     test_files::writeBytes(path(QStringLiteral(".hidden.plist")), "h");
-    const auto entries = m_fs.listDirectory(m_dir.path(), [](QStringView name) {
-        return name.endsWith(u".plist");
-    });
+    const auto entries =
+        m_fs.listDirectory(m_dir.path(), [](QStringView name) { return name.endsWith(u".plist"); });
     QVERIFY(entries);
     QStringList regular;
     QStringList other;

@@ -47,7 +47,8 @@ PlistValue limitsDictionary()
     d.insert(QStringLiteral("dword edge"), PlistValue::integer(qint64(1) << 32));
     d.insert(QStringLiteral("negative zero"), PlistValue(-0.0));
     d.insert(QStringLiteral("infinity"), PlistValue(std::numeric_limits<double>::infinity()));
-    d.insert(QStringLiteral("minus infinity"), PlistValue(-std::numeric_limits<double>::infinity()));
+    d.insert(QStringLiteral("minus infinity"),
+             PlistValue(-std::numeric_limits<double>::infinity()));
     d.insert(QStringLiteral("denormal"), PlistValue(std::numeric_limits<double>::denorm_min()));
     d.insert(QStringLiteral("pi"), PlistValue(3.141592653589793));
     d.insert(QStringLiteral("before 2001"), PlistValue(PlistDate{-1234567890.0}));
@@ -207,11 +208,13 @@ void PlistCodecTest::wideIntegers_data()
     const QByteArray ones(8, '\xFF');
     QTest::newRow("unsigned max") << QByteArray("\x14", 1) + zeros + ones << true
                                   << PlistValue::unsignedInteger(~quint64(0));
-    QTest::newRow("negative in 128 bits") << QByteArray("\x14", 1) + ones + ones << true
-                                          << PlistValue::integer(-1);
-    QTest::newRow("beyond 64 bits") << QByteArray("\x14", 1) + QByteArray("\x00\x00\x00\x00\x00\x00\x00\x01", 8) + zeros
-                                    << false << PlistValue();
-    QTest::newRow("one byte is unsigned") << QByteArray("\x10\xFF", 2) << true << PlistValue::integer(255);
+    QTest::newRow("negative in 128 bits")
+        << QByteArray("\x14", 1) + ones + ones << true << PlistValue::integer(-1);
+    QTest::newRow("beyond 64 bits")
+        << QByteArray("\x14", 1) + QByteArray("\x00\x00\x00\x00\x00\x00\x00\x01", 8) + zeros
+        << false << PlistValue();
+    QTest::newRow("one byte is unsigned")
+        << QByteArray("\x10\xFF", 2) << true << PlistValue::integer(255);
 }
 
 void PlistCodecTest::wideIntegers()
@@ -241,7 +244,8 @@ void PlistCodecTest::textForm_data()
                              << str(u"tab\there \"q\" \\ A\u00e9\n");
     QTest::newRow("surrogate pair escape") << QByteArray(R"("\UD83D\UDE00")") << str(u"\U0001F600");
     QTest::newRow("single quotes") << QByteArray("'it works'") << str(u"it works");
-    QTest::newRow("unquoted path") << QByteArray("/usr/local-bin:x_1.$") << str(u"/usr/local-bin:x_1.$");
+    QTest::newRow("unquoted path")
+        << QByteArray("/usr/local-bin:x_1.$") << str(u"/usr/local-bin:x_1.$");
     QTest::newRow("data") << QByteArray("<0fbd 77 >") << PlistValue(QByteArray("\x0f\xbd\x77", 3));
     PlistDictionary commented;
     commented.insert(QStringLiteral("a"), str(u"1"));
@@ -252,8 +256,8 @@ void PlistCodecTest::textForm_data()
     strings.insert(QStringLiteral("Lone"), str(u"Lone"));
     QTest::newRow("strings file") << QByteArray("\"Hello\" = \"Bonjour\";\n\"Lone\";\n")
                                   << PlistValue(strings);
-    QTest::newRow("utf-16 with bom") << QByteArray("\xFF\xFE(\0x\0)\0", 8)
-                                     << PlistValue(PlistArray{str(u"x")});
+    QTest::newRow("utf-16 with bom")
+        << QByteArray("\xFF\xFE(\0x\0)\0", 8) << PlistValue(PlistArray{str(u"x")});
     QTest::newRow("utf-8 text") << QByteArray("\"caf\xC3\xA9\"") << str(u"caf\u00e9");
     PlistDictionary nested;
     nested.insert(QStringLiteral("list"), PlistValue(PlistArray{PlistValue(PlistDictionary())}));
@@ -277,18 +281,23 @@ void PlistCodecTest::xmlVariants_data()
     PlistDictionary d;
     d.insert(QStringLiteral("n"), PlistValue::integer(-5));
     QTest::newRow("with doctype")
-        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
-                      "\"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                      "<plist version=\"1.0\"><dict><key>n</key><integer>-5</integer></dict></plist>")
+        << QByteArray(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
+               "\"-//Apple//DTD PLIST 1.0//EN\" "
+               "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+               "<plist version=\"1.0\"><dict><key>n</key><integer>-5</integer></dict></plist>")
         << PlistValue(d);
     QTest::newRow("without doctype")
-        << QByteArray("<plist><dict><key>n</key><integer>-5</integer></dict></plist>") << PlistValue(d);
+        << QByteArray("<plist><dict><key>n</key><integer>-5</integer></dict></plist>")
+        << PlistValue(d);
     // Filled in by the test itself: the bytes are UTF-16 with a byte-order mark.
     QTest::newRow("utf-16 xml") << QByteArray() << PlistValue(QStringLiteral("\u00e9"));
     QTest::newRow("fractional date")
-        << QByteArray("<plist><date>2001-01-01T00:00:01.5Z</date></plist>") << PlistValue(PlistDate{1.5});
+        << QByteArray("<plist><date>2001-01-01T00:00:01.5Z</date></plist>")
+        << PlistValue(PlistDate{1.5});
     QTest::newRow("date before 2001")
-        << QByteArray("<plist><date>2000-12-31T23:59:00Z</date></plist>") << PlistValue(PlistDate{-60});
+        << QByteArray("<plist><date>2000-12-31T23:59:00Z</date></plist>")
+        << PlistValue(PlistDate{-60});
 }
 
 void PlistCodecTest::xmlVariants()
@@ -322,14 +331,18 @@ void PlistCodecTest::hostileInputIsRefused_data()
     for (int i = 8; i < 16; ++i)
         hugeCount[hugeCount.size() - 32 + i] = char(0xFF);
     QTest::newRow("object count overflows") << hugeCount;
-    QTest::newRow("string length past end") << assembleBinary({QByteArray("\x5F\x13\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)});
-    QTest::newRow("data length overflows") << assembleBinary({QByteArray("\x4F\x13\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)});
-    QTest::newRow("array count overflows") << assembleBinary({QByteArray("\xAF\x13\x40\x00\x00\x00\x00\x00\x00\x00", 10)});
+    QTest::newRow("string length past end")
+        << assembleBinary({QByteArray("\x5F\x13\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)});
+    QTest::newRow("data length overflows")
+        << assembleBinary({QByteArray("\x4F\x13\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)});
+    QTest::newRow("array count overflows")
+        << assembleBinary({QByteArray("\xAF\x13\x40\x00\x00\x00\x00\x00\x00\x00", 10)});
     QTest::newRow("reference out of range") << assembleBinary({QByteArray("\xA1\x05", 2)});
     QTest::newRow("self reference") << assembleBinary({QByteArray("\xA1\x00", 2)});
-    QTest::newRow("cycle of two") << assembleBinary({QByteArray("\xA1\x01", 2), QByteArray("\xA1\x00", 2)});
-    QTest::newRow("dictionary key not a string")
-        << assembleBinary({QByteArray("\xD1\x01\x02", 3), QByteArray("\x10\x01", 2), QByteArray("\x09", 1)});
+    QTest::newRow("cycle of two") << assembleBinary(
+        {QByteArray("\xA1\x01", 2), QByteArray("\xA1\x00", 2)});
+    QTest::newRow("dictionary key not a string") << assembleBinary(
+        {QByteArray("\xD1\x01\x02", 3), QByteArray("\x10\x01", 2), QByteArray("\x09", 1)});
     QTest::newRow("lone surrogate in binary string")
         << assembleBinary({QByteArray("\x61\xD8\x00", 3)});
     QTest::newRow("unknown marker") << assembleBinary({QByteArray("\x70", 1)});
@@ -365,22 +378,28 @@ void PlistCodecTest::hostileInputIsRefused_data()
         deepBinary += trailer;
     }
     QTest::newRow("binary nested too deeply") << deepBinary;
-    QTest::newRow("xml nested too deeply")
-        << QByteArray("<plist>") + QByteArray("<array>").repeated(600) + QByteArray("</array>").repeated(600) + "</plist>";
-    QTest::newRow("text nested too deeply") << QByteArray("(").repeated(600) + QByteArray(")").repeated(600);
+    QTest::newRow("xml nested too deeply") << QByteArray("<plist>") +
+                                                  QByteArray("<array>").repeated(600) +
+                                                  QByteArray("</array>").repeated(600) + "</plist>";
+    QTest::newRow("text nested too deeply")
+        << QByteArray("(").repeated(600) + QByteArray(")").repeated(600);
     QTest::newRow("invalid utf-8 text") << QByteArray("\"caf\xC3\x28\"");
     QTest::newRow("odd utf-16 text") << QByteArray("\xFF\xFE(\0x", 5);
     QTest::newRow("lone surrogate utf-16 text") << QByteArray("\xFF\xFE\"\0\x00\xD8\"\0", 8);
     QTest::newRow("xml entity declaration")
-        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY "
+                      "b \"&a;&a;&a;&a;\">]>"
                       "<plist><string>&b;</string></plist>");
-    QTest::newRow("xml external entity")
-        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-                      "<plist><string>&x;</string></plist>");
-    QTest::newRow("xml key without value") << QByteArray("<plist><dict><key>a</key></dict></plist>");
-    QTest::newRow("xml value without key") << QByteArray("<plist><dict><string>a</string></dict></plist>");
+    QTest::newRow("xml external entity") << QByteArray(
+        "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+        "<plist><string>&x;</string></plist>");
+    QTest::newRow("xml key without value")
+        << QByteArray("<plist><dict><key>a</key></dict></plist>");
+    QTest::newRow("xml value without key")
+        << QByteArray("<plist><dict><string>a</string></dict></plist>");
     QTest::newRow("xml bad integer") << QByteArray("<plist><integer>12x</integer></plist>");
-    QTest::newRow("xml integer too large") << QByteArray("<plist><integer>18446744073709551616</integer></plist>");
+    QTest::newRow("xml integer too large")
+        << QByteArray("<plist><integer>18446744073709551616</integer></plist>");
     QTest::newRow("xml bad base64") << QByteArray("<plist><data>!!!!</data></plist>");
     QTest::newRow("xml unclosed") << QByteArray("<plist><dict><key>a</key><string>b</string>");
     QTest::newRow("text unclosed string") << QByteArray("{ a = \"b; }");

@@ -24,9 +24,10 @@ void PreferencesStoreTest::changesStayPendingUntilSynchronized()
 {
     TestEnvironment env;
     PreferencesStore& store = *env.preferences;
-    store.setMultiple(test_files::dictionary({{QStringLiteral("a"), PlistValue::integer(1)},
-                                              {QStringLiteral("b"), PlistValue(QStringLiteral("x"))}}),
-                      {});
+    store.setMultiple(
+        test_files::dictionary({{QStringLiteral("a"), PlistValue::integer(1)},
+                                {QStringLiteral("b"), PlistValue(QStringLiteral("x"))}}),
+        {});
     QCOMPARE(store.copyKeyList(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
     QVERIFY(!QFile::exists(env.domainFile()));
     QVERIFY(store.synchronize());
@@ -34,7 +35,8 @@ void PreferencesStoreTest::changesStayPendingUntilSynchronized()
     QVERIFY(bytes.startsWith("bplist00"));
     store.setMultiple({}, {QStringLiteral("a")});
     QVERIFY(store.synchronize());
-    const std::optional<QJsonValue> onDisk = plistlib::load(test_files::readBytes(env.domainFile()));
+    const std::optional<QJsonValue> onDisk =
+        plistlib::load(test_files::readBytes(env.domainFile()));
     QVERIFY(onDisk);
     QCOMPARE(*onDisk, plistlib::canonical(PlistValue(test_files::dictionary(
                           {{QStringLiteral("b"), PlistValue(QStringLiteral("x"))}}))));
@@ -75,7 +77,8 @@ void PreferencesStoreTest::twoProcessesLoseNoKey()
     ::kill(pid_t(other.processId()), SIGTERM);
     QVERIFY(other.waitForFinished(10000));
     QCOMPARE(other.exitCode(), 0);
-    const std::optional<PlistValue> domain = PlistReader::read(test_files::readBytes(env.domainFile()));
+    const std::optional<PlistValue> domain =
+        PlistReader::read(test_files::readBytes(env.domainFile()));
     QVERIFY(domain);
     const PlistDictionary& keys = domain->toDictionary();
     QCOMPARE(keys.value(QStringLiteral("Other")), PlistValue(QStringLiteral("1")));
@@ -95,7 +98,8 @@ void PreferencesStoreTest::readsFollowWritesOfOthersWhileNothingIsPending()
     // Applying a profile reads the key list without synchronising first: it
     // must still see what the other process wrote, or those keys would stay.
     QCOMPARE(mine.copyKeyList(), QStringList{QStringLiteral("added")});
-    mine.setMultiple(test_files::dictionary({{QStringLiteral("mine"), PlistValue(true)}}), {QStringLiteral("added")});
+    mine.setMultiple(test_files::dictionary({{QStringLiteral("mine"), PlistValue(true)}}),
+                     {QStringLiteral("added")});
     QVERIFY(mine.synchronize());
     QCOMPARE(theirs.copyKeyList(), QStringList{QStringLiteral("mine")});
 }
@@ -120,11 +124,13 @@ void PreferencesStoreTest::unparseableDomainReadsEmpty()
 void PreferencesStoreTest::failedWriteLeavesFileAndReportsFalse()
 {
     TestEnvironment env;
-    env.preferences->setMultiple(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}}), {});
+    env.preferences->setMultiple(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}}),
+                                 {});
     QVERIFY(env.preferences->synchronize());
     const QByteArray before = test_files::readBytes(env.domainFile());
     env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
-    env.preferences->setMultiple(test_files::dictionary({{QStringLiteral("b"), PlistValue(true)}}), {});
+    env.preferences->setMultiple(test_files::dictionary({{QStringLiteral("b"), PlistValue(true)}}),
+                                 {});
     QVERIFY(!env.preferences->synchronize());
     QCOMPARE(test_files::readBytes(env.domainFile()), before);
     // The change is still pending and lands once writing works again.

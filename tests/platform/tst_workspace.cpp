@@ -83,7 +83,8 @@ void WorkspaceTest::launchAndExitAreReported()
     workspace.terminate(target);
     QTRY_VERIFY_WITH_TIMEOUT(reportedAfterMs >= 0, 5000);
     QVERIFY(!stillListedAtExit);
-    QVERIFY2(reportedAfterMs < LinuxWorkspace::scanIntervalMs, qPrintable(QString::number(reportedAfterMs)));
+    QVERIFY2(reportedAfterMs < LinuxWorkspace::scanIntervalMs,
+             qPrintable(QString::number(reportedAfterMs)));
     QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(5000));
 }
 

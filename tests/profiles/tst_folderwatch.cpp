@@ -19,7 +19,9 @@ QStringList fileNames(const LauncherState& state)
 int openInotifyDescriptors()
 {
     int count = 0;
-    for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString& fd :
+         QDir(QStringLiteral("/proc/self/fd"))
+             .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         char target[256] = {};
         const QByteArray path = "/proc/self/fd/" + fd.toLatin1();
         if (::readlink(path.constData(), target, sizeof target - 1) > 0 &&
@@ -50,12 +52,18 @@ void FolderWatchTest::accessFailures_data()
 {
     QTest::addColumn<QString>("situation");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << QStringLiteral("missing") << QStringLiteral("Folder does not exist.");
-    QTest::newRow("plain file") << QStringLiteral("file") << QStringLiteral("Folder does not exist.");
-    QTest::newRow("unreadable") << QStringLiteral("unreadable") << QStringLiteral("No read access to folder.");
-    QTest::newRow("unreadable and unwritable") << QStringLiteral("neither") << QStringLiteral("No read access to folder.");
-    QTest::newRow("probe not writable") << QStringLiteral("unwritable") << QStringLiteral("No write access to folder.");
-    QTest::newRow("probe not removable") << QStringLiteral("unremovable") << QStringLiteral("No write access to folder.");
+    QTest::newRow("missing") << QStringLiteral("missing")
+                             << QStringLiteral("Folder does not exist.");
+    QTest::newRow("plain file") << QStringLiteral("file")
+                                << QStringLiteral("Folder does not exist.");
+    QTest::newRow("unreadable") << QStringLiteral("unreadable")
+                                << QStringLiteral("No read access to folder.");
+    QTest::newRow("unreadable and unwritable")
+        << QStringLiteral("neither") << QStringLiteral("No read access to folder.");
+    QTest::newRow("probe not writable")
+        << QStringLiteral("unwritable") << QStringLiteral("No write access to folder.");
+    QTest::newRow("probe not removable")
+        << QStringLiteral("unremovable") << QStringLiteral("No write access to folder.");
 }
 
 void FolderWatchTest::accessFailures()
@@ -85,8 +93,8 @@ void FolderWatchTest::accessFailures()
         // The probe stays behind, hidden and never listed.
         const QStringList left = QDir(folder).entryList(QDir::Hidden | QDir::Files);
         QCOMPARE(left.size(), 1);
-        QVERIFY(QRegularExpression(QStringLiteral(
-                    "^\\.pelvaro-launcher-access-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"))
+        QVERIFY(QRegularExpression(QStringLiteral("^\\.pelvaro-launcher-access-[0-9A-F]{8}-[0-9A-F]"
+                                                  "{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"))
                     .match(left.first())
                     .hasMatch());
         QVERIFY(state.profiles().isEmpty());
@@ -122,8 +130,11 @@ void FolderWatchTest::outsideChangesUpdateTheList_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("create") << QStringLiteral("create") << QStringList{QStringLiteral("New.plist"), QStringLiteral("Work.plist")};
-    QTest::newRow("rename") << QStringLiteral("rename") << QStringList{QStringLiteral("Renamed.plist")};
+    QTest::newRow("create") << QStringLiteral("create")
+                            << QStringList{QStringLiteral("New.plist"),
+                                           QStringLiteral("Work.plist")};
+    QTest::newRow("rename") << QStringLiteral("rename")
+                            << QStringList{QStringLiteral("Renamed.plist")};
     QTest::newRow("delete") << QStringLiteral("delete") << QStringList{};
     QTest::newRow("move out") << QStringLiteral("move out") << QStringList{};
 }

@@ -8,8 +8,8 @@
 namespace {
 
 const QString validName = QStringLiteral("Please enter a valid name.");
-const QString badCharacters = QStringLiteral(
-    "The name contains characters that cannot be used in a file name (for example \"/\" or \":\").");
+const QString badCharacters = QStringLiteral("The name contains characters that cannot be used in "
+                                             "a file name (for example \"/\" or \":\").");
 
 class ScriptedChooser : public FolderChooser
 {
@@ -97,14 +97,22 @@ void ProfileFileOperationsTest::nameValidation_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("message");
-    QTest::newRow("spaces around") << QStringLiteral("  Work  ") << QStringLiteral("Work.plist") << QString();
-    QTest::newRow("extension kept") << QStringLiteral("Work.PLIST") << QStringLiteral("Work.PLIST") << QString();
-    QTest::newRow("other extension") << QStringLiteral("Work.txt") << QStringLiteral("Work.txt.plist") << QString();
-    QTest::newRow("dot dot plist") << QStringLiteral("..plist") << QStringLiteral("..plist") << QString();
-    QTest::newRow("inner spaces") << QStringLiteral("My  Work") << QStringLiteral("My  Work.plist") << QString();
-    QTest::newRow("line break at end") << QStringLiteral("Work\n") << QStringLiteral("Work.plist") << QString();
-    QTest::newRow("ideographic space trimmed") << QStringLiteral("\u3000Work\u2029") << QStringLiteral("Work.plist") << QString();
-    QTest::newRow("astral letters") << QStringLiteral("\U0001F600") << QStringLiteral("\U0001F600.plist") << QString();
+    QTest::newRow("spaces around")
+        << QStringLiteral("  Work  ") << QStringLiteral("Work.plist") << QString();
+    QTest::newRow("extension kept")
+        << QStringLiteral("Work.PLIST") << QStringLiteral("Work.PLIST") << QString();
+    QTest::newRow("other extension")
+        << QStringLiteral("Work.txt") << QStringLiteral("Work.txt.plist") << QString();
+    QTest::newRow("dot dot plist")
+        << QStringLiteral("..plist") << QStringLiteral("..plist") << QString();
+    QTest::newRow("inner spaces") << QStringLiteral("My  Work") << QStringLiteral("My  Work.plist")
+                                  << QString();
+    QTest::newRow("line break at end")
+        << QStringLiteral("Work\n") << QStringLiteral("Work.plist") << QString();
+    QTest::newRow("ideographic space trimmed")
+        << QStringLiteral("\u3000Work\u2029") << QStringLiteral("Work.plist") << QString();
+    QTest::newRow("astral letters")
+        << QStringLiteral("\U0001F600") << QStringLiteral("\U0001F600.plist") << QString();
     QTest::newRow("empty") << QString() << QString() << validName;
     QTest::newRow("blank") << QStringLiteral(" \t ") << QString() << validName;
     QTest::newRow("dot") << QStringLiteral(".") << QString() << validName;
@@ -116,7 +124,8 @@ void ProfileFileOperationsTest::nameValidation_data()
     QTest::newRow("line break inside") << QStringLiteral("a\nb") << QString() << badCharacters;
     QTest::newRow("soft hyphen") << QStringLiteral("a\u00ADb") << QString() << badCharacters;
     QTest::newRow("left-to-right mark") << QStringLiteral("a\u200Eb") << QString() << badCharacters;
-    QTest::newRow("astral format character") << QStringLiteral("a\U000E0001") << QString() << badCharacters;
+    QTest::newRow("astral format character")
+        << QStringLiteral("a\U000E0001") << QString() << badCharacters;
 }
 
 void ProfileFileOperationsTest::nameValidation()
@@ -136,11 +145,14 @@ void ProfileFileOperationsTest::nameValidation()
 
 void ProfileFileOperationsTest::renameOntoExistingProfileIsRefused()
 {
-    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")), QStringLiteral("Other"));
-    QCOMPARE(m_state->errorMessage(),
-             std::optional<QString>(QStringLiteral("A file named \"Other.plist\" already exists.")));
-    QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Work.plist"), QByteArray("Work.plist"));
-    QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Other.plist"), QByteArray("Other.plist"));
+    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
+                           QStringLiteral("Other"));
+    QCOMPARE(m_state->errorMessage(), std::optional<QString>(QStringLiteral(
+                                          "A file named \"Other.plist\" already exists.")));
+    QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Work.plist"),
+             QByteArray("Work.plist"));
+    QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Other.plist"),
+             QByteArray("Other.plist"));
 }
 
 void ProfileFileOperationsTest::renameToTheSameNameDoesNothing_data()
@@ -163,25 +175,30 @@ void ProfileFileOperationsTest::renameToTheSameNameDoesNothing()
 
 void ProfileFileOperationsTest::renamingTheActiveProfileMovesIt()
 {
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist", PlistValue(PlistDictionary()));
+    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     QCOMPARE(m_state->activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
-    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")), QStringLiteral("Job"));
+    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
+                           QStringLiteral("Job"));
     QCOMPARE(m_state->activeProfileName(), std::optional<QString>(QStringLiteral("Job.plist")));
     QCOMPARE(m_env->userDefaults->stringForKey(QStringLiteral("activeProfileName")),
              std::optional<QString>(QStringLiteral("Job.plist")));
-    QCOMPARE(fileNames(*m_state), (QStringList{QStringLiteral("Job.plist"), QStringLiteral("Other.plist")}));
+    QCOMPARE(fileNames(*m_state),
+             (QStringList{QStringLiteral("Job.plist"), QStringLiteral("Other.plist")}));
 }
 
 void ProfileFileOperationsTest::renamingASameNamedFileOfAnotherFolderLeavesTheActiveProfile()
 {
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist", PlistValue(PlistDictionary()));
+    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     const QString other = m_env->makeFolder(QStringLiteral("other"));
     test_files::writeBytes(other + u"/Work.plist", "other work");
     m_state->setCustomFolderPath(other);
     m_state->setFolderMode(FolderMode::custom);
-    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")), QStringLiteral("Moved"));
+    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
+                           QStringLiteral("Moved"));
     QCOMPARE(m_state->activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
     m_state->deleteProfile(profileAt(*m_state, QStringLiteral("Moved.plist")));
     QCOMPARE(m_state->activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
@@ -189,14 +206,18 @@ void ProfileFileOperationsTest::renamingASameNamedFileOfAnotherFolderLeavesTheAc
 
 void ProfileFileOperationsTest::duplicateNamesCount()
 {
-    const auto duplicateWork = [&] { m_state->duplicateProfile(profileAt(*m_state, QStringLiteral("Work.plist"))); };
+    const auto duplicateWork = [&] {
+        m_state->duplicateProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
+    };
     duplicateWork();
     duplicateWork();
     duplicateWork();
-    QCOMPARE(fileNames(*m_state), (QStringList{QStringLiteral("Other.plist"), QStringLiteral("Work Copy 2.plist"),
-                                               QStringLiteral("Work Copy 3.plist"), QStringLiteral("Work Copy.plist"),
-                                               QStringLiteral("Work.plist")}));
-    QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Work Copy 3.plist"), QByteArray("Work.plist"));
+    QCOMPARE(fileNames(*m_state),
+             (QStringList{QStringLiteral("Other.plist"), QStringLiteral("Work Copy 2.plist"),
+                          QStringLiteral("Work Copy 3.plist"), QStringLiteral("Work Copy.plist"),
+                          QStringLiteral("Work.plist")}));
+    QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Work Copy 3.plist"),
+             QByteArray("Work.plist"));
     m_state->deleteProfile(profileAt(*m_state, QStringLiteral("Work Copy.plist")));
     duplicateWork();
     QVERIFY(QFile::exists(m_env->defaultFolder() + u"/Work Copy.plist"));
@@ -207,7 +228,8 @@ void ProfileFileOperationsTest::duplicateNamesCount()
 
 void ProfileFileOperationsTest::deletingTheActiveProfileClearsIt()
 {
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist", PlistValue(PlistDictionary()));
+    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     m_state->deleteProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     QCOMPARE(m_state->activeProfileName(), std::nullopt);
@@ -219,9 +241,12 @@ void ProfileFileOperationsTest::operationsOnVanishedFile_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("prefix");
-    QTest::newRow("rename") << QStringLiteral("rename") << QStringLiteral("Could not rename \"Work.plist\": ");
-    QTest::newRow("duplicate") << QStringLiteral("duplicate") << QStringLiteral("Could not duplicate \"Work.plist\": ");
-    QTest::newRow("delete") << QStringLiteral("delete") << QStringLiteral("Could not delete \"Work.plist\": ");
+    QTest::newRow("rename") << QStringLiteral("rename")
+                            << QStringLiteral("Could not rename \"Work.plist\": ");
+    QTest::newRow("duplicate") << QStringLiteral("duplicate")
+                               << QStringLiteral("Could not duplicate \"Work.plist\": ");
+    QTest::newRow("delete") << QStringLiteral("delete")
+                            << QStringLiteral("Could not delete \"Work.plist\": ");
 }
 
 void ProfileFileOperationsTest::operationsOnVanishedFile()
@@ -266,10 +291,12 @@ void ProfileFileOperationsTest::chooseCustomFolder()
     m_state->setFolderMode(FolderMode::custom);
     m_state->chooseCustomFolder();
     QCOMPARE(chooser.prompt, QStringLiteral("Choose"));
-    QCOMPARE(chooser.message, QStringLiteral("Select the folder containing Pelvaro profile plist files."));
+    QCOMPARE(chooser.message,
+             QStringLiteral("Select the folder containing Pelvaro profile plist files."));
     QCOMPARE(chooser.startFolder, std::nullopt);
     QCOMPARE(m_state->customFolderPath(), chosen);
-    QCOMPARE(m_env->userDefaults->stringForKey(QStringLiteral("customFolderPath")), std::optional<QString>(chosen));
+    QCOMPARE(m_env->userDefaults->stringForKey(QStringLiteral("customFolderPath")),
+             std::optional<QString>(chosen));
     QCOMPARE(fileNames(*m_state), QStringList{QStringLiteral("Mine.plist")});
     QCOMPARE(m_state->folderAccessStatus(), AccessStatus::ok());
     QCOMPARE(m_state->folderMonitorSource()->path(), chosen);

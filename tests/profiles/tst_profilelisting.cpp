@@ -24,7 +24,8 @@ void ProfileListingTest::onlyProfileFilesAreListed()
     TestEnvironment env;
     const QString folder = env.defaultFolder();
     QDir().mkpath(folder);
-    for (const char* name : {"B.plist", "a.plist", "Work.PLIST", "c.txt", ".hidden.plist", "plist", "noext"})
+    for (const char* name :
+         {"B.plist", "a.plist", "Work.PLIST", "c.txt", ".hidden.plist", "plist", "noext"})
         test_files::writeBytes(folder + u'/' + QLatin1String(name), "x");
     QDir(folder).mkdir(QStringLiteral("d.plist"));
     QVERIFY(::symlink(QFile::encodeName(folder + u"/a.plist").constData(),
@@ -42,9 +43,15 @@ void ProfileListingTest::onlyProfileFilesAreListed()
 void ProfileListingTest::order_data()
 {
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("case does not decide") << QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"), QStringLiteral("c.plist")};
-    QTest::newRow("digits by value") << QStringList{QStringLiteral("Profile 2.plist"), QStringLiteral("profile 10.plist"), QStringLiteral("Profile 100.plist")};
-    QTest::newRow("mixed") << QStringList{QStringLiteral("1.plist"), QStringLiteral("9.plist"), QStringLiteral("10.plist"), QStringLiteral("Alpha.plist"), QStringLiteral("beta 2.plist"), QStringLiteral("Beta 12.plist")};
+    QTest::newRow("case does not decide") << QStringList{
+        QStringLiteral("a.plist"), QStringLiteral("B.plist"), QStringLiteral("c.plist")};
+    QTest::newRow("digits by value")
+        << QStringList{QStringLiteral("Profile 2.plist"), QStringLiteral("profile 10.plist"),
+                       QStringLiteral("Profile 100.plist")};
+    QTest::newRow("mixed") << QStringList{
+        QStringLiteral("1.plist"),      QStringLiteral("9.plist"),
+        QStringLiteral("10.plist"),     QStringLiteral("Alpha.plist"),
+        QStringLiteral("beta 2.plist"), QStringLiteral("Beta 12.plist")};
 }
 
 void ProfileListingTest::order()
@@ -73,8 +80,9 @@ void ProfileListingTest::orderHoldsUnderTheCLocale()
     QStringList names;
     for (const Profile& profile : std::as_const(profiles))
         names.append(profile.fileName());
-    QCOMPARE(names, (QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"),
-                                 QStringLiteral("profile 2.plist"), QStringLiteral("Profile 10.plist")}));
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"),
+                          QStringLiteral("profile 2.plist"), QStringLiteral("Profile 10.plist")}));
 }
 
 void ProfileListingTest::notifiesOnlyOnChange()
@@ -91,7 +99,8 @@ void ProfileListingTest::notifiesOnlyOnChange()
     test_files::setModificationTime(file, 1'700'000'000);
     state.reloadProfiles();
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(state.profiles().first().modifiedAt, QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
+    QCOMPARE(state.profiles().first().modifiedAt,
+             QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
 }
 
 void ProfileListingTest::missingCustomFolderGivesEmptyList()
@@ -102,7 +111,8 @@ void ProfileListingTest::missingCustomFolderGivesEmptyList()
     state.setFolderMode(FolderMode::custom);
     QVERIFY(state.profiles().isEmpty());
     QCOMPARE(state.errorMessage(), std::nullopt);
-    QCOMPARE(state.folderAccessStatus(), AccessStatus::failure(QStringLiteral("Folder does not exist.")));
+    QCOMPARE(state.folderAccessStatus(),
+             AccessStatus::failure(QStringLiteral("Folder does not exist.")));
 }
 
 QTEST_GUILESS_MAIN(ProfileListingTest)

@@ -56,7 +56,8 @@ void LauncherStateTest::customFolderPathIsReadAtStart()
 {
     TestEnvironment env;
     env.userDefaults->setString(QStringLiteral("folderMode"), QStringLiteral("custom"));
-    env.userDefaults->setString(QStringLiteral("customFolderPath"), env.makeFolder(QStringLiteral("mine")));
+    env.userDefaults->setString(QStringLiteral("customFolderPath"),
+                                env.makeFolder(QStringLiteral("mine")));
     LauncherState& state = env.makeState();
     QCOMPARE(state.customFolderPath(), env.root() + u"/mine");
     QCOMPARE(state.currentFolderURL(), std::optional<QString>(env.root() + u"/mine"));
@@ -91,7 +92,8 @@ void LauncherStateTest::plainFileInPlaceOfDefaultFolder()
     LauncherState& state = env.makeState();
     QVERIFY(QFileInfo(env.defaultFolder()).isFile());
     QVERIFY(env.log.lines.isEmpty());
-    QCOMPARE(state.folderAccessStatus(), AccessStatus::failure(QStringLiteral("Folder does not exist.")));
+    QCOMPARE(state.folderAccessStatus(),
+             AccessStatus::failure(QStringLiteral("Folder does not exist.")));
 }
 
 void LauncherStateTest::failureToCreateDefaultFolderIsLogged()
@@ -99,9 +101,8 @@ void LauncherStateTest::failureToCreateDefaultFolderIsLogged()
     TestEnvironment env;
     env.fileSystem.failing.insert(FaultyFileSystem::Operation::createDirectory);
     env.makeState();
-    QCOMPARE(env.log.lines,
-             QStringList{u"Pelvaro Launcher: failed to create default folder: " +
-                         FaultyFileSystem::injectedDescription()});
+    QCOMPARE(env.log.lines, QStringList{u"Pelvaro Launcher: failed to create default folder: " +
+                                        FaultyFileSystem::injectedDescription()});
 }
 
 void LauncherStateTest::reassignmentPersistsWithoutNotifying_data()
@@ -159,7 +160,8 @@ void LauncherStateTest::applicationSupportFallsBackToHome()
     PlatformServices services = env.services();
     services.applicationSupportPath.clear();
     LauncherState state(services);
-    QCOMPARE(state.defaultFolderURL(), QString(env.home() + u"/Library/Application Support/Pelvaro Launcher"));
+    QCOMPARE(state.defaultFolderURL(),
+             QString(env.home() + u"/Library/Application Support/Pelvaro Launcher"));
     QVERIFY(QFileInfo(state.defaultFolderURL()).isDir());
 }
 
@@ -176,12 +178,16 @@ void LauncherStateTest::pelvaroAlreadyRunningAtStart()
 
 void LauncherStateTest::valueTypesCompareByContent()
 {
-    QCOMPARE(folder_mode::allCases(), (QList<FolderMode>{FolderMode::defaultFolder, FolderMode::custom}));
-    QCOMPARE(folder_mode::fromRawValue(QStringLiteral("custom")), std::optional(FolderMode::custom));
+    QCOMPARE(folder_mode::allCases(),
+             (QList<FolderMode>{FolderMode::defaultFolder, FolderMode::custom}));
+    QCOMPARE(folder_mode::fromRawValue(QStringLiteral("custom")),
+             std::optional(FolderMode::custom));
     QCOMPARE(folder_mode::fromRawValue(QStringLiteral("CUSTOM")), std::nullopt);
     QCOMPARE(qHash(FolderMode::custom), qHash(QStringLiteral("custom")));
-    QVERIFY(AccessStatus::failure(QStringLiteral("a")) == AccessStatus::failure(QStringLiteral("a")));
-    QVERIFY(!(AccessStatus::failure(QStringLiteral("a")) == AccessStatus::failure(QStringLiteral("b"))));
+    QVERIFY(AccessStatus::failure(QStringLiteral("a")) ==
+            AccessStatus::failure(QStringLiteral("a")));
+    QVERIFY(!(AccessStatus::failure(QStringLiteral("a")) ==
+              AccessStatus::failure(QStringLiteral("b"))));
     QVERIFY(!(AccessStatus::ok() == AccessStatus::untested()));
     const QDateTime when = QDateTime::fromSecsSinceEpoch(1000, Qt::UTC);
     const Profile work{QStringLiteral("/p/a.b.plist"), when};

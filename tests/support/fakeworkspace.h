@@ -9,7 +9,8 @@ class FakeWorkspace : public Workspace
     Q_OBJECT
 
 public:
-    std::optional<QString> installedLocation = QStringLiteral("/fake/com.corvandel.pelvaro.desktop");
+    std::optional<QString> installedLocation =
+        QStringLiteral("/fake/com.corvandel.pelvaro.desktop");
     std::optional<QString> openError;
     QStringList openedLocations;
     QList<RunningApplication> terminated;

@@ -18,7 +18,8 @@ FileResult FaultyFileSystem::createDirectory(const QString& path)
                                                         : LinuxFileSystem::createDirectory(path);
 }
 
-std::optional<QByteArray> FaultyFileSystem::readFile(const QString& path, QString* description) const
+std::optional<QByteArray> FaultyFileSystem::readFile(const QString& path,
+                                                     QString* description) const
 {
     if (failing.contains(Operation::readFile)) {
         if (description)
@@ -30,7 +31,8 @@ std::optional<QByteArray> FaultyFileSystem::readFile(const QString& path, QStrin
 
 FileResult FaultyFileSystem::writeFile(const QString& path, const QByteArray& bytes)
 {
-    return failing.contains(Operation::writeFile) ? injected() : LinuxFileSystem::writeFile(path, bytes);
+    return failing.contains(Operation::writeFile) ? injected()
+                                                  : LinuxFileSystem::writeFile(path, bytes);
 }
 
 FileResult FaultyFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
@@ -52,8 +54,9 @@ FileResult FaultyFileSystem::copyItem(const QString& from, const QString& to)
 
 FileResult FaultyFileSystem::replaceWithCopy(const QString& from, const QString& to)
 {
-    return failing.contains(Operation::replaceWithCopy) ? injected()
-                                                        : LinuxFileSystem::replaceWithCopy(from, to);
+    return failing.contains(Operation::replaceWithCopy)
+               ? injected()
+               : LinuxFileSystem::replaceWithCopy(from, to);
 }
 
 FileResult FaultyFileSystem::removeItem(const QString& path)

@@ -9,7 +9,8 @@
 class FaultyFileSystem : public LinuxFileSystem
 {
 public:
-    enum class Operation {
+    enum class Operation
+    {
         isReadable,
         createDirectory,
         readFile,

@@ -89,8 +89,8 @@ QJsonValue plistlib::canonical(const PlistValue& value)
         return tagged("real", QString::number(bits, 16).rightJustified(16, u'0'));
     }
     case PlistValue::Type::Date:
-        return tagged("date", QString::number(std::llround(
-                                  value.toDate().secondsSinceReference * 1e6)));
+        return tagged("date",
+                      QString::number(std::llround(value.toDate().secondsSinceReference * 1e6)));
     case PlistValue::Type::String:
         return tagged("string", value.toString());
     case PlistValue::Type::Data:

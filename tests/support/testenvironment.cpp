@@ -75,13 +75,16 @@ QByteArray test_files::readBytes(const QString& path)
 
 void test_files::setModificationTime(const QString& path, qint64 secondsSinceEpoch)
 {
-    struct utimbuf times {};
+    struct utimbuf times
+    {
+    };
     times.actime = time_t(secondsSinceEpoch);
     times.modtime = time_t(secondsSinceEpoch);
     ::utime(QFile::encodeName(path).constData(), &times);
 }
 
-PlistDictionary test_files::dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries)
+PlistDictionary
+test_files::dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries)
 {
     PlistDictionary result;
     for (const auto& entry : entries)
@@ -98,7 +101,7 @@ bool test_files::installStandInPelvaro()
     QFile entry(applications + u"/com.corvandel.pelvaro.desktop");
     if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    entry.write("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" + QFile::encodeName(standIn) +
-                "\" --headless\n");
+    entry.write("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
+                QFile::encodeName(standIn) + "\" --headless\n");
     return true;
 }

@@ -32,8 +32,10 @@ private:
             services.preferences = &preferences;
             services.homePath = QDir::homePath();
             QDir().mkpath(env.defaultFolder());
-            test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                         PlistValue(test_files::dictionary({{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
+            test_files::writeBinaryPlist(
+                env.defaultFolder() + u"/Work.plist",
+                PlistValue(test_files::dictionary(
+                    {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
             state = std::make_unique<LauncherState>(services);
         }
 
@@ -76,7 +78,8 @@ void EndToEndTest::startRunQuitAndSaveBack()
     QCOMPARE(saved.value(QStringLiteral("Color")), PlistValue(QStringLiteral("blue")));
     QCOMPARE(saved.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
     QCOMPARE(state.activeProfileName(), std::nullopt);
-    QCOMPARE(road.env.userDefaults->stringForKey(QStringLiteral("activeProfileName")), std::nullopt);
+    QCOMPARE(road.env.userDefaults->stringForKey(QStringLiteral("activeProfileName")),
+             std::nullopt);
     QCOMPARE(state.errorMessage(), std::nullopt);
 }
 

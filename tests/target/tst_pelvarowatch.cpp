@@ -6,8 +6,9 @@
 
 namespace {
 
-const PlistDictionary pelvaroSettings = test_files::dictionary(
-    {{QStringLiteral("theme"), PlistValue(QStringLiteral("dark"))}, {QStringLiteral("zoom"), PlistValue(1.25)}});
+const PlistDictionary pelvaroSettings =
+    test_files::dictionary({{QStringLiteral("theme"), PlistValue(QStringLiteral("dark"))},
+                            {QStringLiteral("zoom"), PlistValue(1.25)}});
 
 class Scenario
 {
@@ -15,9 +16,12 @@ public:
     Scenario()
     {
         QDir().mkpath(env.defaultFolder());
-        test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                     PlistValue(test_files::dictionary({{QStringLiteral("theme"), PlistValue(QStringLiteral("light"))}})));
-        test_files::writeBinaryPlist(env.defaultFolder() + u"/Play.plist", PlistValue(PlistDictionary()));
+        test_files::writeBinaryPlist(
+            env.defaultFolder() + u"/Work.plist",
+            PlistValue(test_files::dictionary(
+                {{QStringLiteral("theme"), PlistValue(QStringLiteral("light"))}})));
+        test_files::writeBinaryPlist(env.defaultFolder() + u"/Play.plist",
+                                     PlistValue(PlistDictionary()));
         state = &env.makeState();
     }
 
@@ -33,7 +37,8 @@ public:
     // Pelvaro changes its settings while it runs.
     void pelvaroWrites(const PlistDictionary& values)
     {
-        PreferencesStore pelvaro(env.fileSystem, env.home(), QStringLiteral("com.corvandel.pelvaro"));
+        PreferencesStore pelvaro(env.fileSystem, env.home(),
+                                 QStringLiteral("com.corvandel.pelvaro"));
         QStringList stale = pelvaro.copyKeyList().value_or(QStringList());
         stale.removeIf([&](const QString& key) { return values.contains(key); });
         pelvaro.setMultiple(values, stale);
@@ -51,12 +56,13 @@ public:
     {
         for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
             const QString verb = step.section(u':', 0, 0);
-            const QString argument = step.section(u':', 1).replace(QStringLiteral("%20"), QStringLiteral(" "));
+            const QString argument =
+                step.section(u':', 1).replace(QStringLiteral("%20"), QStringLiteral(" "));
             if (verb == u"start") {
                 state->startProfile(profile(argument));
             } else if (verb == u"launch") {
-                launched.append(env.workspace.launch(argument == u"-" ? std::nullopt
-                                                                      : std::optional<QString>(argument)));
+                launched.append(env.workspace.launch(
+                    argument == u"-" ? std::nullopt : std::optional<QString>(argument)));
             } else if (verb == u"write") {
                 pelvaroWrites(pelvaroSettings);
             } else if (verb == u"quit") {
@@ -97,25 +103,46 @@ void PelvaroWatchTest::stateTable_data()
     QTest::addColumn<bool>("unknown");
     QTest::addColumn<bool>("savedBack");
 
-    QTest::newRow("idle, Pelvaro launched from outside") << QStringLiteral("launch:Pelvaro") << true << QStringLiteral("Pelvaro") << QStringLiteral("") << true << false;
-    QTest::newRow("started, awaiting launch") << QStringLiteral("start:Work.plist") << false << QStringLiteral("") << QStringLiteral("Work.plist") << false << false;
-    QTest::newRow("running with profile") << QStringLiteral("start:Work.plist launch:Pelvaro") << true << QStringLiteral("Pelvaro") << QStringLiteral("Work.plist") << false << false;
-    QTest::newRow("quit saves back") << QStringLiteral("start:Work.plist launch:Pelvaro write quit:0") << false << QStringLiteral("") << QStringLiteral("") << false << true;
-    QTest::newRow("unknown profile quits without save") << QStringLiteral("launch:Pelvaro write quit:0") << false << QStringLiteral("") << QStringLiteral("") << false << false;
-    QTest::newRow("second instance keeps running") << QStringLiteral("start:Work.plist launch:Pelvaro launch:Pelvaro%20MD write quit:0")
-                                                   << true << QStringLiteral("Pelvaro MD") << QStringLiteral("Work.plist") << false << false;
-    QTest::newRow("last instance saves back") << QStringLiteral("start:Work.plist launch:Pelvaro launch:Pelvaro%20MD write quit:0 quit:1")
-                                              << false << QStringLiteral("") << QStringLiteral("") << false << true;
-    QTest::newRow("second start before launch") << QStringLiteral("start:Play.plist start:Work.plist launch:Pelvaro write quit:0")
-                                                << false << QStringLiteral("") << QStringLiteral("") << false << true;
-    QTest::newRow("case differs") << QStringLiteral("launch:pelvaro") << false << QStringLiteral("") << QStringLiteral("") << false << false;
-    QTest::newRow("name extended") << QStringLiteral("launch:Pelvaro%20MD2 launch:Pelvaro%20Pro") << false << QStringLiteral("") << QStringLiteral("") << false << false;
-    QTest::newRow("no name") << QStringLiteral("launch:-") << false << QStringLiteral("") << QStringLiteral("") << false << false;
-    QTest::newRow("unrelated quits while running") << QStringLiteral("start:Work.plist launch:Pelvaro launch:Editor quit:1")
-                                                   << true << QStringLiteral("Pelvaro") << QStringLiteral("Work.plist") << false << false;
-    QTest::newRow("unrelated quits while idle") << QStringLiteral("launch:Editor quit:0") << false << QStringLiteral("") << QStringLiteral("") << false << false;
-    QTest::newRow("outside launch after failed start") << QStringLiteral("start:Work.plist launch:Pelvaro%20MD")
-                                                       << true << QStringLiteral("Pelvaro MD") << QStringLiteral("Work.plist") << false << false;
+    QTest::newRow("idle, Pelvaro launched from outside")
+        << QStringLiteral("launch:Pelvaro") << true << QStringLiteral("Pelvaro")
+        << QStringLiteral("") << true << false;
+    QTest::newRow("started, awaiting launch")
+        << QStringLiteral("start:Work.plist") << false << QStringLiteral("")
+        << QStringLiteral("Work.plist") << false << false;
+    QTest::newRow("running with profile")
+        << QStringLiteral("start:Work.plist launch:Pelvaro") << true << QStringLiteral("Pelvaro")
+        << QStringLiteral("Work.plist") << false << false;
+    QTest::newRow("quit saves back")
+        << QStringLiteral("start:Work.plist launch:Pelvaro write quit:0") << false
+        << QStringLiteral("") << QStringLiteral("") << false << true;
+    QTest::newRow("unknown profile quits without save")
+        << QStringLiteral("launch:Pelvaro write quit:0") << false << QStringLiteral("")
+        << QStringLiteral("") << false << false;
+    QTest::newRow("second instance keeps running")
+        << QStringLiteral("start:Work.plist launch:Pelvaro launch:Pelvaro%20MD write quit:0")
+        << true << QStringLiteral("Pelvaro MD") << QStringLiteral("Work.plist") << false << false;
+    QTest::newRow("last instance saves back")
+        << QStringLiteral("start:Work.plist launch:Pelvaro launch:Pelvaro%20MD write quit:0 quit:1")
+        << false << QStringLiteral("") << QStringLiteral("") << false << true;
+    QTest::newRow("second start before launch")
+        << QStringLiteral("start:Play.plist start:Work.plist launch:Pelvaro write quit:0") << false
+        << QStringLiteral("") << QStringLiteral("") << false << true;
+    QTest::newRow("case differs") << QStringLiteral("launch:pelvaro") << false << QStringLiteral("")
+                                  << QStringLiteral("") << false << false;
+    QTest::newRow("name extended")
+        << QStringLiteral("launch:Pelvaro%20MD2 launch:Pelvaro%20Pro") << false
+        << QStringLiteral("") << QStringLiteral("") << false << false;
+    QTest::newRow("no name") << QStringLiteral("launch:-") << false << QStringLiteral("")
+                             << QStringLiteral("") << false << false;
+    QTest::newRow("unrelated quits while running")
+        << QStringLiteral("start:Work.plist launch:Pelvaro launch:Editor quit:1") << true
+        << QStringLiteral("Pelvaro") << QStringLiteral("Work.plist") << false << false;
+    QTest::newRow("unrelated quits while idle")
+        << QStringLiteral("launch:Editor quit:0") << false << QStringLiteral("")
+        << QStringLiteral("") << false << false;
+    QTest::newRow("outside launch after failed start")
+        << QStringLiteral("start:Work.plist launch:Pelvaro%20MD") << true
+        << QStringLiteral("Pelvaro MD") << QStringLiteral("Work.plist") << false << false;
 }
 
 void PelvaroWatchTest::stateTable()
@@ -130,13 +157,16 @@ void PelvaroWatchTest::stateTable()
     scenario.run(script);
     LauncherState& state = *scenario.state;
     QCOMPARE(state.isPelvaroRunning(), running);
-    QCOMPARE(state.runningPelvaroName(), runningName.isEmpty() ? std::nullopt : std::optional<QString>(runningName));
-    QCOMPARE(state.activeProfileName(), active.isEmpty() ? std::nullopt : std::optional<QString>(active));
+    QCOMPARE(state.runningPelvaroName(),
+             runningName.isEmpty() ? std::nullopt : std::optional<QString>(runningName));
+    QCOMPARE(state.activeProfileName(),
+             active.isEmpty() ? std::nullopt : std::optional<QString>(active));
     QCOMPARE(state.pelvaroRunningWithUnknownProfile(), unknown);
     const PlistValue work = scenario.fileContent(scenario.env.defaultFolder() + u"/Work.plist");
     QCOMPARE(work == PlistValue(pelvaroSettings), savedBack);
     if (active.isEmpty())
-        QCOMPARE(scenario.env.userDefaults->stringForKey(QStringLiteral("activeProfileName")), std::nullopt);
+        QCOMPARE(scenario.env.userDefaults->stringForKey(QStringLiteral("activeProfileName")),
+                 std::nullopt);
     QCOMPARE(state.errorMessage(), std::nullopt);
 }
 
@@ -147,7 +177,8 @@ void PelvaroWatchTest::failedSaveBackStillClearsTheActiveProfile()
     scenario.env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
     scenario.run(QStringLiteral("quit:0"));
     QCOMPARE(scenario.state->errorMessage(),
-             std::optional<QString>(u"Could not save profile \"Work.plist\": " + FaultyFileSystem::injectedDescription()));
+             std::optional<QString>(u"Could not save profile \"Work.plist\": " +
+                                    FaultyFileSystem::injectedDescription()));
     QCOMPARE(scenario.state->activeProfileName(), std::nullopt);
 }
 
@@ -157,7 +188,8 @@ void PelvaroWatchTest::quitAndCreateWithActiveProfile()
     scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write"));
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("  Fresh "));
     QCOMPARE(scenario.env.workspace.terminated, QList<RunningApplication>{scenario.launched.at(0)});
-    QCOMPARE(scenario.state->pendingNewProfileName(), std::optional<QString>(QStringLiteral("Fresh.plist")));
+    QCOMPARE(scenario.state->pendingNewProfileName(),
+             std::optional<QString>(QStringLiteral("Fresh.plist")));
     QVERIFY(!QFile::exists(scenario.env.defaultFolder() + u"/Fresh.plist"));
     scenario.run(QStringLiteral("quit:0"));
     const QString folder = scenario.env.defaultFolder();
@@ -175,7 +207,8 @@ void PelvaroWatchTest::quitAndCreateWithNothingRunning()
     QSignalSpy listChanged(scenario.state, &LauncherState::profilesChanged);
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("Now"));
     QVERIFY(scenario.env.workspace.terminated.isEmpty());
-    QCOMPARE(scenario.fileContent(scenario.env.defaultFolder() + u"/Now.plist"), PlistValue(pelvaroSettings));
+    QCOMPARE(scenario.fileContent(scenario.env.defaultFolder() + u"/Now.plist"),
+             PlistValue(pelvaroSettings));
     QCOMPARE(listChanged.count(), 1);
 }
 
@@ -184,10 +217,14 @@ void PelvaroWatchTest::quitAndCreateRefusals_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("noFolder");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no folder") << QStringLiteral("New") << true << QStringLiteral("No profile folder is available.");
+    QTest::newRow("no folder") << QStringLiteral("New") << true
+                               << QStringLiteral("No profile folder is available.");
     QTest::newRow("invalid name") << QStringLiteral("a/b") << false
-                                  << QStringLiteral("The name contains characters that cannot be used in a file name (for example \"/\" or \":\").");
-    QTest::newRow("existing file") << QStringLiteral("Work") << false << QStringLiteral("A file named \"Work.plist\" already exists.");
+                                  << QStringLiteral(
+                                         "The name contains characters that cannot be used in a "
+                                         "file name (for example \"/\" or \":\").");
+    QTest::newRow("existing file") << QStringLiteral("Work") << false
+                                   << QStringLiteral("A file named \"Work.plist\" already exists.");
 }
 
 void PelvaroWatchTest::quitAndCreateRefusals()
@@ -218,7 +255,8 @@ void PelvaroWatchTest::quitAndCreateWaitsForEveryInstance()
     QVERIFY(!QFile::exists(scenario.env.defaultFolder() + u"/Second.plist"));
     scenario.run(QStringLiteral("quit:2"));
     QVERIFY(!QFile::exists(scenario.env.defaultFolder() + u"/First.plist"));
-    QCOMPARE(scenario.fileContent(scenario.env.defaultFolder() + u"/Second.plist"), PlistValue(pelvaroSettings));
+    QCOMPARE(scenario.fileContent(scenario.env.defaultFolder() + u"/Second.plist"),
+             PlistValue(pelvaroSettings));
 }
 
 void PelvaroWatchTest::switchingFoldersWhileRunningTouchesNoOtherFolder()

@@ -51,12 +51,14 @@ void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile_data()
                                         {QStringLiteral("both"), PlistValue::integer(1)}}));
     QTest::newRow("remove, replace and add")
         << before
-        << PlistValue(dictionary({{QStringLiteral("both"), PlistValue::integer(2)},
-                                  {QStringLiteral("new"), PlistValue(QStringLiteral("\U0001F600"))},
-                                  {QStringLiteral("nested"), PlistValue(PlistArray{PlistValue(PlistDate{-5.5})})}}));
+        << PlistValue(dictionary(
+               {{QStringLiteral("both"), PlistValue::integer(2)},
+                {QStringLiteral("new"), PlistValue(QStringLiteral("\U0001F600"))},
+                {QStringLiteral("nested"), PlistValue(PlistArray{PlistValue(PlistDate{-5.5})})}}));
     QTest::newRow("empty profile removes everything") << before << PlistValue(PlistDictionary());
     QTest::newRow("empty domain") << PlistValue(PlistDictionary())
-                                  << PlistValue(dictionary({{QStringLiteral("a"), PlistValue(1.5)}}));
+                                  << PlistValue(
+                                         dictionary({{QStringLiteral("a"), PlistValue(1.5)}}));
 }
 
 void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile()
@@ -70,7 +72,8 @@ void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile()
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
     QCOMPARE(state.errorMessage(), std::nullopt);
-    const std::optional<QJsonValue> onDisk = plistlib::load(test_files::readBytes(env.domainFile()));
+    const std::optional<QJsonValue> onDisk =
+        plistlib::load(test_files::readBytes(env.domainFile()));
     QVERIFY(onDisk);
     QCOMPARE(*onDisk, plistlib::canonical(profile));
     QCOMPARE(state.activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
@@ -105,8 +108,8 @@ void ProfileStartTest::unreadableProfile()
     if (qstrcmp(QTest::currentDataTag(), "missing file") == 0)
         QVERIFY(QFile::remove(file));
     state.startProfile(profile);
-    QCOMPARE(state.errorMessage(),
-             std::optional<QString>(QStringLiteral("Could not read profile \"Bad Profile.plist\".")));
+    QCOMPARE(state.errorMessage(), std::optional<QString>(QStringLiteral(
+                                       "Could not read profile \"Bad Profile.plist\".")));
     QCOMPARE(test_files::readBytes(env.domainFile()), domainBefore);
     QCOMPARE(state.activeProfileName(), std::nullopt);
     QVERIFY(env.workspace.openedLocations.isEmpty());
@@ -116,13 +119,15 @@ void ProfileStartTest::failedSynchronizeNeitherActivatesNorLaunches()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                 PlistValue(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}})));
+    test_files::writeBinaryPlist(
+        env.defaultFolder() + u"/Work.plist",
+        PlistValue(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}})));
     LauncherState& state = env.makeState();
     env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
     state.startProfile(state.profiles().first());
     QCOMPARE(state.errorMessage(),
-             std::optional<QString>(QStringLiteral("Could not apply profile \"Work.plist\" to Pelvaro preferences.")));
+             std::optional<QString>(
+                 QStringLiteral("Could not apply profile \"Work.plist\" to Pelvaro preferences.")));
     QCOMPARE(state.activeProfileName(), std::nullopt);
     QVERIFY(env.workspace.openedLocations.isEmpty());
 }
@@ -131,11 +136,13 @@ void ProfileStartTest::pelvaroNotFoundOnlyLogs()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist", PlistValue(PlistDictionary()));
+    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
     env.workspace.installedLocation.reset();
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
-    QCOMPARE(env.log.lines, QStringList{QStringLiteral("Pelvaro Launcher: Pelvaro application not found.")});
+    QCOMPARE(env.log.lines,
+             QStringList{QStringLiteral("Pelvaro Launcher: Pelvaro application not found.")});
     QCOMPARE(state.errorMessage(), std::nullopt);
     QCOMPARE(state.activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
 }
@@ -144,12 +151,14 @@ void ProfileStartTest::failedLaunchIsLoggedLater()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist", PlistValue(PlistDictionary()));
+    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
     env.workspace.openError = QStringLiteral("Exec failed");
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
     QVERIFY(env.log.lines.isEmpty());
-    QTRY_COMPARE(env.log.lines, QStringList{QStringLiteral("Pelvaro Launcher: failed to launch Pelvaro: Exec failed")});
+    QTRY_COMPARE(env.log.lines, QStringList{QStringLiteral(
+                                    "Pelvaro Launcher: failed to launch Pelvaro: Exec failed")});
     QCOMPARE(state.errorMessage(), std::nullopt);
     QVERIFY(!state.isPelvaroRunning());
 }
@@ -165,8 +174,9 @@ void ProfileStartTest::writersProduceTheBinaryForm()
 {
     QFETCH(bool, save);
     TestEnvironment env;
-    const PlistDictionary domain = test_files::dictionary(
-        {{QStringLiteral("volume"), PlistValue(0.75)}, {QStringLiteral("name"), PlistValue(QStringLiteral("x"))}});
+    const PlistDictionary domain =
+        test_files::dictionary({{QStringLiteral("volume"), PlistValue(0.75)},
+                                {QStringLiteral("name"), PlistValue(QStringLiteral("x"))}});
     QDir().mkpath(env.defaultFolder());
     test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "<plist><dict/></plist>");
     LauncherState& state = env.makeState();
@@ -179,7 +189,8 @@ void ProfileStartTest::writersProduceTheBinaryForm()
         state.createProfileFromCurrentPreferences(QStringLiteral("New.plist"));
     }
     QCOMPARE(state.errorMessage(), std::nullopt);
-    const QByteArray written = test_files::readBytes(env.defaultFolder() + (save ? u"/Work.plist" : u"/New.plist"));
+    const QByteArray written =
+        test_files::readBytes(env.defaultFolder() + (save ? u"/Work.plist" : u"/New.plist"));
     QVERIFY(written.startsWith("bplist00"));
     QCOMPARE(*plistlib::load(written), plistlib::canonical(PlistValue(domain)));
 }
@@ -196,7 +207,8 @@ void ProfileStartTest::emptyDomainFallsBackToPelvarosFile()
     state.setActiveProfileName(QStringLiteral("Work.plist"));
     state.saveActiveProfile();
     QCOMPARE(state.errorMessage(), std::nullopt);
-    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"), QByteArray("( an, array, in, text, form )"));
+    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
+             QByteArray("( an, array, in, text, form )"));
 }
 
 void ProfileStartTest::emptyDomainWithoutPelvarosFile_data()
@@ -219,10 +231,15 @@ void ProfileStartTest::emptyDomainWithoutPelvarosFile()
     } else {
         state.createProfileFromCurrentPreferences(QStringLiteral("Work.plist"));
     }
-    QCOMPARE(state.errorMessage(),
-             std::optional<QString>(save ? QStringLiteral("Could not save profile \"Work.plist\": no Pelvaro preferences were found.")
-                                         : QStringLiteral("Could not create profile \"Work.plist\": no Pelvaro preferences were found.")));
-    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"), QByteArray("{ old = profile; }"));
+    QCOMPARE(
+        state.errorMessage(),
+        std::optional<QString>(
+            save ? QStringLiteral(
+                       "Could not save profile \"Work.plist\": no Pelvaro preferences were found.")
+                 : QStringLiteral("Could not create profile \"Work.plist\": no Pelvaro preferences "
+                                  "were found.")));
+    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
+             QByteArray("{ old = profile; }"));
 }
 
 void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
@@ -237,8 +254,10 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
     env.fileSystem.failing.insert(FaultyFileSystem::Operation::replaceWithCopy);
     state.saveActiveProfile();
     QCOMPARE(state.errorMessage(),
-             std::optional<QString>(u"Could not save profile \"Work.plist\": " + FaultyFileSystem::injectedDescription()));
-    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"), QByteArray("{ old = profile; }"));
+             std::optional<QString>(u"Could not save profile \"Work.plist\": " +
+                                    FaultyFileSystem::injectedDescription()));
+    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
+             QByteArray("{ old = profile; }"));
 }
 
 void ProfileStartTest::writersWithoutFolderDoNothing()

@@ -34,7 +34,8 @@ struct Window
     {
         QDir().mkpath(env.defaultFolder());
         for (const QString& name : profiles)
-            test_files::writeBinaryPlist(env.defaultFolder() + u'/' + name, PlistValue(PlistDictionary()));
+            test_files::writeBinaryPlist(env.defaultFolder() + u'/' + name,
+                                         PlistValue(PlistDictionary()));
         state = &env.makeState();
         window = std::make_unique<MainWindow>(*state);
         view = window->contentView();
@@ -99,8 +100,10 @@ void ContentViewTest::layout()
     QVERIFY(picker->width() < w.view->width() / 2);
     QCOMPARE(w.view->statusRow()->indicator()->size(), QSize(12, 12));
     QPushButton* quitAndNew = w.view->statusRow()->quitAndNewButton();
-    QCOMPARE(quitAndNew->text().replace(QStringLiteral("&&"), QStringLiteral("&")), QStringLiteral("Quit & New Profile"));
-    QCOMPARE(quitAndNew->toolTip(), QStringLiteral("Quit Pelvaro and create a new profile from its current settings"));
+    QCOMPARE(quitAndNew->text().replace(QStringLiteral("&&"), QStringLiteral("&")),
+             QStringLiteral("Quit & New Profile"));
+    QCOMPARE(quitAndNew->toolTip(),
+             QStringLiteral("Quit Pelvaro and create a new profile from its current settings"));
     QVERIFY(!quitAndNew->icon().isNull());
 }
 
@@ -110,10 +113,14 @@ void ContentViewTest::statusRow_data()
     QTest::addColumn<bool>("withProfile");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("warning");
-    QTest::newRow("not running") << QString() << false << QStringLiteral("Pelvaro is not running") << false;
-    QTest::newRow("Pelvaro with profile") << QStringLiteral("Pelvaro") << true << QStringLiteral("Pelvaro is running") << false;
-    QTest::newRow("Pelvaro MD with profile") << QStringLiteral("Pelvaro MD") << true << QStringLiteral("Pelvaro MD is running") << false;
-    QTest::newRow("unknown profile") << QStringLiteral("Pelvaro") << false << QStringLiteral("Pelvaro is running") << true;
+    QTest::newRow("not running") << QString() << false << QStringLiteral("Pelvaro is not running")
+                                 << false;
+    QTest::newRow("Pelvaro with profile")
+        << QStringLiteral("Pelvaro") << true << QStringLiteral("Pelvaro is running") << false;
+    QTest::newRow("Pelvaro MD with profile")
+        << QStringLiteral("Pelvaro MD") << true << QStringLiteral("Pelvaro MD is running") << false;
+    QTest::newRow("unknown profile")
+        << QStringLiteral("Pelvaro") << false << QStringLiteral("Pelvaro is running") << true;
 }
 
 void ContentViewTest::statusRow()
@@ -130,7 +137,8 @@ void ContentViewTest::statusRow()
     const bool running = !launch.isEmpty();
     StatusRow* row = w.view->statusRow();
     QCOMPARE(row->indicator()->isRunning(), running);
-    QCOMPARE(row->indicator()->fillColor(), running ? QColor(0x34, 0xC7, 0x59) : QColor(0xFF, 0x3B, 0x30));
+    QCOMPARE(row->indicator()->fillColor(),
+             running ? QColor(0x34, 0xC7, 0x59) : QColor(0xFF, 0x3B, 0x30));
     QCOMPARE(row->statusText()->text(), text);
     QCOMPARE(row->warning()->isVisibleTo(w.window.get()), warning);
     QCOMPARE(row->quitAndNewButton()->isEnabled(), running);
@@ -145,9 +153,12 @@ void ContentViewTest::folderRowAndAccessLine_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<bool>("customRow");
     QTest::addColumn<QString>("accessText");
-    QTest::newRow("default, ok") << QStringLiteral("default") << false << QStringLiteral("Read/write access OK");
-    QTest::newRow("custom, empty path") << QStringLiteral("custom-empty") << true << QStringLiteral(" ");
-    QTest::newRow("custom, missing folder") << QStringLiteral("custom-missing") << true << QStringLiteral("Folder does not exist.");
+    QTest::newRow("default, ok") << QStringLiteral("default") << false
+                                 << QStringLiteral("Read/write access OK");
+    QTest::newRow("custom, empty path")
+        << QStringLiteral("custom-empty") << true << QStringLiteral(" ");
+    QTest::newRow("custom, missing folder")
+        << QStringLiteral("custom-missing") << true << QStringLiteral("Folder does not exist.");
 }
 
 void ContentViewTest::folderRowAndAccessLine()
@@ -186,7 +197,8 @@ void ContentViewTest::pathFieldStoresEveryEditAndSubmitsOnReturn()
     QSignalSpy stored(w.state, &LauncherState::customFolderPathChanged);
     QTest::keyClicks(field, folder);
     QCOMPARE(stored.count(), folder.size());
-    QCOMPARE(w.env.userDefaults->stringForKey(QStringLiteral("customFolderPath")), std::optional<QString>(folder));
+    QCOMPARE(w.env.userDefaults->stringForKey(QStringLiteral("customFolderPath")),
+             std::optional<QString>(folder));
     QCOMPARE(w.state->folderAccessStatus(), AccessStatus::untested());
     QVERIFY(!w.state->folderMonitorSource());
     QTest::keyClick(field, Qt::Key_Return);
@@ -201,10 +213,12 @@ void ContentViewTest::emptyStateTexts()
     QVERIFY(!section->showsList());
     QCOMPARE(section->emptyBox()->text(), QStringLiteral("No profile files found in folder."));
     w.state->setFolderMode(FolderMode::custom);
-    QCOMPARE(section->emptyBox()->text(), QStringLiteral("Choose a Profile Folder to see available profiles."));
+    QCOMPARE(section->emptyBox()->text(),
+             QStringLiteral("Choose a Profile Folder to see available profiles."));
     QVERIFY(section->emptyBox()->minimumHeight() >= 220);
     w.state->setFolderMode(FolderMode::defaultFolder);
-    test_files::writeBinaryPlist(w.env.defaultFolder() + u"/New.plist", PlistValue(PlistDictionary()));
+    test_files::writeBinaryPlist(w.env.defaultFolder() + u"/New.plist",
+                                 PlistValue(PlistDictionary()));
     w.state->reloadProfiles();
     QVERIFY(section->showsList());
 }
@@ -302,7 +316,8 @@ void ContentViewTest::createDialogOpensEmptyEachTime()
     QVERIFY(dialog->textField()->text().isEmpty());
     QTest::keyClicks(dialog->textField(), QStringLiteral("Captured"));
     dialog->button(QStringLiteral("Quit & Create"))->click();
-    QTRY_COMPARE(w.state->pendingNewProfileName(), std::optional<QString>(QStringLiteral("Captured.plist")));
+    QTRY_COMPARE(w.state->pendingNewProfileName(),
+                 std::optional<QString>(QStringLiteral("Captured.plist")));
     QCOMPARE(w.env.workspace.terminated.size(), 1);
 }
 
@@ -322,7 +337,9 @@ void ContentViewTest::deleteDialog()
     w.view->beginDelete(w.state->profiles().first());
     AlertDialog* dialog = w.waitForDialog();
     QVERIFY(dialog);
-    QCOMPARE(dialog->message(), QStringLiteral("Are you sure you want to delete \"Work\"? This action cannot be undone."));
+    QCOMPARE(
+        dialog->message(),
+        QStringLiteral("Are you sure you want to delete \"Work\"? This action cannot be undone."));
     QVERIFY(!dialog->button(QStringLiteral("Delete"))->isDefault());
     dialog->button(button)->click();
     QTRY_VERIFY(!w.view->deleteTarget());
@@ -369,8 +386,10 @@ void ContentViewTest::quitConfirmation_data()
     QTest::addColumn<bool>("quits");
     QTest::newRow("not running") << QStringLiteral("idle") << 0 << false << true;
     QTest::newRow("unknown profile") << QStringLiteral("unknown") << 0 << false << true;
-    QTest::newRow("started profile, Quit") << QStringLiteral("started") << AppDelegate::firstButtonReturn << true << true;
-    QTest::newRow("started profile, Don't quit") << QStringLiteral("started") << AppDelegate::firstButtonReturn + 1 << true << false;
+    QTest::newRow("started profile, Quit")
+        << QStringLiteral("started") << AppDelegate::firstButtonReturn << true << true;
+    QTest::newRow("started profile, Don't quit")
+        << QStringLiteral("started") << AppDelegate::firstButtonReturn + 1 << true << false;
 }
 
 void ContentViewTest::quitConfirmation()
@@ -413,19 +432,22 @@ void ContentViewTest::closingTheWindowAsksToQuit()
 void ContentViewTest::menuRemovalRule()
 {
     QMenuBar bar;
-    for (const char* title : {"&File", "Edit", "View", "Ablage", "Bearbeiten", "Darstellung", "Fichier", "file", "Help"})
+    for (const char* title : {"&File", "Edit", "View", "Ablage", "Bearbeiten", "Darstellung",
+                              "Fichier", "file", "Help"})
         bar.addMenu(QString::fromLatin1(title));
     AppDelegate::removeUnwantedMenus(&bar);
     QStringList left;
     for (QAction* action : bar.actions())
         left.append(action->text());
-    QCOMPARE(left, (QStringList{QStringLiteral("Fichier"), QStringLiteral("file"), QStringLiteral("Help")}));
+    QCOMPARE(left, (QStringList{QStringLiteral("Fichier"), QStringLiteral("file"),
+                                QStringLiteral("Help")}));
 
     Window w;
     AppDelegate delegate(*w.state, *w.window);
     delegate.applicationDidFinishLaunching();
     w.window->menuBar()->addMenu(QStringLiteral("View"));
-    QTRY_VERIFY(std::none_of(w.window->menuBar()->actions().cbegin(), w.window->menuBar()->actions().cend(),
+    QTRY_VERIFY(std::none_of(w.window->menuBar()->actions().cbegin(),
+                             w.window->menuBar()->actions().cend(),
                              [](QAction* a) { return a->text() == u"View"; }));
     QCOMPARE(w.window->menuBar()->actions().first()->text(), QStringLiteral("Pelvaro Launcher"));
     const QList<QAction*> items = w.window->menuBar()->actions().first()->menu()->actions();
@@ -443,11 +465,13 @@ void ContentViewTest::germanTranslation()
     {
         Window w;
         QCOMPARE(w.view->statusRow()->statusText()->text(), QStringLiteral("Pelvaro läuft nicht"));
-        QCOMPARE(w.view->folderSection()->accessText()->text(), QStringLiteral("Lese-/Schreibzugriff OK"));
+        QCOMPARE(w.view->folderSection()->accessText()->text(),
+                 QStringLiteral("Lese-/Schreibzugriff OK"));
         w.state->setFolderMode(FolderMode::custom);
         w.state->setCustomFolderPath(w.env.root() + u"/missing");
         w.state->checkFolderAccess();
-        QCOMPARE(w.view->folderSection()->accessText()->text(), QStringLiteral("Der Ordner existiert nicht."));
+        QCOMPARE(w.view->folderSection()->accessText()->text(),
+                 QStringLiteral("Der Ordner existiert nicht."));
     }
     QCoreApplication::removeTranslator(&translator);
 }

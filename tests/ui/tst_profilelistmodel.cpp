@@ -28,7 +28,8 @@ void ProfileListModelTest::reloadsChangeRowsWithoutReset_data()
         return result;
     };
     QTest::newRow("insert at start") << list({"b", "c"}) << list({"a", "b", "c"});
-    QTest::newRow("insert in middle and end") << list({"a", "c"}) << list({"a", "b", "c", "d", "e"});
+    QTest::newRow("insert in middle and end")
+        << list({"a", "c"}) << list({"a", "b", "c", "d", "e"});
     QTest::newRow("remove runs") << list({"a", "b", "c", "d", "e"}) << list({"a", "e"});
     QTest::newRow("remove and insert") << list({"a", "b", "d"}) << list({"a", "c", "d", "f"});
     QTest::newRow("everything new") << list({"a"}) << list({"x", "y"});
@@ -72,7 +73,8 @@ void ProfileListModelTest::reloadsChangeRowsWithoutReset()
     }
     if (kept.isValid())
         QVERIFY(after.contains(model.profileAt(kept.row()).fileName()));
-    QCOMPARE(changed.isEmpty(), std::none_of(after.cbegin(), after.cend(), [&](const QString& n) { return before.contains(n); }));
+    QCOMPARE(changed.isEmpty(), std::none_of(after.cbegin(), after.cend(),
+                                             [&](const QString& n) { return before.contains(n); }));
 }
 
 void ProfileListModelTest::activeRowIsMarked()
@@ -80,7 +82,8 @@ void ProfileListModelTest::activeRowIsMarked()
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
     for (const char* name : {"Work.plist", "Work.PLIST"})
-        test_files::writeBinaryPlist(env.defaultFolder() + u'/' + QLatin1String(name), PlistValue(PlistDictionary()));
+        test_files::writeBinaryPlist(env.defaultFolder() + u'/' + QLatin1String(name),
+                                     PlistValue(PlistDictionary()));
     LauncherState& state = env.makeState();
     ProfileListModel model(state);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -89,7 +92,8 @@ void ProfileListModelTest::activeRowIsMarked()
     QCOMPARE(changed.count(), 1);
     int active = 0;
     for (int row = 0; row < model.rowCount(); ++row) {
-        QCOMPARE(model.data(model.index(row), ProfileListModel::NameRole).toString(), QStringLiteral("Work"));
+        QCOMPARE(model.data(model.index(row), ProfileListModel::NameRole).toString(),
+                 QStringLiteral("Work"));
         if (model.data(model.index(row), ProfileListModel::IsActiveRole).toBool()) {
             ++active;
             QCOMPARE(model.profileAt(row).fileName(), state.activeProfileName().value());
@@ -102,9 +106,11 @@ void ProfileListModelTest::dateUsesTheLocaleStyles_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("en_US") << QStringLiteral("en_US") << QStringLiteral("Mar 4, 2025, 9:41\u202FAM");
+    QTest::newRow("en_US") << QStringLiteral("en_US")
+                           << QStringLiteral("Mar 4, 2025, 9:41\u202FAM");
     QTest::newRow("de_DE") << QStringLiteral("de_DE") << QStringLiteral("04.03.2025, 09:41");
-    QTest::newRow("C falls back to English") << QStringLiteral("C") << QStringLiteral("Mar 4, 2025, 9:41\u202FAM");
+    QTest::newRow("C falls back to English")
+        << QStringLiteral("C") << QStringLiteral("Mar 4, 2025, 9:41\u202FAM");
 }
 
 void ProfileListModelTest::dateUsesTheLocaleStyles()

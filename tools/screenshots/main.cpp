@@ -44,13 +44,19 @@ void save(QWidget* widget, const QString& folder, const QString& name)
 void writeSamples(const QString& folder)
 {
     QDir().mkpath(folder);
-    const QStringList names{QStringLiteral("Work"), QStringLiteral("Gaming"), QStringLiteral("Presentation"),
-                            QStringLiteral("Profile 2"), QStringLiteral("Profile 10"),
-                            QStringLiteral("A very long profile name that does not fit into the row at all, not even close")};
+    const QStringList names{
+        QStringLiteral("Work"),
+        QStringLiteral("Gaming"),
+        QStringLiteral("Presentation"),
+        QStringLiteral("Profile 2"),
+        QStringLiteral("Profile 10"),
+        QStringLiteral(
+            "A very long profile name that does not fit into the row at all, not even close")};
     qint64 when = 1'764'000'000;
     for (const QString& name : names) {
         const QString path = folder + u'/' + name + u".plist";
-        test_files::writeBinaryPlist(path, PlistValue(test_files::dictionary({{QStringLiteral("Theme"), PlistValue(name)}})));
+        test_files::writeBinaryPlist(path, PlistValue(test_files::dictionary(
+                                               {{QStringLiteral("Theme"), PlistValue(name)}})));
         test_files::setModificationTime(path, when += 86'400 + 3'600);
     }
 }
@@ -62,11 +68,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    const QString output =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(output);
     QTranslator translator;
     if (qEnvironmentVariable("LANG").startsWith(u"de") &&
-        translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+        translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
+                        QStringLiteral(":/i18n")))
         QApplication::installTranslator(&translator);
 
     TestEnvironment env;
@@ -106,9 +114,11 @@ int main(int argc, char** argv)
     showDialog(QStringLiteral("05-error-dialog"), [&] {
         state.setErrorMessage(QStringLiteral("Could not read profile \"Broken.plist\"."));
     });
-    showDialog(QStringLiteral("06-rename-dialog"), [&] { view.beginRename(state.profiles().first()); });
+    showDialog(QStringLiteral("06-rename-dialog"),
+               [&] { view.beginRename(state.profiles().first()); });
     showDialog(QStringLiteral("07-create-dialog"), [&] { view.beginQuitAndCreate(); });
-    showDialog(QStringLiteral("08-delete-dialog"), [&] { view.beginDelete(state.profiles().first()); });
+    showDialog(QStringLiteral("08-delete-dialog"),
+               [&] { view.beginDelete(state.profiles().first()); });
 
     state.startProfile(state.profiles().first());
     env.workspace.launch(QStringLiteral("Pelvaro MD"));

@@ -37,9 +37,9 @@ int main(int argc, char** argv)
     bool headless = false;
     for (int i = 1; i < argc; ++i)
         headless = headless || QByteArray(argv[i]) == "--headless";
-    std::unique_ptr<QCoreApplication> app =
-        headless ? std::make_unique<QCoreApplication>(argc, argv)
-                 : std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app = headless
+                                                ? std::make_unique<QCoreApplication>(argc, argv)
+                                                : std::make_unique<QApplication>(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Stand-in Pelvaro"));
@@ -57,8 +57,9 @@ int main(int argc, char** argv)
     parser.addOptions({nameOption, headlessOption, ignoreTermOption, setOption});
     parser.process(*app);
 
-    const QString name = parser.isSet(nameOption) ? parser.value(nameOption)
-                                                  : QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    const QString name = parser.isSet(nameOption)
+                             ? parser.value(nameOption)
+                             : QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
     ::prctl(PR_SET_NAME, name.toUtf8().left(15).constData(), 0, 0, 0);
 
     LinuxFileSystem fileSystem;
@@ -84,7 +85,9 @@ int main(int argc, char** argv)
         if (!ignoreTerm)
             app->quit();
     });
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onTerminate;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
