@@ -99,7 +99,7 @@ bool isProcessId(const char* name)
 
 } // namespace
 
-LinuxWorkspace::LinuxWorkspace(QStringList promptNames, QObject* parent)
+LinuxWorkspace::LinuxWorkspace(QStringList promptNames, int scanIntervalMs, QObject* parent)
     : Workspace(parent), m_promptNames(std::move(promptNames)), m_userId(::getuid())
 {
     scan(/*announce=*/false);
@@ -153,6 +153,11 @@ void LinuxWorkspace::terminate(const RunningApplication& application)
     ::close(procFd);
     if (same)
         ::kill(pid_t(application.processId), SIGTERM);
+}
+
+void LinuxWorkspace::rescan()
+{
+    scan(/*announce=*/true);
 }
 
 void LinuxWorkspace::scan(bool announce)

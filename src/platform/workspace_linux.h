@@ -19,7 +19,8 @@ class LinuxWorkspace : public Workspace
     Q_OBJECT
 
 public:
-    explicit LinuxWorkspace(QStringList promptNames, QObject* parent = nullptr);
+    explicit LinuxWorkspace(QStringList promptNames, int scanIntervalMs = defaultScanIntervalMs,
+                            QObject* parent = nullptr);
     ~LinuxWorkspace() override;
 
     std::optional<QString> urlForApplication(const QString& bundleIdentifier) override;
@@ -27,7 +28,10 @@ public:
     QList<RunningApplication> runningApplications() override;
     void terminate(const RunningApplication& application) override;
 
-    static constexpr int scanIntervalMs = 500;
+    // Rescans /proc now, announcing what changed since the last scan.
+    void rescan();
+
+    static constexpr int defaultScanIntervalMs = 500;
 
 private:
     struct Process
