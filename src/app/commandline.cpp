@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 ParsedCommandLine command_line::parse(const QStringList& arguments)
 {
@@ -32,8 +33,12 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
     parser.addOptions({help, version, list, start, folder});
 
     ParsedCommandLine result;
+    // Parsed before the application object exists, which would name the
+    // program in the help text.
+    const QString program = QFileInfo(arguments.value(0, QStringLiteral("pelvaro-launcher"))).fileName();
+    const QString helpText = parser.helpText().replace(QStringLiteral("<executable_name>"), program);
     const auto usageError = [&](const QString& message) {
-        result.output = message + u"\n\n" + parser.helpText();
+        result.output = message + u"\n\n" + helpText;
         result.exitCode = 2;
         return result;
     };
@@ -42,7 +47,7 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         return usageError(u"Unexpected argument: " + parser.positionalArguments().first());
     if (parser.isSet(help)) {
-        result.output = parser.helpText();
+        result.output = helpText;
         result.request = LaunchRequest{LaunchRequest::Kind::help, {}, {}};
         return result;
     }
