@@ -18,6 +18,12 @@ void EmptyStateBox::setText(const QString& text)
     update();
 }
 
+void EmptyStateBox::setOpacity(qreal opacity)
+{
+    m_opacity = opacity;
+    update();
+}
+
 QSize EmptyStateBox::sizeHint() const
 {
     return {fontMetrics().horizontalAdvance(m_text) + 40, 220};
@@ -27,6 +33,7 @@ void EmptyStateBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(m_opacity);
     // The 1-point border lies inside the box's edge.
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath rounded;

@@ -11,6 +11,7 @@ public:
     explicit EmptyStateBox(QWidget* parent = nullptr);
     QString text() const { return m_text; }
     void setText(const QString& text);
+    void setOpacity(qreal opacity);
     QSize sizeHint() const override;
 
 protected:
@@ -18,4 +19,5 @@ protected:
 
 private:
     QString m_text;
+    qreal m_opacity = 1.0;
 };

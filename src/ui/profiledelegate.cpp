@@ -134,6 +134,9 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->save();
     painter->setClipRect(option.rect);
     const bool enabled = option.state & QStyle::State_Enabled;
+    // Every row has the same background.
+    painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
+    painter->setOpacity(m_opacity);
 
     const QRect startButton = buttonRect(option, Action::start);
     const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);

@@ -31,6 +31,9 @@ public:
 
     // Where a row's button sits, for hit tests and for tests.
     QRect buttonRect(const QStyleOptionViewItem& option, Action action) const;
+    // The opacity the rows are drawn at.
+    void setOpacity(qreal opacity) { m_opacity = opacity; }
+    qreal opacity() const { return m_opacity; }
     static QString title(Action action);
     static QList<Action> actions();
 
@@ -47,6 +50,7 @@ private:
     // Measured once: every row's date column has this width, and every row's
     // buttons these sizes.
     mutable int m_dateWidth = -1;
+    qreal m_opacity = 1.0;
     mutable QList<QSize> m_buttonSizes;
     QPersistentModelIndex m_pressedIndex;
     std::optional<Action> m_pressedAction;

@@ -6,7 +6,6 @@
 #include "ui/profilelistmodel.h"
 #include "ui/textstyles.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QListView>
 #include <QStackedWidget>
@@ -15,8 +14,7 @@
 ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     : QWidget(parent), m_state(state), m_model(new ProfileListModel(state, this)),
       m_delegate(new ProfileDelegate(this)), m_list(new QListView(this)),
-      m_empty(new EmptyStateBox(this)), m_content(new QStackedWidget(this)),
-      m_opacity(new QGraphicsOpacityEffect(this))
+      m_empty(new EmptyStateBox(this)), m_content(new QStackedWidget(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -37,7 +35,6 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     m_list->setMinimumHeight(220);
     m_content->addWidget(m_list);
     m_content->addWidget(m_empty);
-    m_content->setGraphicsEffect(m_opacity);
     layout->addWidget(m_content, 1);
 
     connect(m_delegate, &ProfileDelegate::actionTriggered, this,
@@ -83,7 +80,7 @@ bool ProfileListSection::showsList() const
 
 qreal ProfileListSection::contentOpacity() const
 {
-    return m_opacity->opacity();
+    return m_contentOpacity;
 }
 
 void ProfileListSection::followProfiles()
@@ -101,7 +98,23 @@ void ProfileListSection::followRunningState()
 {
     const bool running = m_state.isPelvaroRunning();
     m_content->setEnabled(!running);
-    m_opacity->setOpacity(running ? 0.6 : 1.0);
-    // Fully opaque content is drawn directly, without an offscreen pass.
-    m_opacity->setEnabled(running);
+    m_contentOpacity = running ? dimmedOpacity : 1.0;
+    // The rows and the empty box paint themselves at this opacity, and the
+    // list's background is the same blend, so the content looks as if drawn
+    // at 60 % over the window without an off-screen pass per repaint.
+    m_delegate->setOpacity(m_contentOpacity);
+    m_empty->setOpacity(m_contentOpacity);
+    QPalette palette = this->palette();
+    const QColor base = palette.color(QPalette::Base);
+    const QColor window = palette.color(QPalette::Window);
+    const auto blend = [&](int a, int b) {
+        return int(a * m_contentOpacity + b * (1 - m_contentOpacity));
+    };
+    const QColor blended(blend(base.red(), window.red()), blend(base.green(), window.green()),
+                         blend(base.blue(), window.blue()));
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, blended);
+    m_list->setPalette(palette);
+    m_list->viewport()->update();
 }

@@ -8,7 +8,6 @@ class EmptyStateBox;
 class LauncherState;
 class ProfileDelegate;
 class ProfileListModel;
-class QGraphicsOpacityEffect;
 class QListView;
 class QStackedWidget;
 
@@ -28,6 +27,7 @@ public:
     EmptyStateBox* emptyBox() const { return m_empty; }
     QWidget* content() const;
     bool showsList() const;
+    static constexpr qreal dimmedOpacity = 0.6;
     qreal contentOpacity() const;
 
 signals:
@@ -44,5 +44,5 @@ private:
     QListView* m_list;
     EmptyStateBox* m_empty;
     QStackedWidget* m_content;
-    QGraphicsOpacityEffect* m_opacity;
+    qreal m_contentOpacity = 1.0;
 };
