@@ -202,6 +202,10 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
         <source>No profile folder is available.</source>
         <translation>Es ist kein Profilordner verfügbar.</translation>
     </message>
+    <message>
+        <source>Pelvaro's preferences file does not hold a readable preferences dictionary.</source>
+        <translation>Die Einstellungsdatei von Pelvaro enthält keine lesbaren Einstellungen.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

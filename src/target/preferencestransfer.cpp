@@ -1,6 +1,7 @@
 #include "state/launcherstate.h"
 
 #include "platform/filesystem.h"
+#include "platform/plistreader.h"
 #include "platform/plistwriter.h"
 #include "platform/preferencesservice.h"
 #include "platform/preferencesstore.h"
@@ -61,6 +62,14 @@ void LauncherState::writeCurrentPreferences(ProfileWriter writer, const QString&
                       .arg(fileName)
                 : tr("Could not create profile \"%1\": no Pelvaro preferences were found.")
                       .arg(fileName));
+        return;
+    }
+    // A file that holds no preferences dictionary has no settings worth
+    // keeping, and copying it would cost the profile its own.
+    const std::optional<QByteArray> bytes = fm().readFile(preferencesFile, nullptr);
+    const std::optional<PlistValue> preferences = bytes ? PlistReader::read(*bytes) : std::nullopt;
+    if (!preferences || !preferences->isDictionary()) {
+        failWith(tr("Pelvaro's preferences file does not hold a readable preferences dictionary."));
         return;
     }
     if (const FileResult copied = fm().replaceWithCopy(preferencesFile, target); !copied)

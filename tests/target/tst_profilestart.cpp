@@ -38,6 +38,7 @@ private slots:
     void emptyDomainWithoutPelvarosFile_data();
     void emptyDomainWithoutPelvarosFile();
     void failedFallbackCopyKeepsTheProfile();
+    void unreadablePelvaroFileIsNotCopied();
     void writersWithoutFolderDoNothing();
     void killedWriterNeverLeavesAPartialFile();
 };
@@ -199,8 +200,9 @@ void ProfileStartTest::emptyDomainFallsBackToPelvarosFile()
 {
     TestEnvironment env;
     QDir().mkpath(QFileInfo(env.domainFile()).path());
-    // Unreadable as a dictionary, so the domain is empty; the file is copied as it is.
-    test_files::writeBytes(env.domainFile(), "( an, array, in, text, form )");
+    // An empty dictionary in the text form: the domain is empty, and the
+    // file is copied as it is, in its own form.
+    test_files::writeBytes(env.domainFile(), "{ /* nothing yet */ }");
     QDir().mkpath(env.defaultFolder());
     test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
     LauncherState& state = env.makeState();
@@ -208,7 +210,7 @@ void ProfileStartTest::emptyDomainFallsBackToPelvarosFile()
     state.saveActiveProfile();
     QCOMPARE(state.errorMessage(), std::nullopt);
     QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
-             QByteArray("( an, array, in, text, form )"));
+             QByteArray("{ /* nothing yet */ }"));
 }
 
 void ProfileStartTest::emptyDomainWithoutPelvarosFile_data()
@@ -246,7 +248,7 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
 {
     TestEnvironment env;
     QDir().mkpath(QFileInfo(env.domainFile()).path());
-    test_files::writeBytes(env.domainFile(), "garbage");
+    test_files::writeBytes(env.domainFile(), "{}");
     QDir().mkpath(env.defaultFolder());
     test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
     LauncherState& state = env.makeState();
@@ -256,6 +258,24 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
     QCOMPARE(state.errorMessage(),
              std::optional<QString>(u"Could not save profile \"Work.plist\": " +
                                     FaultyFileSystem::injectedDescription()));
+    QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
+             QByteArray("{ old = profile; }"));
+}
+
+void ProfileStartTest::unreadablePelvaroFileIsNotCopied()
+{
+    TestEnvironment env;
+    QDir().mkpath(QFileInfo(env.domainFile()).path());
+    test_files::writeBytes(env.domainFile(), QByteArray("\x00\x01 torn write", 13));
+    QDir().mkpath(env.defaultFolder());
+    test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
+    LauncherState& state = env.makeState();
+    state.setActiveProfileName(QStringLiteral("Work.plist"));
+    state.saveActiveProfile();
+    QCOMPARE(state.errorMessage(),
+             std::optional<QString>(QStringLiteral(
+                 "Could not save profile \"Work.plist\": Pelvaro's "
+                 "preferences file does not hold a readable preferences dictionary.")));
     QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
              QByteArray("{ old = profile; }"));
 }
