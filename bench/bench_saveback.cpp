@@ -6,7 +6,7 @@
 #include "benchmark.h"
 #include "platform/workspace_linux.h"
 #include "state/launcherstate.h"
-#include "support/testenvironment.h"
+#include "support/pelvaroroad.h"
 #include "target/pelvaroapplication.h"
 
 #include <QCoreApplication>
@@ -36,27 +36,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     test_files::installStandInPelvaro();
-    TestEnvironment env;
-    LinuxWorkspace workspace(pelvaro::applicationNames());
-    PreferencesStore preferences(env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier);
-    PlatformServices services = env.services();
-    services.workspace = &workspace;
-    services.preferences = &preferences;
-    services.homePath = QDir::homePath();
-    QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(
-        env.defaultFolder() + u"/Work.plist",
-        PlistValue(test_files::dictionary(
-            {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
-    LauncherState state(services);
-
-    const auto runningPelvaro = [&]() -> std::optional<RunningApplication> {
-        for (const RunningApplication& application : workspace.runningApplications()) {
-            if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
-                return application;
-        }
-        return std::nullopt;
-    };
+    PelvaroRoad road;
+    LauncherState& state = road.state();
+    LinuxWorkspace& workspace = road.workspace();
+    const auto runningPelvaro = [&] { return road.runningPelvaro(); };
 
     std::vector<double> latencies;
     const int runs = qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") > 0

@@ -1,8 +1,4 @@
-#include "platform/plistreader.h"
-#include "platform/workspace_linux.h"
-#include "state/launcherstate.h"
-#include "support/testenvironment.h"
-#include "target/pelvaroapplication.h"
+#include "support/pelvaroroad.h"
 
 #include <QtTest>
 
@@ -16,44 +12,6 @@ private slots:
     void initTestCase();
     void startRunQuitAndSaveBack();
     void quitAndCreateCapturesTheSameSettings();
-
-private:
-    struct Road
-    {
-        TestEnvironment env;
-        LinuxWorkspace workspace{pelvaro::applicationNames()};
-        PreferencesStore preferences{env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier};
-        std::unique_ptr<LauncherState> state;
-
-        Road()
-        {
-            PlatformServices services = env.services();
-            services.workspace = &workspace;
-            services.preferences = &preferences;
-            services.homePath = QDir::homePath();
-            QDir().mkpath(env.defaultFolder());
-            test_files::writeBinaryPlist(
-                env.defaultFolder() + u"/Work.plist",
-                PlistValue(test_files::dictionary(
-                    {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
-            state = std::make_unique<LauncherState>(services);
-        }
-
-        PlistDictionary profileContent(const QString& fileName) const
-        {
-            return PlistReader::read(test_files::readBytes(env.defaultFolder() + u'/' + fileName))
-                .value_or(PlistValue())
-                .toDictionary();
-        }
-
-        void terminatePelvaro()
-        {
-            for (const RunningApplication& application : workspace.runningApplications()) {
-                if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
-                    workspace.terminate(application);
-            }
-        }
-    };
 };
 
 void EndToEndTest::initTestCase()
@@ -63,8 +21,8 @@ void EndToEndTest::initTestCase()
 
 void EndToEndTest::startRunQuitAndSaveBack()
 {
-    Road road;
-    LauncherState& state = *road.state;
+    PelvaroRoad road;
+    LauncherState& state = road.state();
     QVERIFY(!state.isPelvaroRunning());
     state.startProfile(state.profiles().first());
     QCOMPARE(state.errorMessage(), std::nullopt);
@@ -78,15 +36,15 @@ void EndToEndTest::startRunQuitAndSaveBack()
     QCOMPARE(saved.value(QStringLiteral("Color")), PlistValue(QStringLiteral("blue")));
     QCOMPARE(saved.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
     QCOMPARE(state.activeProfileName(), std::nullopt);
-    QCOMPARE(road.env.userDefaults->stringForKey(QStringLiteral("activeProfileName")),
+    QCOMPARE(road.environment().userDefaults->stringForKey(QStringLiteral("activeProfileName")),
              std::nullopt);
     QCOMPARE(state.errorMessage(), std::nullopt);
 }
 
 void EndToEndTest::quitAndCreateCapturesTheSameSettings()
 {
-    Road road;
-    LauncherState& state = *road.state;
+    PelvaroRoad road;
+    LauncherState& state = road.state();
     state.startProfile(state.profiles().first());
     QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
     QTest::qWait(300);

@@ -1,0 +1,45 @@
+#include "support/pelvaroroad.h"
+
+#include "platform/plistreader.h"
+#include "target/pelvaroapplication.h"
+
+#include <QDir>
+
+PelvaroRoad::PelvaroRoad()
+    : m_workspace(pelvaro::applicationNames()),
+      m_preferences(m_env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier)
+{
+    // The stand-in reads the process's own home, so the state does too.
+    PlatformServices services = m_env.services();
+    services.workspace = &m_workspace;
+    services.preferences = &m_preferences;
+    services.homePath = QDir::homePath();
+    QDir().mkpath(m_env.defaultFolder());
+    test_files::writeBinaryPlist(
+        m_env.defaultFolder() + u"/Work.plist",
+        PlistValue(test_files::dictionary(
+            {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
+    m_state = std::make_unique<LauncherState>(services);
+}
+
+PlistDictionary PelvaroRoad::profileContent(const QString& fileName) const
+{
+    return PlistReader::read(test_files::readBytes(m_env.defaultFolder() + u'/' + fileName))
+        .value_or(PlistValue())
+        .toDictionary();
+}
+
+std::optional<RunningApplication> PelvaroRoad::runningPelvaro()
+{
+    for (const RunningApplication& application : m_workspace.runningApplications()) {
+        if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
+            return application;
+    }
+    return std::nullopt;
+}
+
+void PelvaroRoad::terminatePelvaro()
+{
+    if (const std::optional<RunningApplication> pelvaro = runningPelvaro())
+        m_workspace.terminate(*pelvaro);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/preferencesstore.h"
+#include "platform/workspace_linux.h"
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+
+#include <memory>
+#include <optional>
+
+// The launcher on the real workspace and the real home's preferences
+// domain, with one profile, Work.plist {Color = blue}, in the default
+// folder: the road the stand-in Pelvaro is started on.
+class PelvaroRoad
+{
+public:
+    PelvaroRoad();
+
+    LauncherState& state() { return *m_state; }
+    LinuxWorkspace& workspace() { return m_workspace; }
+    TestEnvironment& environment() { return m_env; }
+
+    PlistDictionary profileContent(const QString& fileName) const;
+    std::optional<RunningApplication> runningPelvaro();
+    void terminatePelvaro();
+
+private:
+    TestEnvironment m_env;
+    LinuxWorkspace m_workspace;
+    PreferencesStore m_preferences;
+    std::unique_ptr<LauncherState> m_state;
+};
