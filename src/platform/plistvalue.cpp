@@ -127,42 +127,98 @@ bool operator==(const PlistValue& a, const PlistValue& b)
     return false;
 }
 
+namespace {
+
+size_t keyHash(const QString& key)
+{
+    return qHash(key, QHashSeed::globalSeed());
+}
+
+} // namespace
+
 void PlistDictionary::reserve(qsizetype size)
 {
     m_entries.reserve(size);
     if (size > smallSize)
-        m_index.reserve(size);
+        m_hashes.reserve(size_t(size));
 }
 
 qsizetype PlistDictionary::indexOf(const QString& key) const
 {
     // Small dictionaries, the usual nested ones, are searched without a
     // hash, which would cost more to build than it saves.
-    if (m_entries.size() <= smallSize) {
+    if (m_slots.empty()) {
         for (qsizetype i = 0; i < m_entries.size(); ++i) {
             if (m_entries.at(i).first == key)
                 return i;
         }
         return -1;
     }
-    return m_index.value(key, -1);
+    return indexOf(key, keyHash(key));
+}
+
+qsizetype PlistDictionary::indexOf(const QString& key, size_t hash) const
+{
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const qint32 position = m_slots[slot];
+        if (position < 0)
+            return -1;
+        if (m_hashes[size_t(position)] == hash && m_entries.at(position).first == key)
+            return position;
+    }
+}
+
+void PlistDictionary::addToIndex(qsizetype position, size_t hash)
+{
+    m_hashes.push_back(hash);
+    const size_t mask = m_slots.size() - 1;
+    size_t slot = hash & mask;
+    while (m_slots[slot] >= 0)
+        slot = (slot + 1) & mask;
+    m_slots[slot] = qint32(position);
+}
+
+void PlistDictionary::rebuildIndex()
+{
+    m_slots.clear();
+    m_hashes.clear();
+    if (m_entries.size() <= smallSize)
+        return;
+    size_t capacity = 16;
+    while (capacity < size_t(m_entries.size()) * 2)
+        capacity *= 2;
+    m_slots.assign(capacity, -1);
+    m_hashes.reserve(size_t(m_entries.capacity()));
+    for (qsizetype i = 0; i < m_entries.size(); ++i)
+        addToIndex(i, keyHash(m_entries.at(i).first));
 }
 
 void PlistDictionary::insert(const QString& key, PlistValue value)
 {
-    const qsizetype existing = indexOf(key);
+    if (m_slots.empty()) {
+        const qsizetype existing = indexOf(key);
+        if (existing >= 0) {
+            m_entries[existing].second = std::move(value);
+            return;
+        }
+        m_entries.append({key, std::move(value)});
+        if (m_entries.size() > smallSize)
+            rebuildIndex();
+        return;
+    }
+    const size_t hash = keyHash(key);
+    const qsizetype existing = indexOf(key, hash);
     if (existing >= 0) {
         m_entries[existing].second = std::move(value);
         return;
     }
     m_entries.append({key, std::move(value)});
-    if (m_entries.size() == smallSize + 1) {
-        m_index.reserve(std::max<qsizetype>(m_entries.capacity(), 2 * smallSize));
-        for (qsizetype i = 0; i < m_entries.size(); ++i)
-            m_index.insert(m_entries.at(i).first, i);
-    } else if (m_entries.size() > smallSize + 1) {
-        m_index.insert(key, m_entries.size() - 1);
-    }
+    // Kept at most half full, so that probes stay short.
+    if (size_t(m_entries.size()) * 2 > m_slots.size())
+        rebuildIndex();
+    else
+        addToIndex(m_entries.size() - 1, hash);
 }
 
 void PlistDictionary::remove(const QStringList& keys)
@@ -175,19 +231,12 @@ void PlistDictionary::remove(const QStringList& keys)
     const QSet<QString> doomed(keys.cbegin(), keys.cend());
     QList<Entry> kept;
     kept.reserve(m_entries.size());
-    m_index.clear();
     for (Entry& entry : m_entries) {
-        if (doomed.contains(entry.first))
-            continue;
-        kept.append(std::move(entry));
-    }
-    if (kept.size() > smallSize) {
-        for (qsizetype i = 0; i < kept.size(); ++i)
-            m_index.insert(kept.at(i).first, i);
+        if (!doomed.contains(entry.first))
+            kept.append(std::move(entry));
     }
     m_entries = std::move(kept);
-    if (m_entries.size() <= smallSize)
-        m_index.clear();
+    rebuildIndex();
 }
 
 const PlistValue* PlistDictionary::find(const QString& key) const

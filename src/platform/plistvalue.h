@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 #include <variant>
+#include <vector>
 
 class PlistValue;
 class PlistDictionary;
@@ -128,10 +129,15 @@ public:
 private:
     static constexpr qsizetype smallSize = 8;
     qsizetype indexOf(const QString& key) const;
+    qsizetype indexOf(const QString& key, size_t hash) const;
+    void rebuildIndex();
+    void addToIndex(qsizetype position, size_t hash);
 
     QList<Entry> m_entries;
-    // Key to position, kept only above `smallSize` entries.
-    QHash<QString, qsizetype> m_index;
+    // Above `smallSize` entries: an open-addressing table of positions
+    // (-1 for a free slot), a power of two in size, and each entry's hash.
+    std::vector<qint32> m_slots;
+    std::vector<size_t> m_hashes;
 };
 
 Q_DECLARE_METATYPE(PlistValue)

@@ -108,6 +108,8 @@ private slots:
     void hostileInputIsRefused_data();
     void hostileInputIsRefused();
     void sharedContainersStayBounded();
+    void dictionaryKeepsOrderAndOneValuePerKey_data();
+    void dictionaryKeepsOrderAndOneValuePerKey();
 };
 
 void PlistCodecTest::ourBinaryLoadsInPlistlib_data()
@@ -426,6 +428,44 @@ void PlistCodecTest::sharedContainersStayBounded()
         objects.append(QByteArray("\xA2", 1) + char(i - 1) + char(i - 1));
     const std::optional<PlistValue> value = PlistReader::read(assembleBinary(objects, 39));
     QVERIFY(!value);
+}
+
+void PlistCodecTest::dictionaryKeepsOrderAndOneValuePerKey_data()
+{
+    QTest::addColumn<int>("size");
+    // Around the size where lookups switch from a scan to the index.
+    for (const int size : {3, 8, 9, 40, 5000})
+        QTest::addRow("%d keys", size) << size;
+}
+
+void PlistCodecTest::dictionaryKeepsOrderAndOneValuePerKey()
+{
+    QFETCH(int, size);
+    PlistDictionary dictionary;
+    for (int i = 0; i < size; ++i)
+        dictionary.insert(u"key " + QString::number(i), PlistValue::integer(i));
+    // Replacing keeps the first position; every key is there once.
+    for (int i = 0; i < size; i += 2)
+        dictionary.insert(u"key " + QString::number(i), PlistValue::integer(-i));
+    QCOMPARE(dictionary.size(), size);
+    QStringList removed;
+    for (int i = 0; i < size; i += 3)
+        removed.append(u"key " + QString::number(i));
+    dictionary.remove(removed);
+    dictionary.insert(QStringLiteral("added"), PlistValue(true));
+    int expectedPosition = 0;
+    for (int i = 0; i < size; ++i) {
+        const QString key = u"key " + QString::number(i);
+        if (i % 3 == 0) {
+            QVERIFY(!dictionary.contains(key));
+            continue;
+        }
+        QCOMPARE(dictionary.value(key), PlistValue::integer(i % 2 ? i : -i));
+        QCOMPARE(dictionary.entries().at(expectedPosition++).first, key);
+    }
+    QCOMPARE(dictionary.entries().last().first, QStringLiteral("added"));
+    QCOMPARE(dictionary.size(), expectedPosition + 1);
+    QVERIFY(!dictionary.find(QStringLiteral("missing")));
 }
 
 QTEST_GUILESS_MAIN(PlistCodecTest)
