@@ -2,25 +2,21 @@
 JOBS ?= $(shell nproc)
 DEPS := scripts/install-deps
 
-.PHONY: all deps demo run test bench fuzz screenshots package clean
+.PHONY: all deps debug demo run test bench fuzz screenshots package clean
 
-all: build/debug/.built
+all: debug
 
 deps:
 	@$(DEPS)
 
-build/debug/.built: deps
+debug: deps
 	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build/debug -j $(JOBS)
 
-run: deps
-	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
-	cmake --build build/debug -j $(JOBS)
+run: debug
 	build/debug/src/app/pelvaro-launcher
 
-demo: deps
-	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
-	cmake --build build/debug -j $(JOBS)
+demo: debug
 	scripts/demo build/debug
 
 test: deps
@@ -38,9 +34,7 @@ fuzz: deps
 	cmake --build build/fuzz -j $(JOBS) --target plist_reader_fuzzer
 	scripts/run-fuzzer build/fuzz $(or $(FUZZ_SECONDS),600)
 
-screenshots: deps
-	cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
-	cmake --build build/debug -j $(JOBS)
+screenshots: debug
 	scripts/screenshots build/debug build/screenshots
 
 package: deps
