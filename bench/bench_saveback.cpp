@@ -52,6 +52,7 @@ int main(int argc, char** argv)
             return 1;
         }
         const RunningApplication pelvaro = *runningPelvaro();
+        test_files::waitUntilStandInIsReady(pelvaro.processId);
         // An independent watcher notes the moment the process exits.
         const int pidfd = int(::syscall(SYS_pidfd_open, pid_t(pelvaro.processId), 0));
         std::atomic<qint64> exitedAt{0};

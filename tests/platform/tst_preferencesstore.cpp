@@ -73,7 +73,7 @@ void PreferencesStoreTest::twoProcessesLoseNoKey()
             test_files::dictionary({{u"mine " + QString::number(i), PlistValue::integer(i)}}), {});
         QVERIFY(env.preferences->synchronize());
     }
-    QTest::qWait(200);
+    QVERIFY(test_files::waitUntilStandInIsReady(other.processId()));
     ::kill(pid_t(other.processId()), SIGTERM);
     QVERIFY(other.waitForFinished(10000));
     QCOMPARE(other.exitCode(), 0);

@@ -40,6 +40,8 @@ std::optional<RunningApplication> PelvaroRoad::runningPelvaro()
 
 void PelvaroRoad::terminatePelvaro()
 {
-    if (const std::optional<RunningApplication> pelvaro = runningPelvaro())
+    if (const std::optional<RunningApplication> pelvaro = runningPelvaro()) {
+        test_files::waitUntilStandInIsReady(pelvaro->processId);
         m_workspace.terminate(*pelvaro);
+    }
 }

@@ -105,3 +105,11 @@ bool test_files::installStandInPelvaro()
                 QFile::encodeName(standIn) + "\" --headless\n");
     return true;
 }
+
+bool test_files::waitUntilStandInIsReady(qint64 processId, int timeoutMs)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString ready = (runtime.isEmpty() ? QDir::tempPath() : runtime) + u"/stand-in-pelvaro." +
+                          QString::number(processId) + u".ready";
+    return QTest::qWaitFor([&] { return QFile::exists(ready); }, timeoutMs);
+}

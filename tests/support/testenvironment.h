@@ -54,4 +54,7 @@ PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>>
 // Installs the stand-in Pelvaro, without a window, as the desktop entry
 // com.corvandel.pelvaro.desktop in $XDG_DATA_HOME/applications.
 bool installStandInPelvaro();
+// Waits until the stand-in with this process ID answers a quit request by
+// writing its domain back.
+bool waitUntilStandInIsReady(qint64 processId, int timeoutMs = 20000);
 } // namespace test_files

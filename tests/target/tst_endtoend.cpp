@@ -29,7 +29,6 @@ void EndToEndTest::startRunQuitAndSaveBack()
     QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
     QCOMPARE(state.runningPelvaroName(), std::optional<QString>(QStringLiteral("Pelvaro")));
     QVERIFY(!state.pelvaroRunningWithUnknownProfile());
-    QTest::qWait(300);
     road.terminatePelvaro();
     QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning(), 10000);
     const PlistDictionary saved = road.profileContent(QStringLiteral("Work.plist"));
@@ -47,7 +46,6 @@ void EndToEndTest::quitAndCreateCapturesTheSameSettings()
     LauncherState& state = road.state();
     state.startProfile(state.profiles().first());
     QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
-    QTest::qWait(300);
     state.quitPelvaroAndCreateProfile(QStringLiteral("Captured"));
     QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning(), 10000);
     const PlistDictionary captured = road.profileContent(QStringLiteral("Captured.plist"));

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <csignal>
@@ -29,10 +30,25 @@ void onTerminate(int)
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
+QString readyFilePath(pid_t pid)
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return (runtime.isEmpty() ? QDir::tempPath() : runtime) + u"/stand-in-pelvaro." +
+           QString::number(pid) + u".ready";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Held back until the handler below is in place, so that a quit request
+    // that comes early is still answered by writing the domain back.
+    sigset_t quitSignals;
+    sigemptyset(&quitSignals);
+    sigaddset(&quitSignals, SIGTERM);
+    sigaddset(&quitSignals, SIGINT);
+    ::sigprocmask(SIG_BLOCK, &quitSignals, nullptr);
+
     // Without a window there is no need for a display at all.
     bool headless = false;
     for (int i = 1; i < argc; ++i)
@@ -91,6 +107,10 @@ int main(int argc, char** argv)
     action.sa_handler = onTerminate;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::sigprocmask(SIG_UNBLOCK, &quitSignals, nullptr);
+    // Tells whoever started it that a quit request is now handled.
+    const QString readyFile = readyFilePath(::getpid());
+    QFile(readyFile).open(QIODevice::WriteOnly);
 
     std::unique_ptr<StandInWindow> window;
     if (!headless) {
@@ -98,5 +118,7 @@ int main(int argc, char** argv)
         window->show();
     }
     const int status = app->exec();
-    return store.synchronize() ? status : 1;
+    const bool saved = store.synchronize();
+    QFile::remove(readyFile);
+    return saved ? status : 1;
 }
