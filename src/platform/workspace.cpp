@@ -1,1 +1,0 @@
-#include "platform/workspace.h"

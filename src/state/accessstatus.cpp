@@ -1,1 +1,0 @@
-#include "state/accessstatus.h"
