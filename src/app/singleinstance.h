@@ -26,14 +26,10 @@ public:
 
     // Becomes the primary instance; false when another live launcher is it.
     bool claim();
-    bool isPrimary() const { return m_primary; }
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
     // The primary's answer to a request, or none when no launcher answers.
     std::optional<QJsonObject> send(const QJsonObject& request, int timeoutMs = 10000) const;
-
-    QString lockPath() const { return m_lockPath; }
-    QString socketPath() const { return m_socketPath; }
 
 private:
     void serve();

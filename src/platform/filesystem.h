@@ -52,8 +52,5 @@ public:
 
     virtual FileResult moveItem(const QString& from, const QString& to) = 0;
     virtual FileResult copyItem(const QString& from, const QString& to) = 0;
-    // Replaces `to` by a copy of `from` as one step: `to` is either the old
-    // file or the complete copy, never missing or partial.
-    virtual FileResult replaceWithCopy(const QString& from, const QString& to) = 0;
     virtual FileResult removeItem(const QString& path) = 0;
 };

@@ -141,15 +141,14 @@ int openTemporaryBeside(const QString& target, QString* temporaryPath)
     return -1;
 }
 
-mode_t modeForReplacement(const QString& target, const struct stat* source)
+// A replaced file keeps its permissions; a new one gets the usual ones.
+mode_t modeForReplacement(const QString& target)
 {
     struct stat existing
     {
     };
     if (::stat(encoded(target).constData(), &existing) == 0)
         return existing.st_mode & 07777;
-    if (source)
-        return source->st_mode & 07777;
     return 0666 & ~currentUmask();
 }
 
@@ -295,8 +294,7 @@ FileResult LinuxFileSystem::writeFile(const QString& path, const QByteArray& byt
 
 FileResult LinuxFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return replaceAtomically(path, bytes, modeForReplacement(path, nullptr),
-                             QStringLiteral("saved"));
+    return replaceAtomically(path, bytes, modeForReplacement(path), QStringLiteral("saved"));
 }
 
 FileResult LinuxFileSystem::moveItem(const QString& from, const QString& to)
@@ -372,21 +370,6 @@ FileResult LinuxFileSystem::copyItem(const QString& from, const QString& to)
     if (!target.close())
         return abandon(errno);
     return FileResult::success();
-}
-
-FileResult LinuxFileSystem::replaceWithCopy(const QString& from, const QString& to)
-{
-    const QString verb = QStringLiteral("copied");
-    QString description;
-    const std::optional<QByteArray> bytes = readFile(from, &description);
-    if (!bytes)
-        return FileResult::failure(description);
-    struct stat info
-    {
-    };
-    const bool haveSource = ::stat(encoded(from).constData(), &info) == 0;
-    return replaceAtomically(to, *bytes, modeForReplacement(to, haveSource ? &info : nullptr),
-                             verb);
 }
 
 FileResult LinuxFileSystem::removeItem(const QString& path)

@@ -16,6 +16,5 @@ public:
     FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     FileResult moveItem(const QString& from, const QString& to) override;
     FileResult copyItem(const QString& from, const QString& to) override;
-    FileResult replaceWithCopy(const QString& from, const QString& to) override;
     FileResult removeItem(const QString& path) override;
 };

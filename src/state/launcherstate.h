@@ -90,10 +90,6 @@ public:
     void handlePelvaroQuit();
     void quitPelvaroAndCreateProfile(const QString& typedName);
 
-    // The folder the active profile was started from; none when no profile
-    // is active.
-    std::optional<QString> activeProfileFolder() const { return m_activeProfileFolder; }
-
 signals:
     void folderModeChanged();
     void customFolderPathChanged();

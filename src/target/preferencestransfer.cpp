@@ -72,6 +72,8 @@ void LauncherState::writeCurrentPreferences(ProfileWriter writer, const QString&
         failWith(tr("Pelvaro's preferences file does not hold a readable preferences dictionary."));
         return;
     }
-    if (const FileResult copied = fm().replaceWithCopy(preferencesFile, target); !copied)
+    // The bytes just checked are the ones written, in one step, so a failed
+    // write never costs the profile that was there.
+    if (const FileResult copied = fm().writeFileAtomically(target, *bytes); !copied)
         failWith(copied.description);
 }

@@ -40,9 +40,3 @@ QString SegmentedControl::titleAt(int index) const
     QAbstractButton* button = m_group->button(index);
     return button ? button->text() : QString();
 }
-
-void SegmentedControl::click(int index)
-{
-    if (QAbstractButton* button = m_group->button(index))
-        button->click();
-}

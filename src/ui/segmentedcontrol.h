@@ -16,8 +16,6 @@ public:
     int selectedIndex() const;
     void setSelectedIndex(int index);
     QString titleAt(int index) const;
-    // Selects like a click does, announcing the choice.
-    void click(int index);
 
 signals:
     void segmentChosen(int index);

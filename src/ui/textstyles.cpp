@@ -47,8 +47,3 @@ QColor text_styles::secondaryColor(const QWidget* widget)
     color.setAlphaF(0.55f);
     return color;
 }
-
-void text_styles::apply(QWidget* widget, const QFont& font)
-{
-    widget->setFont(font);
-}

@@ -14,5 +14,4 @@ QFont callout();
 QFont caption();
 QFont small();
 QColor secondaryColor(const QWidget* widget);
-void apply(QWidget* widget, const QFont& font);
 } // namespace text_styles

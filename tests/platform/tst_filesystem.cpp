@@ -19,7 +19,6 @@ private slots:
     void failuresNameTheFileAndTheReason();
     void atomicWriteReplacesWholeAndLeavesNoTemporary();
     void atomicWriteKeepsPermissions();
-    void replaceWithCopyIsAtomic();
     void listingFetchesMetadataOnlyForWantedNames();
     void removeDeletesFoldersToo();
 
@@ -122,15 +121,6 @@ void FileSystemTest::atomicWriteKeepsPermissions()
     };
     QVERIFY(::stat(QFile::encodeName(path(QStringLiteral("a.plist"))).constData(), &info) == 0);
     QCOMPARE(int(info.st_mode & 0777), 0640);
-}
-
-void FileSystemTest::replaceWithCopyIsAtomic()
-{
-    QVERIFY(m_fs.replaceWithCopy(path(QStringLiteral("a.plist")), path(QStringLiteral("b.plist"))));
-    QCOMPARE(test_files::readBytes(path(QStringLiteral("b.plist"))), QByteArray("old A"));
-    QVERIFY(
-        !m_fs.replaceWithCopy(path(QStringLiteral("gone.plist")), path(QStringLiteral("b.plist"))));
-    QCOMPARE(test_files::readBytes(path(QStringLiteral("b.plist"))), QByteArray("old A"));
 }
 
 void FileSystemTest::listingFetchesMetadataOnlyForWantedNames()

@@ -10,10 +10,7 @@ namespace {
 
 QStringList fileNames(const LauncherState& state)
 {
-    QStringList names;
-    for (const Profile& profile : state.profiles())
-        names.append(profile.fileName());
-    return names;
+    return test_files::fileNames(state.profiles());
 }
 
 int openInotifyDescriptors()

@@ -33,19 +33,12 @@ public:
 
 Profile profileAt(const LauncherState& state, const QString& fileName)
 {
-    for (const Profile& profile : state.profiles()) {
-        if (profile.fileName() == fileName)
-            return profile;
-    }
-    return {};
+    return test_files::profileNamed(state.profiles(), fileName);
 }
 
 QStringList fileNames(const LauncherState& state)
 {
-    QStringList names;
-    for (const Profile& profile : state.profiles())
-        names.append(profile.fileName());
-    return names;
+    return test_files::fileNames(state.profiles());
 }
 
 } // namespace

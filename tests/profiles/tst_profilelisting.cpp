@@ -31,11 +31,9 @@ void ProfileListingTest::onlyProfileFilesAreListed()
     QVERIFY(::symlink(QFile::encodeName(folder + u"/a.plist").constData(),
                       QFile::encodeName(folder + u"/link.plist").constData()) == 0);
     LauncherState& state = env.makeState();
-    QStringList names;
-    for (const Profile& profile : state.profiles())
-        names.append(profile.fileName());
-    QCOMPARE(names, (QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"),
-                                 QStringLiteral("Work.PLIST")}));
+    QCOMPARE(test_files::fileNames(state.profiles()),
+             (QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"),
+                          QStringLiteral("Work.PLIST")}));
     QCOMPARE(state.profiles().last().name(), QStringLiteral("Work"));
     QCOMPARE(state.profiles().first().url, folder + u"/a.plist");
 }
@@ -62,10 +60,7 @@ void ProfileListingTest::order()
     for (const QString& name : std::as_const(names))
         test_files::writeBytes(env.defaultFolder() + u'/' + name, "x");
     LauncherState& state = env.makeState();
-    QStringList listed;
-    for (const Profile& profile : state.profiles())
-        listed.append(profile.fileName());
-    QCOMPARE(listed, names);
+    QCOMPARE(test_files::fileNames(state.profiles()), names);
 }
 
 void ProfileListingTest::orderHoldsUnderTheCLocale()
@@ -77,10 +72,7 @@ void ProfileListingTest::orderHoldsUnderTheCLocale()
                             {QStringLiteral("/f/B.plist"), when},
                             {QStringLiteral("/f/a.plist"), when}};
     sorter.sort(profiles);
-    QStringList names;
-    for (const Profile& profile : std::as_const(profiles))
-        names.append(profile.fileName());
-    QCOMPARE(names,
+    QCOMPARE(test_files::fileNames(profiles),
              (QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"),
                           QStringLiteral("profile 2.plist"), QStringLiteral("Profile 10.plist")}));
 }

@@ -52,13 +52,6 @@ FileResult FaultyFileSystem::copyItem(const QString& from, const QString& to)
     return failing.contains(Operation::copyItem) ? injected() : LinuxFileSystem::copyItem(from, to);
 }
 
-FileResult FaultyFileSystem::replaceWithCopy(const QString& from, const QString& to)
-{
-    return failing.contains(Operation::replaceWithCopy)
-               ? injected()
-               : LinuxFileSystem::replaceWithCopy(from, to);
-}
-
 FileResult FaultyFileSystem::removeItem(const QString& path)
 {
     return failing.contains(Operation::removeItem) ? injected() : LinuxFileSystem::removeItem(path);

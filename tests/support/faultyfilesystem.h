@@ -18,7 +18,6 @@ public:
         writeFileAtomically,
         moveItem,
         copyItem,
-        replaceWithCopy,
         removeItem,
     };
 
@@ -32,6 +31,5 @@ public:
     FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     FileResult moveItem(const QString& from, const QString& to) override;
     FileResult copyItem(const QString& from, const QString& to) override;
-    FileResult replaceWithCopy(const QString& from, const QString& to) override;
     FileResult removeItem(const QString& path) override;
 };

@@ -113,3 +113,20 @@ bool test_files::waitUntilStandInIsReady(qint64 processId, int timeoutMs)
                           QString::number(processId) + u".ready";
     return QTest::qWaitFor([&] { return QFile::exists(ready); }, timeoutMs);
 }
+
+QStringList test_files::fileNames(const QList<Profile>& profiles)
+{
+    QStringList names;
+    for (const Profile& profile : profiles)
+        names.append(profile.fileName());
+    return names;
+}
+
+Profile test_files::profileNamed(const QList<Profile>& profiles, const QString& fileName)
+{
+    for (const Profile& profile : profiles) {
+        if (profile.fileName() == fileName)
+            return profile;
+    }
+    return {};
+}

@@ -4,6 +4,7 @@
 #include "platform/plistvalue.h"
 #include "platform/preferencesstore.h"
 #include "platform/userdefaults.h"
+#include "state/profile.h"
 #include "support/fakeworkspace.h"
 #include "support/faultyfilesystem.h"
 #include "support/recordinglog.h"
@@ -54,6 +55,10 @@ PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>>
 // Installs the stand-in Pelvaro, without a window, as the desktop entry
 // com.corvandel.pelvaro.desktop in $XDG_DATA_HOME/applications.
 bool installStandInPelvaro();
+// The file names of profiles, in their order.
+QStringList fileNames(const QList<Profile>& profiles);
+// The listed profile with this file name, or an empty one.
+Profile profileNamed(const QList<Profile>& profiles, const QString& fileName);
 // Waits until the stand-in with this process ID answers a quit request by
 // writing its domain back.
 bool waitUntilStandInIsReady(qint64 processId, int timeoutMs = 20000);

@@ -27,11 +27,7 @@ public:
 
     Profile profile(const QString& fileName) const
     {
-        for (const Profile& profile : state->profiles()) {
-            if (profile.fileName() == fileName)
-                return profile;
-        }
-        return {};
+        return test_files::profileNamed(state->profiles(), fileName);
     }
 
     // Pelvaro changes its settings while it runs.

@@ -253,7 +253,7 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
     test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
     LauncherState& state = env.makeState();
     state.setActiveProfileName(QStringLiteral("Work.plist"));
-    env.fileSystem.failing.insert(FaultyFileSystem::Operation::replaceWithCopy);
+    env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
     state.saveActiveProfile();
     QCOMPARE(state.errorMessage(),
              std::optional<QString>(u"Could not save profile \"Work.plist\": " +
