@@ -1,24 +1,41 @@
 #include "platform/plistbinaryreader.h"
 
+#include "platform/plistbinaryformat.h"
 #include "platform/plistreader.h"
 
+#include <QtEndian>
+
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+using plist::binary::headerSize;
+using plist::binary::trailerSize;
 using plist::detail::fail;
 
 namespace {
 
-constexpr qsizetype headerSize = 8;
-constexpr qsizetype trailerSize = 32;
-
-quint64 readBigEndian(const uchar* data, int size)
+Q_ALWAYS_INLINE quint64 readBigEndian(const uchar* data, int size)
 {
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | data[i];
-    return value;
+    switch (size) {
+    case 1:
+        return data[0];
+    case 2:
+        return qFromBigEndian<quint16>(data);
+    case 4:
+        return qFromBigEndian<quint32>(data);
+    case 8:
+        return qFromBigEndian<quint64>(data);
+    default: {
+        quint64 value = 0;
+        for (int i = 0; i < size; ++i)
+            value = (value << 8) | data[i];
+        return value;
+    }
+    }
 }
 
 bool isSupportedIntSize(quint64 size)
@@ -41,6 +58,78 @@ bool isValidUtf16(const char16_t* text, qsizetype length)
     return true;
 }
 
+bool isContainerMarker(uchar marker)
+{
+    return (marker >> 4) == 0xA || (marker >> 4) == 0xD;
+}
+
+bool isStringMarker(uchar marker)
+{
+    return (marker >> 4) == 0x5 || (marker >> 4) == 0x6;
+}
+
+// The text of all strings read from one file, decoded into a single buffer
+// that the strings share, so that reading a domain of thousands of keys
+// allocates once instead of once per key; the same for the bytes of data
+// objects. Each value is a slice of the buffer followed by its own
+// terminator; the buffer lives while any slice does, and a slice that is
+// changed detaches like any shared QString or QByteArray.
+template <typename Container> class SlicePool
+{
+public:
+    using Unit = std::remove_pointer_t<decltype(std::declval<Container&>().data_ptr().data())>;
+
+    // Room for `capacity` units in at most `count` slices.
+    SlicePool(quint64 capacity, quint64 count)
+    {
+        if (capacity == 0 || count == 0 || count > quint64(1) << 30)
+            return;
+        m_buffer = Container(qsizetype(capacity), Qt::Uninitialized);
+        m_next = m_buffer.data_ptr().data();
+        m_end = m_next + capacity;
+        // The references of all slices are taken at once, and those not
+        // handed out are given back at the end.
+        m_unused = int(count);
+        m_buffer.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(m_unused);
+    }
+    ~SlicePool()
+    {
+        if (m_unused > 0)
+            m_buffer.data_ptr().d_ptr()->ref_.fetchAndSubRelaxed(m_unused);
+    }
+    SlicePool(const SlicePool&) = delete;
+    SlicePool& operator=(const SlicePool&) = delete;
+
+    // Room for `length` units and a terminator; null when the pool is spent.
+    Unit* reserve(quint64 length)
+    {
+        if (m_unused == 0 || length >= quint64(m_end - m_next))
+            return nullptr;
+        return m_next;
+    }
+
+    // The `length` units written at the start of the last reserve().
+    Container take(qsizetype length)
+    {
+        Unit* start = m_next;
+        start[length] = Unit(0);
+        m_next += length + 1;
+        --m_unused;
+        return Container(
+            typename Container::DataPointer(m_buffer.data_ptr().d_ptr(), start, length));
+    }
+
+private:
+    Container m_buffer;
+    Unit* m_next = nullptr;
+    Unit* m_end = nullptr;
+    int m_unused = 0;
+};
+
+// Objects are read once. Those that more than one reference points at (the
+// shared strings, numbers and containers of a deduplicating writer) are kept
+// and copied, which shares their data; every other object is built straight
+// into its container.
 class BinaryParser
 {
 public:
@@ -71,23 +160,45 @@ public:
         m_objectCount = objectCount;
         m_tableOffset = tableOffset;
         m_objectsEnd = tableOffset;
-        m_cache.resize(objectCount);
-        m_state.assign(objectCount, Unvisited);
-        m_expandedSize.assign(objectCount, 0);
-        // Shared containers may be referenced many times; their expansion is
-        // capped so that a small file cannot describe a huge value.
+        // A shared container may be referenced many times; what it expands
+        // to is capped, so that a small file cannot describe a huge value.
         m_expandedLimit = quint64(size) * 4 + 65536;
-        if (!parseObject(topObject, 0))
+        m_status.assign(objectCount, 0);
+        PayloadCounts counts;
+        countReferences(&counts);
+        m_text.emplace(std::min(counts.textUnits, quint64(size) + objectCount), counts.strings);
+        m_blobs.emplace(std::min(counts.dataBytes, quint64(size) + objectCount), counts.data);
+        m_payloadLimit = quint64(size);
+        addReference(topObject);
+
+        PlistValue root;
+        quint64 expanded = 0;
+        if (!parseObject(topObject, 0, &root, &expanded))
             return std::nullopt;
-        return m_cache[topObject];
+        if (root.isDictionary() && std::memcmp(trailer, plist::binary::writerMark,
+                                               sizeof plist::binary::writerMark) == 0) {
+            PlistDictionary dictionary = root.toDictionary();
+            dictionary.setEncoding(m_bytes);
+            root = PlistValue(std::move(dictionary));
+        }
+        return root;
     }
 
 private:
-    enum State : quint8
+    // Per object: the low two bits count its references, saturating at two;
+    // the next two hold how far reading it has come.
+    enum Status : quint8
     {
-        Unvisited,
-        InProgress,
-        Done
+        ReferenceMask = 0x3,
+        InProgress = 0x4,
+        Done = 0x8,
+    };
+
+    // A kept object: its value and the number of values it expands to.
+    struct Kept
+    {
+        PlistValue value;
+        quint64 expanded = 0;
     };
 
     std::nullopt_t failed(const QString& message)
@@ -98,14 +209,79 @@ private:
 
     bool error(const QString& message) { return fail(m_error, message); }
 
-    bool objectOffset(quint64 index, quint64* offset)
+    void addReference(quint64 index)
     {
-        const quint64 value =
-            readBigEndian(m_data + m_tableOffset + index * m_offsetSize, m_offsetSize);
-        if (value < quint64(headerSize) || value >= m_objectsEnd)
-            return error(QStringLiteral("An object offset points outside the property list."));
-        *offset = value;
-        return true;
+        quint8& status = m_status[index];
+        if ((status & ReferenceMask) < 2)
+            ++status;
+    }
+
+    // Where an object starts, or 0 when its offset is out of range.
+    quint64 offsetOf(quint64 index) const
+    {
+        const quint64 offset =
+            readBigEndian(m_data + m_tableOffset + index * m_offsetSize, int(m_offsetSize));
+        return offset < quint64(headerSize) || offset >= m_objectsEnd ? 0 : offset;
+    }
+
+    // A first pass over every container's references, which also sums up
+    // the units that the strings need with their terminators. Damaged
+    // objects are skipped here and reported when they are read.
+    struct PayloadCounts
+    {
+        quint64 strings = 0;
+        quint64 textUnits = 0;
+        quint64 data = 0;
+        quint64 dataBytes = 0;
+    };
+
+    void countReferences(PayloadCounts* counts)
+    {
+        for (quint64 index = 0; index < m_objectCount; ++index) {
+            const quint64 offset = offsetOf(index);
+            if (offset == 0)
+                continue;
+            const uchar marker = m_data[offset];
+            const bool container = isContainerMarker(marker);
+            const bool data = (marker >> 4) == 0x4;
+            if (!container && !data && !isStringMarker(marker))
+                continue;
+            quint64 position = offset + 1;
+            quint64 count = 0;
+            QString ignored;
+            QString* error = m_error;
+            m_error = &ignored;
+            const bool counted = readCount(marker, &position, &count);
+            m_error = error;
+            if (!counted)
+                continue;
+            if (!container) {
+                // Legitimate objects never overlap, so these sums stay within
+                // the file's size plus a terminator each; the caller caps them.
+                if (count < m_objectsEnd) {
+                    (data ? counts->dataBytes : counts->textUnits) += count + 1;
+                    ++(data ? counts->data : counts->strings);
+                }
+                continue;
+            }
+            if ((m_data[offset] >> 4) == 0xD) {
+                if (count > m_objectsEnd)
+                    continue;
+                count *= 2;
+            }
+            if (count > m_objectsEnd / m_referenceSize || !fits(position, count * m_referenceSize))
+                continue;
+            for (quint64 i = 0; i < count; ++i) {
+                const quint64 reference = readReference(position, i);
+                if (reference < m_objectCount)
+                    addReference(reference);
+            }
+        }
+    }
+
+    quint64 readReference(quint64 position, quint64 i) const
+    {
+        return readBigEndian(m_data + position + i * m_referenceSize, int(m_referenceSize));
     }
 
     // Whether `length` bytes starting at `position` lie inside the object area.
@@ -134,29 +310,42 @@ private:
         return true;
     }
 
-    bool parseObject(quint64 index, int depth)
+    // Reads object `index` into `out`, and what it expands to into `expanded`.
+    bool parseObject(quint64 index, int depth, PlistValue* out, quint64* expanded)
     {
-        if (m_state[index] == Done)
+        quint8& status = m_status[index];
+        if (status & Done) {
+            // Only kept objects can be met again.
+            if (m_keptSlot.empty() || m_keptSlot[index] == notKept)
+                return error(QStringLiteral("The property list contains a reference cycle."));
+            const Kept& kept = m_kept[m_keptSlot[index]];
+            *out = kept.value;
+            *expanded = kept.expanded;
             return true;
-        if (m_state[index] == InProgress)
+        }
+        if (status & InProgress)
             return error(QStringLiteral("The property list contains a reference cycle."));
         if (depth > PlistReader::maximumDepth)
             return error(QStringLiteral("The property list is nested too deeply."));
-        m_state[index] = InProgress;
-        quint64 offset = 0;
-        if (!objectOffset(index, &offset))
+        const quint64 offset = offsetOf(index);
+        if (offset == 0)
+            return error(QStringLiteral("An object offset points outside the property list."));
+        status |= InProgress;
+        if (!parseAt(offset, depth, out, expanded))
             return false;
-        m_expandedSize[index] = 1;
-        PlistValue value;
-        if (!parseAt(offset, depth, index, &value))
-            return false;
-        m_cache[index] = std::move(value);
-        m_state[index] = Done;
+        status = quint8((status & ~InProgress) | Done);
+        if ((status & ReferenceMask) > 1) {
+            if (m_keptSlot.empty())
+                m_keptSlot.assign(m_objectCount, notKept);
+            m_keptSlot[index] = quint32(m_kept.size());
+            m_kept.push_back({*out, *expanded});
+        }
         return true;
     }
 
-    bool parseAt(quint64 offset, int depth, quint64 index, PlistValue* out)
+    bool parseAt(quint64 offset, int depth, PlistValue* out, quint64* expanded)
     {
+        *expanded = 1;
         const uchar marker = m_data[offset];
         quint64 position = offset + 1;
         switch (marker >> 4) {
@@ -189,8 +378,13 @@ private:
                 return false;
             if (!fits(position, length))
                 return error(QStringLiteral("A data object extends past the end of the file."));
-            *out = PlistValue(
-                QByteArray(reinterpret_cast<const char*>(m_data + position), qsizetype(length)));
+            if (!spendPayload(length))
+                return false;
+            char* bytes = m_blobs->reserve(length);
+            if (!bytes)
+                return error(QStringLiteral("The property list expands to too many values."));
+            std::memcpy(bytes, m_data + position, size_t(length));
+            *out = PlistValue(m_blobs->take(qsizetype(length)));
             return true;
         }
         case 0x5:
@@ -209,9 +403,9 @@ private:
             return true;
         }
         case 0xA:
-            return parseArray(marker, position, depth, index, out);
+            return parseArray(marker, position, depth, out, expanded);
         case 0xD:
-            return parseDictionary(marker, position, depth, index, out);
+            return parseDictionary(marker, position, depth, out, expanded);
         default:
             return error(QStringLiteral("The property list holds an unsupported object."));
         }
@@ -222,10 +416,8 @@ private:
         const int size = 1 << (marker & 0x0F);
         if (size > 16 || !fits(position, size))
             return error(QStringLiteral("An integer is malformed."));
-        if (size < 8) {
+        if (size <= 8) {
             *out = PlistValue::integer(qint64(readBigEndian(m_data + position, size)));
-        } else if (size == 8) {
-            *out = PlistValue::integer(qint64(readBigEndian(m_data + position, 8)));
         } else {
             // 128-bit: accepted where the value fits 64 bits, signed or unsigned.
             const quint64 high = readBigEndian(m_data + position, 8);
@@ -240,6 +432,16 @@ private:
         return true;
     }
 
+    // Objects whose bytes overlap could otherwise make a small file decode
+    // to far more text and data than it holds.
+    bool spendPayload(quint64 length)
+    {
+        if (length > m_payloadLimit - m_payloadSpent)
+            return error(QStringLiteral("The property list expands to too many values."));
+        m_payloadSpent += length;
+        return true;
+    }
+
     bool parseString(uchar marker, quint64 position, QString* out)
     {
         quint64 length = 0;
@@ -251,85 +453,112 @@ private:
         const quint64 byteLength = wide ? length * 2 : length;
         if (!fits(position, byteLength))
             return error(QStringLiteral("A string extends past the end of the file."));
-        const char* start = reinterpret_cast<const char*>(m_data + position);
+        if (!spendPayload(byteLength))
+            return false;
+        char16_t* units = m_text->reserve(length);
+        if (!units)
+            return error(QStringLiteral("The property list expands to too many values."));
+        const uchar* start = m_data + position;
         if (!wide) {
-            *out = QString::fromLatin1(start, qsizetype(length));
-            return true;
+            // Stored as single bytes: ASCII, read as Latin-1 like the platform.
+            for (quint64 i = 0; i < length; ++i)
+                units[i] = start[i];
+        } else {
+            for (quint64 i = 0; i < length; ++i)
+                units[i] = char16_t((start[2 * i] << 8) | start[2 * i + 1]);
+            if (!isValidUtf16(units, qsizetype(length)))
+                return error(QStringLiteral("A string is not valid UTF-16."));
         }
-        QString text(qsizetype(length), Qt::Uninitialized);
-        char16_t* units = reinterpret_cast<char16_t*>(text.data());
-        for (quint64 i = 0; i < length; ++i)
-            units[i] = char16_t((uchar(start[2 * i]) << 8) | uchar(start[2 * i + 1]));
-        if (!isValidUtf16(units, qsizetype(length)))
-            return error(QStringLiteral("A string is not valid UTF-16."));
-        *out = std::move(text);
+        *out = m_text->take(qsizetype(length));
         return true;
     }
 
-    bool readReferences(quint64 position, quint64 count, std::vector<quint64>* references)
+    // Checks that `count` references start at `position`, each naming an object.
+    bool checkReferences(quint64 position, quint64 count)
     {
         if (count > m_objectsEnd / m_referenceSize || !fits(position, count * m_referenceSize))
             return error(QStringLiteral("A container extends past the end of the file."));
-        references->resize(count);
         for (quint64 i = 0; i < count; ++i) {
-            const quint64 reference =
-                readBigEndian(m_data + position + i * m_referenceSize, m_referenceSize);
-            if (reference >= m_objectCount)
+            if (readReference(position, i) >= m_objectCount)
                 return error(QStringLiteral("An object reference is out of range."));
-            (*references)[i] = reference;
         }
         return true;
     }
 
-    bool addExpansion(quint64 index, quint64 child)
+    bool addExpansion(quint64* expanded, quint64 child)
     {
-        m_expandedSize[index] += m_expandedSize[child];
-        if (m_expandedSize[index] > m_expandedLimit)
+        *expanded += child;
+        if (*expanded > m_expandedLimit)
             return error(QStringLiteral("The property list expands to too many values."));
         return true;
     }
 
-    bool parseArray(uchar marker, quint64 position, int depth, quint64 index, PlistValue* out)
+    bool parseArray(uchar marker, quint64 position, int depth, PlistValue* out, quint64* expanded)
     {
         quint64 count = 0;
-        std::vector<quint64> references;
-        if (!readCount(marker, &position, &count) || !readReferences(position, count, &references))
+        if (!readCount(marker, &position, &count) || !checkReferences(position, count))
             return false;
         PlistArray array;
         array.reserve(qsizetype(count));
-        for (const quint64 reference : references) {
-            if (!parseObject(reference, depth + 1) || !addExpansion(index, reference))
+        for (quint64 i = 0; i < count; ++i) {
+            PlistValue element;
+            quint64 elementSize = 0;
+            if (!parseObject(readReference(position, i), depth + 1, &element, &elementSize) ||
+                !addExpansion(expanded, elementSize))
                 return false;
-            array.append(m_cache[reference]);
+            array.append(std::move(element));
         }
         *out = PlistValue(std::move(array));
         return true;
     }
 
-    bool parseDictionary(uchar marker, quint64 position, int depth, quint64 index, PlistValue* out)
+    bool parseKey(quint64 index, int depth, QString* key)
+    {
+        const quint8 status = m_status[index];
+        if ((status & ReferenceMask) > 1 || (status & (Done | InProgress))) {
+            PlistValue value;
+            quint64 ignored = 0;
+            if (!parseObject(index, depth, &value, &ignored))
+                return false;
+            if (value.type() != PlistValue::Type::String)
+                return error(QStringLiteral("A dictionary key is not a string."));
+            *key = value.toStringView();
+            return true;
+        }
+        // A key of its own, the usual case, is built in place.
+        const quint64 offset = offsetOf(index);
+        if (offset == 0)
+            return error(QStringLiteral("An object offset points outside the property list."));
+        const uchar marker = m_data[offset];
+        if ((marker >> 4) != 0x5 && (marker >> 4) != 0x6)
+            return error(QStringLiteral("A dictionary key is not a string."));
+        m_status[index] = status | Done;
+        return parseString(marker, offset + 1, key);
+    }
+
+    bool parseDictionary(uchar marker, quint64 position, int depth, PlistValue* out,
+                         quint64* expanded)
     {
         quint64 count = 0;
         if (!readCount(marker, &position, &count))
             return false;
         if (count > m_objectsEnd / 2)
             return error(QStringLiteral("A dictionary extends past the end of the file."));
-        std::vector<quint64> references;
-        if (!readReferences(position, count * 2, &references))
+        if (!checkReferences(position, count * 2))
             return false;
-        PlistDictionary dictionary;
-        dictionary.reserve(qsizetype(count));
+        QList<PlistDictionary::Entry> entries;
+        entries.reserve(qsizetype(count));
         for (quint64 i = 0; i < count; ++i) {
-            const quint64 keyReference = references[i];
-            const quint64 valueReference = references[count + i];
-            if (!parseObject(keyReference, depth + 1))
+            QString key;
+            PlistValue value;
+            quint64 valueSize = 0;
+            if (!parseKey(readReference(position, i), depth + 1, &key) ||
+                !parseObject(readReference(position, count + i), depth + 1, &value, &valueSize) ||
+                !addExpansion(expanded, valueSize))
                 return false;
-            if (m_cache[keyReference].type() != PlistValue::Type::String)
-                return error(QStringLiteral("A dictionary key is not a string."));
-            if (!parseObject(valueReference, depth + 1) || !addExpansion(index, valueReference))
-                return false;
-            dictionary.insert(m_cache[keyReference].toString(), m_cache[valueReference]);
+            entries.emplaceBack(std::move(key), std::move(value));
         }
-        *out = PlistValue(std::move(dictionary));
+        *out = PlistValue(PlistDictionary::fromEntries(std::move(entries)));
         return true;
     }
 
@@ -342,9 +571,14 @@ private:
     quint64 m_tableOffset = 0;
     quint64 m_objectsEnd = 0;
     quint64 m_expandedLimit = 0;
-    std::vector<PlistValue> m_cache;
-    std::vector<State> m_state;
-    std::vector<quint64> m_expandedSize;
+    quint64 m_payloadLimit = 0;
+    quint64 m_payloadSpent = 0;
+    std::optional<SlicePool<QString>> m_text;
+    std::optional<SlicePool<QByteArray>> m_blobs;
+    std::vector<quint8> m_status;
+    static constexpr quint32 notKept = ~quint32(0);
+    std::vector<Kept> m_kept;
+    std::vector<quint32> m_keptSlot;
 };
 
 } // namespace

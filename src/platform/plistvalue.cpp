@@ -25,10 +25,7 @@ const PlistDictionary& emptyDictionary()
 
 } // namespace
 
-PlistValue::PlistValue(PlistArray value)
-    : m_value(std::make_shared<const PlistArray>(std::move(value)))
-{
-}
+PlistValue::PlistValue(PlistArray value) : m_value(std::move(value)) {}
 
 PlistValue::PlistValue(PlistDictionary value)
     : m_value(std::make_shared<const PlistDictionary>(std::move(value)))
@@ -86,8 +83,8 @@ QByteArray PlistValue::toData() const
 
 const PlistArray& PlistValue::toArray() const
 {
-    const auto* value = std::get_if<std::shared_ptr<const PlistArray>>(&m_value);
-    return value ? **value : emptyArray();
+    const PlistArray* value = std::get_if<PlistArray>(&m_value);
+    return value ? *value : emptyArray();
 }
 
 const PlistDictionary& PlistValue::toDictionary() const
@@ -136,89 +133,128 @@ size_t keyHash(const QString& key)
 
 } // namespace
 
+PlistDictionary PlistDictionary::fromEntries(QList<Entry> entries)
+{
+    PlistDictionary dictionary;
+    dictionary.m_entries = std::move(entries);
+    if (dictionary.rebuildIndex())
+        return dictionary;
+    // Repeated keys, which only a damaged or foreign file holds: merged the
+    // slow way.
+    PlistDictionary merged;
+    merged.reserve(dictionary.m_entries.size());
+    for (Entry& entry : dictionary.m_entries)
+        merged.insert(entry.first, std::move(entry.second));
+    return merged;
+}
+
 void PlistDictionary::reserve(qsizetype size)
 {
     m_entries.reserve(size);
-    if (size > smallSize)
-        m_hashes.reserve(size_t(size));
 }
 
 qsizetype PlistDictionary::indexOf(const QString& key) const
 {
     // Small dictionaries, the usual nested ones, are searched without a
     // hash, which would cost more to build than it saves.
-    if (m_slots.empty()) {
+    if (!m_index) {
         for (qsizetype i = 0; i < m_entries.size(); ++i) {
             if (m_entries.at(i).first == key)
                 return i;
         }
         return -1;
     }
-    return indexOf(key, keyHash(key));
+    return m_index->indexOf(m_entries, key, keyHash(key));
 }
 
-qsizetype PlistDictionary::indexOf(const QString& key, size_t hash) const
+qsizetype PlistDictionary::Index::indexOf(const QList<Entry>& entries, const QString& key,
+                                          size_t hash) const
 {
-    const size_t mask = m_slots.size() - 1;
+    const size_t mask = positions.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const qint32 position = m_slots[slot];
+        const qint32 position = positions[slot];
         if (position < 0)
             return -1;
-        if (m_hashes[size_t(position)] == hash && m_entries.at(position).first == key)
+        if (hashes[size_t(position)] == hash && entries.at(position).first == key)
             return position;
     }
 }
 
-void PlistDictionary::addToIndex(qsizetype position, size_t hash)
+void PlistDictionary::Index::add(qsizetype position, size_t hash)
 {
-    m_hashes.push_back(hash);
-    const size_t mask = m_slots.size() - 1;
+    hashes.push_back(hash);
+    const size_t mask = positions.size() - 1;
     size_t slot = hash & mask;
-    while (m_slots[slot] >= 0)
+    while (positions[slot] >= 0)
         slot = (slot + 1) & mask;
-    m_slots[slot] = qint32(position);
+    positions[slot] = qint32(position);
 }
 
-void PlistDictionary::rebuildIndex()
+bool PlistDictionary::Index::addUnique(const QList<Entry>& entries, qsizetype position, size_t hash)
 {
-    m_slots.clear();
-    m_hashes.clear();
-    if (m_entries.size() <= smallSize)
-        return;
+    const QString& key = entries.at(position).first;
+    const size_t mask = positions.size() - 1;
+    size_t slot = hash & mask;
+    for (; positions[slot] >= 0; slot = (slot + 1) & mask) {
+        const qint32 other = positions[slot];
+        if (hashes[size_t(other)] == hash && entries.at(other).first == key)
+            return false;
+    }
+    hashes.push_back(hash);
+    positions[slot] = qint32(position);
+    return true;
+}
+
+bool PlistDictionary::rebuildIndex()
+{
+    m_index.reset();
+    if (m_entries.size() <= smallSize) {
+        for (qsizetype i = 1; i < m_entries.size(); ++i) {
+            for (qsizetype j = 0; j < i; ++j) {
+                if (m_entries.at(i).first == m_entries.at(j).first)
+                    return false;
+            }
+        }
+        return true;
+    }
+    auto index = std::make_shared<Index>();
     size_t capacity = 16;
     while (capacity < size_t(m_entries.size()) * 2)
         capacity *= 2;
-    m_slots.assign(capacity, -1);
-    m_hashes.reserve(size_t(m_entries.capacity()));
-    for (qsizetype i = 0; i < m_entries.size(); ++i)
-        addToIndex(i, keyHash(m_entries.at(i).first));
+    index->positions.assign(capacity, -1);
+    index->hashes.reserve(size_t(m_entries.capacity()));
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (!index->addUnique(m_entries, i, keyHash(m_entries.at(i).first)))
+            return false;
+    }
+    m_index = std::move(index);
+    return true;
+}
+
+PlistDictionary::Index& PlistDictionary::writableIndex()
+{
+    if (m_index.use_count() > 1)
+        m_index = std::make_shared<Index>(*m_index);
+    return *m_index;
 }
 
 void PlistDictionary::insert(const QString& key, PlistValue value)
 {
-    if (m_slots.empty()) {
-        const qsizetype existing = indexOf(key);
-        if (existing >= 0) {
-            m_entries[existing].second = std::move(value);
-            return;
-        }
-        m_entries.append({key, std::move(value)});
-        if (m_entries.size() > smallSize)
-            rebuildIndex();
-        return;
-    }
-    const size_t hash = keyHash(key);
-    const qsizetype existing = indexOf(key, hash);
+    changed();
+    const size_t hash = m_index ? keyHash(key) : 0;
+    const qsizetype existing = m_index ? m_index->indexOf(m_entries, key, hash) : indexOf(key);
     if (existing >= 0) {
         m_entries[existing].second = std::move(value);
         return;
     }
     m_entries.append({key, std::move(value)});
     // Kept at most half full, so that probes stay short.
-    if (size_t(m_entries.size()) * 2 > m_slots.size())
-        rebuildIndex();
-    else
-        addToIndex(m_entries.size() - 1, hash);
+    if (!m_index || size_t(m_entries.size()) * 2 > m_index->positions.size()) {
+        if (m_entries.size() > smallSize)
+            rebuildIndex();
+        return;
+    }
+    writableIndex().add(m_entries.size() - 1, hash);
 }
 
 void PlistDictionary::remove(const QStringList& keys)
@@ -228,12 +264,13 @@ void PlistDictionary::remove(const QStringList& keys)
         any = any || contains(key);
     if (!any)
         return;
+    changed();
     const QSet<QString> doomed(keys.cbegin(), keys.cend());
     QList<Entry> kept;
     kept.reserve(m_entries.size());
-    for (Entry& entry : m_entries) {
+    for (const Entry& entry : std::as_const(m_entries)) {
         if (!doomed.contains(entry.first))
-            kept.append(std::move(entry));
+            kept.append(entry);
     }
     m_entries = std::move(kept);
     rebuildIndex();

@@ -97,10 +97,10 @@ public:
     friend bool operator==(const PlistValue& a, const PlistValue& b);
 
 private:
-    // The alternatives are in the order of Type.
+    // The alternatives are in the order of Type. An array is implicitly
+    // shared already; a dictionary, with its index, is shared by pointer.
     std::variant<std::monostate, bool, PlistInteger, double, PlistDate, QString, QByteArray,
-                 std::shared_ptr<const PlistArray>, std::shared_ptr<const PlistDictionary>,
-                 PlistUid>
+                 PlistArray, std::shared_ptr<const PlistDictionary>, PlistUid>
         m_value;
 };
 
@@ -110,6 +110,10 @@ class PlistDictionary
 {
 public:
     using Entry = std::pair<QString, PlistValue>;
+
+    // Builds a dictionary from entries in file order; a key that repeats
+    // keeps its first position and takes its last value, as with insert().
+    static PlistDictionary fromEntries(QList<Entry> entries);
 
     void reserve(qsizetype size);
     void insert(const QString& key, PlistValue value);
@@ -123,21 +127,40 @@ public:
     const QList<Entry>& entries() const { return m_entries; }
     QStringList keys() const;
 
+    // The binary file this dictionary was read from, when that file is
+    // exactly what PlistWriter writes for it; empty otherwise, and emptied
+    // by any change. It spares writing an unchanged domain out again.
+    const QByteArray& encoding() const { return m_encoding; }
+    void setEncoding(QByteArray encoding) { m_encoding = std::move(encoding); }
+
     // Equal when both hold the same keys with equal values; order is not compared.
     friend bool operator==(const PlistDictionary& a, const PlistDictionary& b);
 
 private:
     static constexpr qsizetype smallSize = 8;
-    qsizetype indexOf(const QString& key) const;
-    qsizetype indexOf(const QString& key, size_t hash) const;
-    void rebuildIndex();
-    void addToIndex(qsizetype position, size_t hash);
 
-    QList<Entry> m_entries;
     // Above `smallSize` entries: an open-addressing table of positions
     // (-1 for a free slot), a power of two in size, and each entry's hash.
-    std::vector<qint32> m_slots;
-    std::vector<size_t> m_hashes;
+    // Copies of a dictionary share it until one of them changes.
+    struct Index
+    {
+        std::vector<qint32> positions;
+        std::vector<size_t> hashes;
+        qsizetype indexOf(const QList<Entry>& entries, const QString& key, size_t hash) const;
+        void add(qsizetype position, size_t hash);
+        // Adds the entry at `position` unless an earlier one has its key.
+        bool addUnique(const QList<Entry>& entries, qsizetype position, size_t hash);
+    };
+
+    qsizetype indexOf(const QString& key) const;
+    // Rebuilds the index; false when two entries have the same key.
+    bool rebuildIndex();
+    Index& writableIndex();
+    void changed() { m_encoding.clear(); }
+
+    QList<Entry> m_entries;
+    std::shared_ptr<Index> m_index;
+    QByteArray m_encoding;
 };
 
 Q_DECLARE_METATYPE(PlistValue)

@@ -1,5 +1,7 @@
 #include "platform/plistwriter.h"
 
+#include "platform/plistbinaryformat.h"
+
 #include <QHash>
 
 #include <bit>
@@ -55,8 +57,8 @@ public:
         const int offsetSize = bytesNeeded(tableOffset);
         for (const quint64 offset : offsets)
             appendBigEndian(offset, offsetSize);
-        const char unused[6] = {0, 0, 0, 0, 0, 0};
-        m_output.append(unused, 6);
+        m_output.append(plist::binary::writerMark, sizeof plist::binary::writerMark);
+        m_output.append(char(0)); // sort version
         m_output.append(char(offsetSize));
         m_output.append(char(m_referenceSize));
         appendBigEndian(m_objects.size(), 8);
@@ -302,5 +304,9 @@ private:
 
 QByteArray PlistWriter::writeBinary(const PlistValue& root)
 {
+    // A dictionary read unchanged from a file this writer wrote is already
+    // encoded.
+    if (const QByteArray& encoding = root.toDictionary().encoding(); !encoding.isEmpty())
+        return encoding;
     return BinaryWriter().write(root);
 }

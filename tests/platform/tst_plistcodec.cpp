@@ -67,6 +67,43 @@ PlistValue limitsDictionary()
     return PlistValue(d);
 }
 
+// An array of `count` objects whose offsets all point at one string of
+// `length` characters: a small file that would decode to count * length.
+QByteArray overlappingStrings(int count, int length)
+{
+    QByteArray bytes("bplist00");
+    bytes += char(0x5F);
+    bytes += char(0x11);
+    bytes += char(length >> 8);
+    bytes += char(length & 0xFF);
+    bytes += QByteArray(length, 'x');
+    const int arrayOffset = int(bytes.size());
+    bytes += char(0xAF);
+    bytes += char(0x11);
+    bytes += char(count >> 8);
+    bytes += char(count & 0xFF);
+    for (int i = 1; i <= count; ++i) {
+        bytes += char(i >> 8);
+        bytes += char(i & 0xFF);
+    }
+    const int tableOffset = int(bytes.size());
+    auto appendOffset = [&](int offset) {
+        bytes += char(offset >> 8);
+        bytes += char(offset & 0xFF);
+    };
+    appendOffset(arrayOffset);
+    for (int i = 0; i < count; ++i)
+        appendOffset(8);
+    QByteArray trailer(32, '\0');
+    trailer[6] = 2;
+    trailer[7] = 2;
+    trailer[14] = char((count + 1) >> 8);
+    trailer[15] = char((count + 1) & 0xFF);
+    trailer[30] = char(tableOffset >> 8);
+    trailer[31] = char(tableOffset & 0xFF);
+    return bytes + trailer;
+}
+
 PlistValue manyObjects(int count)
 {
     PlistArray array;
@@ -108,6 +145,10 @@ private slots:
     void hostileInputIsRefused_data();
     void hostileInputIsRefused();
     void sharedContainersStayBounded();
+    void repeatedBinaryKeysKeepOneEntry();
+    void readStringsAndDataStandAlone();
+    void unchangedDictionaryIsWrittenAsRead_data();
+    void unchangedDictionaryIsWrittenAsRead();
     void dictionaryKeepsOrderAndOneValuePerKey_data();
     void dictionaryKeepsOrderAndOneValuePerKey();
 };
@@ -348,6 +389,7 @@ void PlistCodecTest::hostileInputIsRefused_data()
     QTest::newRow("lone surrogate in binary string")
         << assembleBinary({QByteArray("\x61\xD8\x00", 3)});
     QTest::newRow("unknown marker") << assembleBinary({QByteArray("\x70", 1)});
+    QTest::newRow("objects overlapping one string") << overlappingStrings(2000, 2000);
     QList<QByteArray> chain;
     for (int i = 0; i < 600; ++i)
         chain.append(i == 599 ? QByteArray("\x09", 1) : QByteArray("\xA1", 1) + char(0));
@@ -428,6 +470,88 @@ void PlistCodecTest::sharedContainersStayBounded()
         objects.append(QByteArray("\xA2", 1) + char(i - 1) + char(i - 1));
     const std::optional<PlistValue> value = PlistReader::read(assembleBinary(objects, 39));
     QVERIFY(!value);
+}
+
+void PlistCodecTest::repeatedBinaryKeysKeepOneEntry()
+{
+    // Two distinct key objects with the same text, as no deduplicating
+    // writer would store them.
+    const std::optional<PlistValue> value = PlistReader::read(assembleBinary(
+        {QByteArray("\xD3\x01\x02\x03\x04\x05\x06", 7), QByteArray("\x51\x61", 2),
+         QByteArray("\x51\x62", 2), QByteArray("\x51\x61", 2), QByteArray("\x10\x01", 2),
+         QByteArray("\x10\x02", 2), QByteArray("\x10\x03", 2)}));
+    QVERIFY(value);
+    const PlistDictionary& dictionary = value->toDictionary();
+    QCOMPARE(dictionary.keys(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+    QCOMPARE(dictionary.value(QStringLiteral("a")), PlistValue::integer(3));
+}
+
+void PlistCodecTest::readStringsAndDataStandAlone()
+{
+    PlistDictionary written;
+    written.insert(QStringLiteral("first"), PlistValue(QByteArray("abc")));
+    written.insert(QStringLiteral("second \u00E9\U0001F600"), PlistValue(QByteArray("defg")));
+    QString firstKey;
+    QString secondKey;
+    QByteArray firstData;
+    {
+        const std::optional<PlistValue> read =
+            PlistReader::read(PlistWriter::writeBinary(PlistValue(written)));
+        QVERIFY(read);
+        const QList<PlistDictionary::Entry>& entries = read->toDictionary().entries();
+        firstKey = entries.at(0).first;
+        secondKey = entries.at(1).first;
+        firstData = entries.at(0).second.toData();
+    }
+    // What was read outlives the value it came from, is terminated like any
+    // string, and changes without touching its neighbours.
+    QCOMPARE(firstKey.utf16()[firstKey.size()], u'\0');
+    QCOMPARE(firstData.constData()[firstData.size()], '\0');
+    firstKey.append(QString(500, u'x'));
+    firstData.append(QByteArray(500, 'y'));
+    QCOMPARE(secondKey, QStringLiteral("second \u00E9\U0001F600"));
+    QCOMPARE(firstKey, QStringLiteral("first") + QString(500, u'x'));
+    QCOMPARE(firstData, QByteArray("abc") + QByteArray(500, 'y'));
+    secondKey.chop(2);
+    secondKey += u'!';
+    QCOMPARE(secondKey, QStringLiteral("second \u00E9!"));
+}
+
+void PlistCodecTest::unchangedDictionaryIsWrittenAsRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<bool>("keepsBytes");
+    const PlistValue value = withUid(limitsDictionary());
+    const QByteArray ours = PlistWriter::writeBinary(value);
+    const std::optional<QByteArray> foreign =
+        plistlib::dump(plistlib::canonical(value), QStringLiteral("binary"));
+    QVERIFY(foreign);
+    QTest::newRow("written here") << ours << false << true;
+    QTest::newRow("written here, then changed") << ours << true << false;
+    QTest::newRow("written by plistlib") << *foreign << false << false;
+}
+
+void PlistCodecTest::unchangedDictionaryIsWrittenAsRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, change);
+    QFETCH(bool, keepsBytes);
+    const std::optional<PlistValue> read = PlistReader::read(bytes);
+    QVERIFY(read);
+    PlistDictionary dictionary = read->toDictionary();
+    if (change)
+        dictionary.insert(QStringLiteral("pi"), PlistValue(3.0));
+    QCOMPARE(!dictionary.encoding().isEmpty(), keepsBytes);
+    const QByteArray written = PlistWriter::writeBinary(PlistValue(dictionary));
+    QCOMPARE(written == bytes, keepsBytes);
+    QCOMPARE(*PlistReader::read(written), PlistValue(dictionary));
+    // Whatever the source, the output is the one this writer makes for
+    // the value.
+    PlistDictionary rebuilt;
+    for (const PlistDictionary::Entry& entry : dictionary.entries())
+        rebuilt.insert(entry.first, entry.second);
+    QCOMPARE(written, PlistWriter::writeBinary(PlistValue(rebuilt)));
 }
 
 void PlistCodecTest::dictionaryKeepsOrderAndOneValuePerKey_data()
