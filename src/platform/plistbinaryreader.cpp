@@ -585,5 +585,7 @@ private:
 
 std::optional<PlistValue> PlistBinaryReader::read(const QByteArray& bytes, QString* error)
 {
+    if (std::optional<PlistDictionary> known = PlistDictionary::findByEncoding(bytes))
+        return PlistValue(std::move(*known));
     return BinaryParser(bytes, error).parse();
 }

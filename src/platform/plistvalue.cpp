@@ -2,7 +2,9 @@
 
 #include <QSet>
 
+#include <array>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -27,10 +29,7 @@ const PlistDictionary& emptyDictionary()
 
 PlistValue::PlistValue(PlistArray value) : m_value(std::move(value)) {}
 
-PlistValue::PlistValue(PlistDictionary value)
-    : m_value(std::make_shared<const PlistDictionary>(std::move(value)))
-{
-}
+PlistValue::PlistValue(PlistDictionary value) : m_value(std::move(value)) {}
 
 bool PlistValue::toBool() const
 {
@@ -89,8 +88,8 @@ const PlistArray& PlistValue::toArray() const
 
 const PlistDictionary& PlistValue::toDictionary() const
 {
-    const auto* value = std::get_if<std::shared_ptr<const PlistDictionary>>(&m_value);
-    return value ? **value : emptyDictionary();
+    const PlistDictionary* value = std::get_if<PlistDictionary>(&m_value);
+    return value ? *value : emptyDictionary();
 }
 
 bool operator==(const PlistValue& a, const PlistValue& b)
@@ -133,42 +132,149 @@ size_t keyHash(const QString& key)
 
 } // namespace
 
+struct PlistDictionary::Data
+{
+    QList<Entry> entries;
+    // Above `smallSize` entries: an open-addressing table of positions
+    // (-1 for a free slot), a power of two in size, and each entry's hash.
+    std::vector<qint32> positions;
+    std::vector<size_t> hashes;
+    QByteArray encoding;
+
+    qsizetype indexOf(const QString& key, size_t hash) const;
+    void addToIndex(qsizetype position, size_t hash);
+    // Adds the entry at `position` unless an earlier one has its key.
+    bool addUniqueToIndex(qsizetype position, size_t hash);
+    // Rebuilds the index; false when two entries have the same key.
+    bool rebuildIndex();
+};
+
+PlistDictionary::PlistDictionary(std::shared_ptr<Data> data) : d(std::move(data)) {}
+
+qsizetype PlistDictionary::size() const
+{
+    return d ? d->entries.size() : 0;
+}
+
+bool PlistDictionary::contains(const QString& key) const
+{
+    return indexOf(key) >= 0;
+}
+
+const QList<PlistDictionary::Entry>& PlistDictionary::entries() const
+{
+    static const QList<Entry> none;
+    return d ? d->entries : none;
+}
+
+const QByteArray& PlistDictionary::encoding() const
+{
+    static const QByteArray none;
+    return d ? d->encoding : none;
+}
+
+PlistDictionary::Data& PlistDictionary::detach()
+{
+    if (!d)
+        d = std::make_shared<Data>();
+    else if (d.use_count() > 1)
+        d = std::make_shared<Data>(*d);
+    d->encoding.clear();
+    return *d;
+}
+
+namespace {
+
+// The dictionaries most recently given an encoding, while they are in use.
+class RecentEncodings
+{
+public:
+    static RecentEncodings& instance()
+    {
+        static RecentEncodings recent;
+        return recent;
+    }
+
+    template <typename Data> std::shared_ptr<Data> find(const QByteArray& bytes)
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const std::weak_ptr<void>& entry : m_entries) {
+            auto data = std::static_pointer_cast<Data>(entry.lock());
+            if (data && data->encoding == bytes)
+                return data;
+        }
+        return nullptr;
+    }
+
+    void add(std::weak_ptr<void> data)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_entries[m_next] = std::move(data);
+        m_next = (m_next + 1) % m_entries.size();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::array<std::weak_ptr<void>, 4> m_entries;
+    size_t m_next = 0;
+};
+
+} // namespace
+
+void PlistDictionary::setEncoding(QByteArray encoding)
+{
+    const bool any = !encoding.isEmpty();
+    detach().encoding = std::move(encoding);
+    if (any)
+        RecentEncodings::instance().add(d);
+}
+
+std::optional<PlistDictionary> PlistDictionary::findByEncoding(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return std::nullopt;
+    if (std::shared_ptr<Data> data = RecentEncodings::instance().find<Data>(bytes))
+        return PlistDictionary(std::move(data));
+    return std::nullopt;
+}
+
 PlistDictionary PlistDictionary::fromEntries(QList<Entry> entries)
 {
-    PlistDictionary dictionary;
-    dictionary.m_entries = std::move(entries);
-    if (dictionary.rebuildIndex())
-        return dictionary;
+    auto data = std::make_shared<Data>();
+    data->entries = std::move(entries);
+    if (data->rebuildIndex())
+        return PlistDictionary(std::move(data));
     // Repeated keys, which only a damaged or foreign file holds: merged the
     // slow way.
     PlistDictionary merged;
-    merged.reserve(dictionary.m_entries.size());
-    for (Entry& entry : dictionary.m_entries)
+    merged.reserve(data->entries.size());
+    for (Entry& entry : data->entries)
         merged.insert(entry.first, std::move(entry.second));
     return merged;
 }
 
 void PlistDictionary::reserve(qsizetype size)
 {
-    m_entries.reserve(size);
+    detach().entries.reserve(size);
 }
 
 qsizetype PlistDictionary::indexOf(const QString& key) const
 {
+    if (!d)
+        return -1;
     // Small dictionaries, the usual nested ones, are searched without a
     // hash, which would cost more to build than it saves.
-    if (!m_index) {
-        for (qsizetype i = 0; i < m_entries.size(); ++i) {
-            if (m_entries.at(i).first == key)
+    if (d->positions.empty()) {
+        for (qsizetype i = 0; i < d->entries.size(); ++i) {
+            if (d->entries.at(i).first == key)
                 return i;
         }
         return -1;
     }
-    return m_index->indexOf(m_entries, key, keyHash(key));
+    return d->indexOf(key, keyHash(key));
 }
 
-qsizetype PlistDictionary::Index::indexOf(const QList<Entry>& entries, const QString& key,
-                                          size_t hash) const
+qsizetype PlistDictionary::Data::indexOf(const QString& key, size_t hash) const
 {
     const size_t mask = positions.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
@@ -180,7 +286,7 @@ qsizetype PlistDictionary::Index::indexOf(const QList<Entry>& entries, const QSt
     }
 }
 
-void PlistDictionary::Index::add(qsizetype position, size_t hash)
+void PlistDictionary::Data::addToIndex(qsizetype position, size_t hash)
 {
     hashes.push_back(hash);
     const size_t mask = positions.size() - 1;
@@ -190,7 +296,7 @@ void PlistDictionary::Index::add(qsizetype position, size_t hash)
     positions[slot] = qint32(position);
 }
 
-bool PlistDictionary::Index::addUnique(const QList<Entry>& entries, qsizetype position, size_t hash)
+bool PlistDictionary::Data::addUniqueToIndex(qsizetype position, size_t hash)
 {
     const QString& key = entries.at(position).first;
     const size_t mask = positions.size() - 1;
@@ -205,56 +311,52 @@ bool PlistDictionary::Index::addUnique(const QList<Entry>& entries, qsizetype po
     return true;
 }
 
-bool PlistDictionary::rebuildIndex()
+bool PlistDictionary::Data::rebuildIndex()
 {
-    m_index.reset();
-    if (m_entries.size() <= smallSize) {
-        for (qsizetype i = 1; i < m_entries.size(); ++i) {
+    positions.clear();
+    hashes.clear();
+    if (entries.size() <= smallSize) {
+        for (qsizetype i = 1; i < entries.size(); ++i) {
             for (qsizetype j = 0; j < i; ++j) {
-                if (m_entries.at(i).first == m_entries.at(j).first)
+                if (entries.at(i).first == entries.at(j).first)
                     return false;
             }
         }
         return true;
     }
-    auto index = std::make_shared<Index>();
     size_t capacity = 16;
-    while (capacity < size_t(m_entries.size()) * 2)
+    while (capacity < size_t(entries.size()) * 2)
         capacity *= 2;
-    index->positions.assign(capacity, -1);
-    index->hashes.reserve(size_t(m_entries.capacity()));
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        if (!index->addUnique(m_entries, i, keyHash(m_entries.at(i).first)))
+    positions.assign(capacity, -1);
+    hashes.reserve(size_t(entries.capacity()));
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!addUniqueToIndex(i, keyHash(entries.at(i).first))) {
+            positions.clear();
+            hashes.clear();
             return false;
+        }
     }
-    m_index = std::move(index);
     return true;
-}
-
-PlistDictionary::Index& PlistDictionary::writableIndex()
-{
-    if (m_index.use_count() > 1)
-        m_index = std::make_shared<Index>(*m_index);
-    return *m_index;
 }
 
 void PlistDictionary::insert(const QString& key, PlistValue value)
 {
-    changed();
-    const size_t hash = m_index ? keyHash(key) : 0;
-    const qsizetype existing = m_index ? m_index->indexOf(m_entries, key, hash) : indexOf(key);
+    Data& data = detach();
+    const bool indexed = !data.positions.empty();
+    const size_t hash = indexed ? keyHash(key) : 0;
+    const qsizetype existing = indexed ? data.indexOf(key, hash) : indexOf(key);
     if (existing >= 0) {
-        m_entries[existing].second = std::move(value);
+        data.entries[existing].second = std::move(value);
         return;
     }
-    m_entries.append({key, std::move(value)});
+    data.entries.append({key, std::move(value)});
     // Kept at most half full, so that probes stay short.
-    if (!m_index || size_t(m_entries.size()) * 2 > m_index->positions.size()) {
-        if (m_entries.size() > smallSize)
-            rebuildIndex();
+    if (!indexed || size_t(data.entries.size()) * 2 > data.positions.size()) {
+        if (data.entries.size() > smallSize)
+            data.rebuildIndex();
         return;
     }
-    writableIndex().add(m_entries.size() - 1, hash);
+    data.addToIndex(data.entries.size() - 1, hash);
 }
 
 void PlistDictionary::remove(const QStringList& keys)
@@ -264,22 +366,22 @@ void PlistDictionary::remove(const QStringList& keys)
         any = any || contains(key);
     if (!any)
         return;
-    changed();
+    Data& data = detach();
     const QSet<QString> doomed(keys.cbegin(), keys.cend());
     QList<Entry> kept;
-    kept.reserve(m_entries.size());
-    for (const Entry& entry : std::as_const(m_entries)) {
+    kept.reserve(data.entries.size());
+    for (const Entry& entry : std::as_const(data.entries)) {
         if (!doomed.contains(entry.first))
             kept.append(entry);
     }
-    m_entries = std::move(kept);
-    rebuildIndex();
+    data.entries = std::move(kept);
+    data.rebuildIndex();
 }
 
 const PlistValue* PlistDictionary::find(const QString& key) const
 {
     const qsizetype index = indexOf(key);
-    return index < 0 ? nullptr : &m_entries[index].second;
+    return index < 0 ? nullptr : &d->entries[index].second;
 }
 
 PlistValue PlistDictionary::value(const QString& key) const
@@ -291,10 +393,52 @@ PlistValue PlistDictionary::value(const QString& key) const
 QStringList PlistDictionary::keys() const
 {
     QStringList keys;
-    keys.reserve(m_entries.size());
-    for (const Entry& entry : m_entries)
+    keys.reserve(size());
+    for (const Entry& entry : entries())
         keys.append(entry.first);
     return keys;
+}
+
+namespace {
+
+const QString& keyOf(const QString& key)
+{
+    return key;
+}
+
+const QString& keyOf(const PlistDictionary::Entry& entry)
+{
+    return entry.first;
+}
+
+// Dictionaries read from files written from one another list their keys in
+// the same order, so each key is first compared with the entry at its own
+// position, and looked up only when that differs.
+template <typename Keys>
+QStringList keysMissingFrom(const QList<PlistDictionary::Entry>& entries, const Keys& keys,
+                            const PlistDictionary& dictionary)
+{
+    QStringList missing;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString& key = keyOf(keys.at(i));
+        if (i < entries.size() && entries.at(i).first == key)
+            continue;
+        if (!dictionary.contains(key))
+            missing.append(key);
+    }
+    return missing;
+}
+
+} // namespace
+
+QStringList PlistDictionary::missingKeys(const QStringList& keys) const
+{
+    return keysMissingFrom(entries(), keys, *this);
+}
+
+QStringList PlistDictionary::missingKeys(const PlistDictionary& other) const
+{
+    return keysMissingFrom(entries(), other.entries(), *this);
 }
 
 bool operator==(const PlistDictionary& a, const PlistDictionary& b)

@@ -8,6 +8,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -43,6 +44,65 @@ struct PlistInteger
     }
     quint64 unsignedValue() const { return static_cast<quint64>(bits); }
     friend bool operator==(const PlistInteger&, const PlistInteger&) = default;
+};
+
+// A dictionary with text keys that keeps its keys in the order they were
+// first inserted. Inserting an existing key replaces its value in place.
+// Copies share their data until one of them changes.
+class PlistDictionary
+{
+public:
+    using Entry = std::pair<QString, PlistValue>;
+
+    PlistDictionary() = default;
+
+    // Builds a dictionary from entries in file order; a key that repeats
+    // keeps its first position and takes its last value, as with insert().
+    static PlistDictionary fromEntries(QList<Entry> entries);
+
+    void reserve(qsizetype size);
+    void insert(const QString& key, PlistValue value);
+    // Removes every listed key; the others keep their order.
+    void remove(const QStringList& keys);
+    bool contains(const QString& key) const;
+    const PlistValue* find(const QString& key) const;
+    PlistValue value(const QString& key) const;
+    qsizetype size() const;
+    bool isEmpty() const { return size() == 0; }
+    const QList<Entry>& entries() const;
+    QStringList keys() const;
+    // Those of `keys` that this dictionary lacks, in their order.
+    QStringList missingKeys(const QStringList& keys) const;
+    // The keys of `other` that this dictionary lacks, in their order.
+    QStringList missingKeys(const PlistDictionary& other) const;
+
+    // The binary file this dictionary was read from, when that file is
+    // exactly what PlistWriter writes for it; empty otherwise, and emptied
+    // by any change. It spares writing an unchanged domain out again.
+    const QByteArray& encoding() const;
+    // Records that encoding. While this dictionary or a copy is in use,
+    // findByEncoding() gives it back for the same bytes.
+    void setEncoding(QByteArray encoding);
+    // A dictionary in use whose encoding is exactly `bytes`. The launcher
+    // reads the same domain again and again (a profile saved from the
+    // preferences and started again holds the very bytes they were read
+    // from), and this spares parsing it each time.
+    static std::optional<PlistDictionary> findByEncoding(const QByteArray& bytes);
+
+    // Equal when both hold the same keys with equal values; order is not compared.
+    friend bool operator==(const PlistDictionary& a, const PlistDictionary& b);
+
+private:
+    static constexpr qsizetype smallSize = 8;
+
+    struct Data;
+
+    explicit PlistDictionary(std::shared_ptr<Data> data);
+    qsizetype indexOf(const QString& key) const;
+    // The data, no longer shared with any copy, for a change.
+    Data& detach();
+
+    std::shared_ptr<Data> d;
 };
 
 // Any property-list value, held without loss. Containers are shared and
@@ -97,70 +157,11 @@ public:
     friend bool operator==(const PlistValue& a, const PlistValue& b);
 
 private:
-    // The alternatives are in the order of Type. An array is implicitly
-    // shared already; a dictionary, with its index, is shared by pointer.
+    // The alternatives are in the order of Type; both containers share
+    // their data between copies.
     std::variant<std::monostate, bool, PlistInteger, double, PlistDate, QString, QByteArray,
-                 PlistArray, std::shared_ptr<const PlistDictionary>, PlistUid>
+                 PlistArray, PlistDictionary, PlistUid>
         m_value;
-};
-
-// A dictionary with text keys that keeps its keys in the order they were
-// first inserted. Inserting an existing key replaces its value in place.
-class PlistDictionary
-{
-public:
-    using Entry = std::pair<QString, PlistValue>;
-
-    // Builds a dictionary from entries in file order; a key that repeats
-    // keeps its first position and takes its last value, as with insert().
-    static PlistDictionary fromEntries(QList<Entry> entries);
-
-    void reserve(qsizetype size);
-    void insert(const QString& key, PlistValue value);
-    // Removes every listed key; the others keep their order.
-    void remove(const QStringList& keys);
-    bool contains(const QString& key) const { return indexOf(key) >= 0; }
-    const PlistValue* find(const QString& key) const;
-    PlistValue value(const QString& key) const;
-    qsizetype size() const { return m_entries.size(); }
-    bool isEmpty() const { return m_entries.isEmpty(); }
-    const QList<Entry>& entries() const { return m_entries; }
-    QStringList keys() const;
-
-    // The binary file this dictionary was read from, when that file is
-    // exactly what PlistWriter writes for it; empty otherwise, and emptied
-    // by any change. It spares writing an unchanged domain out again.
-    const QByteArray& encoding() const { return m_encoding; }
-    void setEncoding(QByteArray encoding) { m_encoding = std::move(encoding); }
-
-    // Equal when both hold the same keys with equal values; order is not compared.
-    friend bool operator==(const PlistDictionary& a, const PlistDictionary& b);
-
-private:
-    static constexpr qsizetype smallSize = 8;
-
-    // Above `smallSize` entries: an open-addressing table of positions
-    // (-1 for a free slot), a power of two in size, and each entry's hash.
-    // Copies of a dictionary share it until one of them changes.
-    struct Index
-    {
-        std::vector<qint32> positions;
-        std::vector<size_t> hashes;
-        qsizetype indexOf(const QList<Entry>& entries, const QString& key, size_t hash) const;
-        void add(qsizetype position, size_t hash);
-        // Adds the entry at `position` unless an earlier one has its key.
-        bool addUnique(const QList<Entry>& entries, qsizetype position, size_t hash);
-    };
-
-    qsizetype indexOf(const QString& key) const;
-    // Rebuilds the index; false when two entries have the same key.
-    bool rebuildIndex();
-    Index& writableIndex();
-    void changed() { m_encoding.clear(); }
-
-    QList<Entry> m_entries;
-    std::shared_ptr<Index> m_index;
-    QByteArray m_encoding;
 };
 
 Q_DECLARE_METATYPE(PlistValue)

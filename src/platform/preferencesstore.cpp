@@ -82,7 +82,7 @@ PreferencesStore::FileStamp PreferencesStore::stamp() const
 
 void PreferencesStore::ensureLoaded()
 {
-    if (m_loaded && (!m_pending.isEmpty() || stamp() == m_loadedStamp))
+    if (m_loaded && (hasPending() || stamp() == m_loadedStamp))
         return;
     m_loadedStamp = stamp();
     m_values = readFromDisk();
@@ -99,9 +99,7 @@ PlistDictionary PreferencesStore::copyMultiple(const QStringList& keys)
 {
     ensureLoaded();
     // Asking for every key, as reading the whole domain does, is a copy.
-    if (keys.size() == m_values.size() &&
-        std::all_of(keys.cbegin(), keys.cend(),
-                    [&](const QString& key) { return m_values.contains(key); }))
+    if (keys.size() == m_values.size() && m_values.missingKeys(keys).isEmpty())
         return m_values;
     PlistDictionary result;
     result.reserve(keys.size());
@@ -112,17 +110,41 @@ PlistDictionary PreferencesStore::copyMultiple(const QStringList& keys)
     return result;
 }
 
+void PreferencesStore::recordPending(const PlistDictionary& keysToSet,
+                                     const QStringList& keysToRemove)
+{
+    if (m_pendingSets.isEmpty()) {
+        m_pendingSets = keysToSet;
+    } else {
+        for (const PlistDictionary::Entry& entry : keysToSet.entries())
+            m_pendingSets.insert(entry.first, entry.second);
+    }
+    if (!m_pendingRemovals.isEmpty()) {
+        for (const PlistDictionary::Entry& entry : keysToSet.entries())
+            m_pendingRemovals.remove(entry.first);
+    }
+    m_pendingSets.remove(keysToRemove);
+    for (const QString& key : keysToRemove)
+        m_pendingRemovals.insert(key);
+}
+
 void PreferencesStore::setMultiple(const PlistDictionary& keysToSet,
                                    const QStringList& keysToRemove)
 {
     ensureLoaded();
-    for (const PlistDictionary::Entry& entry : keysToSet.entries()) {
-        m_values.insert(entry.first, entry.second);
-        m_pending.insert(entry.first, entry.second);
+    recordPending(keysToSet, keysToRemove);
+    // Applying a whole profile leaves exactly the keys it sets: the domain
+    // becomes that dictionary, which still knows the file it came from.
+    const QStringList notSet = keysToSet.missingKeys(m_values);
+    const QSet<QString> removed(keysToRemove.cbegin(), keysToRemove.cend());
+    if (std::all_of(notSet.cbegin(), notSet.cend(),
+                    [&](const QString& key) { return removed.contains(key); })) {
+        m_values = keysToSet;
+        return;
     }
+    for (const PlistDictionary::Entry& entry : keysToSet.entries())
+        m_values.insert(entry.first, entry.second);
     m_values.remove(keysToRemove);
-    for (const QString& key : keysToRemove)
-        m_pending.insert(key, std::nullopt);
 }
 
 bool PreferencesStore::synchronize()
@@ -137,24 +159,18 @@ bool PreferencesStore::synchronize()
     // copy in memory is what the disk holds plus the pending changes.
     const bool unchanged = m_loaded && stamp() == m_loadedStamp;
     PlistDictionary merged = unchanged ? m_values : readFromDisk();
-    if (!m_pending.isEmpty()) {
+    if (hasPending()) {
         if (!unchanged) {
-            QStringList removed;
             // Applied in the order the caller made them, so the file keeps a
             // stable key order from one write to the next.
-            for (const PlistDictionary::Entry& entry : m_values.entries()) {
-                if (m_pending.contains(entry.first))
-                    merged.insert(entry.first, entry.second);
-            }
-            for (auto change = m_pending.cbegin(); change != m_pending.cend(); ++change) {
-                if (!change.value())
-                    removed.append(change.key());
-            }
-            merged.remove(removed);
+            for (const PlistDictionary::Entry& entry : m_pendingSets.entries())
+                merged.insert(entry.first, entry.second);
+            merged.remove(QStringList(m_pendingRemovals.cbegin(), m_pendingRemovals.cend()));
         }
         if (!m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged)))
             return false;
-        m_pending.clear();
+        m_pendingSets = {};
+        m_pendingRemovals.clear();
     }
     m_values = std::move(merged);
     m_loaded = true;

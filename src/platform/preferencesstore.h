@@ -2,7 +2,7 @@
 
 #include "platform/preferencesservice.h"
 
-#include <QHash>
+#include <QSet>
 
 class FileSystem;
 
@@ -40,12 +40,16 @@ private:
     FileStamp stamp() const;
     PlistDictionary readFromDisk() const;
     void ensureLoaded();
+    bool hasPending() const { return !m_pendingSets.isEmpty() || !m_pendingRemovals.isEmpty(); }
+    void recordPending(const PlistDictionary& keysToSet, const QStringList& keysToRemove);
 
     FileSystem& m_fileSystem;
     QString m_filePath;
     bool m_loaded = false;
     FileStamp m_loadedStamp;
     PlistDictionary m_values;
-    // Key to new value; none for a removal. The latest change of a key wins.
-    QHash<QString, std::optional<PlistValue>> m_pending;
+    // The changes not yet written, in the order they were made; the latest
+    // change of a key wins.
+    PlistDictionary m_pendingSets;
+    QSet<QString> m_pendingRemovals;
 };

@@ -7,8 +7,6 @@
 #include "platform/workspace.h"
 #include "target/pelvaroapplication.h"
 
-#include <QSet>
-
 void LauncherState::startProfile(const Profile& profile)
 {
     const QString fileName = profile.fileName();
@@ -25,12 +23,7 @@ void LauncherState::startProfile(const Profile& profile)
 
     PreferencesService& preferences = *m_services.preferences;
     const QStringList existingKeys = preferences.copyKeyList().value_or(QStringList());
-    QStringList keysToRemove;
-    for (const QString& key : existingKeys) {
-        if (!settings.contains(key))
-            keysToRemove.append(key);
-    }
-    preferences.setMultiple(settings, keysToRemove);
+    preferences.setMultiple(settings, settings.missingKeys(existingKeys));
     if (!preferences.synchronize()) {
         setErrorMessage(u"Could not apply profile \"" + fileName + u"\" to Pelvaro preferences.");
         return;

@@ -149,6 +149,8 @@ private slots:
     void readStringsAndDataStandAlone();
     void unchangedDictionaryIsWrittenAsRead_data();
     void unchangedDictionaryIsWrittenAsRead();
+    void sameBytesReadAgain_data();
+    void sameBytesReadAgain();
     void dictionaryKeepsOrderAndOneValuePerKey_data();
     void dictionaryKeepsOrderAndOneValuePerKey();
 };
@@ -552,6 +554,37 @@ void PlistCodecTest::unchangedDictionaryIsWrittenAsRead()
     for (const PlistDictionary::Entry& entry : dictionary.entries())
         rebuilt.insert(entry.first, entry.second);
     QCOMPARE(written, PlistWriter::writeBinary(PlistValue(rebuilt)));
+}
+
+void PlistCodecTest::sameBytesReadAgain_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::newRow("first still in use") << QString();
+    QTest::newRow("first changed") << QStringLiteral("change");
+    QTest::newRow("first dropped") << QStringLiteral("drop");
+}
+
+void PlistCodecTest::sameBytesReadAgain()
+{
+    QFETCH(QString, meanwhile);
+    const PlistValue original = withUid(limitsDictionary());
+    const QByteArray bytes = PlistWriter::writeBinary(original);
+    std::optional<PlistValue> first = PlistReader::read(bytes);
+    QVERIFY(first);
+    PlistDictionary kept = first->toDictionary();
+    first.reset();
+    if (meanwhile == u"change")
+        kept.insert(QStringLiteral("pi"), PlistValue(3.0));
+    else if (meanwhile == u"drop")
+        kept = {};
+    // Whatever happened to the first value, the bytes read as what they hold.
+    const std::optional<PlistValue> second = PlistReader::read(bytes);
+    QVERIFY(second);
+    QCOMPARE(*second, original);
+    QCOMPARE(second->toDictionary().encoding(), bytes);
+    QCOMPARE(PlistWriter::writeBinary(*second), bytes);
+    if (meanwhile == u"change")
+        QCOMPARE(kept.value(QStringLiteral("pi")), PlistValue(3.0));
 }
 
 void PlistCodecTest::dictionaryKeepsOrderAndOneValuePerKey_data()

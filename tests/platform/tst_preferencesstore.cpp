@@ -15,6 +15,8 @@ private slots:
     void synchronizeKeepsKeysWrittenByOthers();
     void twoProcessesLoseNoKey();
     void readsFollowWritesOfOthersWhileNothingIsPending();
+    void replacingTheDomainKeepsKeysWrittenMeanwhile_data();
+    void replacingTheDomainKeepsKeysWrittenMeanwhile();
     void unparseableDomainReadsEmpty_data();
     void unparseableDomainReadsEmpty();
     void failedWriteLeavesFileAndReportsFalse();
@@ -102,6 +104,58 @@ void PreferencesStoreTest::readsFollowWritesOfOthersWhileNothingIsPending()
                      {QStringLiteral("added")});
     QVERIFY(mine.synchronize());
     QCOMPARE(theirs.copyKeyList(), QStringList{QStringLiteral("mine")});
+}
+
+void PreferencesStoreTest::replacingTheDomainKeepsKeysWrittenMeanwhile_data()
+{
+    QTest::addColumn<bool>("otherWritesMeanwhile");
+    QTest::newRow("alone") << false;
+    QTest::newRow("another process writes meanwhile") << true;
+}
+
+void PreferencesStoreTest::replacingTheDomainKeepsKeysWrittenMeanwhile()
+{
+    QFETCH(bool, otherWritesMeanwhile);
+    TestEnvironment env;
+    PreferencesStore mine(env.fileSystem, env.home(), QStringLiteral("com.corvandel.pelvaro"));
+    PreferencesStore theirs(env.fileSystem, env.home(), QStringLiteral("com.corvandel.pelvaro"));
+    PlistDictionary before;
+    for (int i = 0; i < 30; ++i)
+        before.insert(u"old " + QString::number(i), PlistValue::integer(i));
+    mine.setMultiple(before, {});
+    QVERIFY(mine.synchronize());
+
+    // A whole profile replaces the domain: every old key goes, in another
+    // order than the domain lists them.
+    PlistDictionary profile;
+    for (int i = 29; i >= 10; --i)
+        profile.insert(u"old " + QString::number(i), PlistValue(QStringLiteral("profile")));
+    profile.insert(QStringLiteral("new"), PlistValue(true));
+    const QStringList removed = profile.missingKeys(*mine.copyKeyList());
+    QCOMPARE(removed.size(), 10);
+    mine.setMultiple(profile, removed);
+    // Later calls still merge: the latest change of a key wins.
+    mine.setMultiple({}, {QStringLiteral("new")});
+    mine.setMultiple(test_files::dictionary({{QStringLiteral("old 3"), PlistValue(false)}}), {});
+    if (otherWritesMeanwhile) {
+        QCOMPARE(theirs.copyKeyList()->size(), 30);
+        theirs.setMultiple(test_files::dictionary({{QStringLiteral("theirs"), PlistValue(true)},
+                                                   {QStringLiteral("old 20"), PlistValue(false)}}),
+                           {});
+        QVERIFY(theirs.synchronize());
+    }
+    QVERIFY(mine.synchronize());
+
+    PlistDictionary expected = profile;
+    expected.remove({QStringLiteral("new")});
+    expected.insert(QStringLiteral("old 3"), PlistValue(false));
+    if (otherWritesMeanwhile)
+        expected.insert(QStringLiteral("theirs"), PlistValue(true));
+    const std::optional<QJsonValue> onDisk =
+        plistlib::load(test_files::readBytes(env.domainFile()));
+    QVERIFY(onDisk);
+    QCOMPARE(*onDisk, plistlib::canonical(PlistValue(expected)));
+    QCOMPARE(mine.copyMultiple(*mine.copyKeyList()), expected);
 }
 
 void PreferencesStoreTest::unparseableDomainReadsEmpty_data()

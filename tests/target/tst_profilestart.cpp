@@ -57,6 +57,15 @@ void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile_data()
                 {QStringLiteral("new"), PlistValue(QStringLiteral("\U0001F600"))},
                 {QStringLiteral("nested"), PlistValue(PlistArray{PlistValue(PlistDate{-5.5})})}}));
     QTest::newRow("empty profile removes everything") << before << PlistValue(PlistDictionary());
+    PlistDictionary large;
+    PlistDictionary reversed;
+    for (int i = 0; i < 40; ++i) {
+        large.insert(u"key " + QString::number(i), PlistValue::integer(i));
+        if (i % 4 != 0)
+            reversed.insert(u"key " + QString::number(39 - i), PlistValue::integer(-i));
+    }
+    QTest::newRow("same keys in another order") << PlistValue(large) << PlistValue(reversed);
+    QTest::newRow("profile equal to the domain") << PlistValue(large) << PlistValue(large);
     QTest::newRow("empty domain") << PlistValue(PlistDictionary())
                                   << PlistValue(
                                          dictionary({{QStringLiteral("a"), PlistValue(1.5)}}));
@@ -71,14 +80,17 @@ void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile()
     QDir().mkpath(env.defaultFolder());
     test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist", profile);
     LauncherState& state = env.makeState();
-    state.startProfile(state.profiles().first());
-    QCOMPARE(state.errorMessage(), std::nullopt);
-    const std::optional<QJsonValue> onDisk =
-        plistlib::load(test_files::readBytes(env.domainFile()));
-    QVERIFY(onDisk);
-    QCOMPARE(*onDisk, plistlib::canonical(profile));
-    QCOMPARE(state.activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
-    QCOMPARE(env.workspace.openedLocations.size(), 1);
+    // Starting it again finds the domain equal to the profile already.
+    for (int round = 1; round <= 2; ++round) {
+        state.startProfile(state.profiles().first());
+        QCOMPARE(state.errorMessage(), std::nullopt);
+        const std::optional<QJsonValue> onDisk =
+            plistlib::load(test_files::readBytes(env.domainFile()));
+        QVERIFY(onDisk);
+        QCOMPARE(*onDisk, plistlib::canonical(profile));
+        QCOMPARE(state.activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
+        QCOMPARE(env.workspace.openedLocations.size(), round);
+    }
 }
 
 void ProfileStartTest::unreadableProfile_data()
