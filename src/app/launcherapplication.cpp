@@ -11,6 +11,7 @@
 #include "state/launcherstate.h"
 #include "target/pelvaroapplication.h"
 #include "ui/appdelegate.h"
+#include "ui/fontwarmup.h"
 #include "ui/mainwindow.h"
 #include "ui/qtfolderchooser.h"
 
@@ -258,6 +259,7 @@ int runLauncher(int argc, char** argv)
         break;
     }
     QApplication app(argc, argv);
+    const FontWarmUp fonts;
     describeApplication();
     SingleInstance instance(runtimeFolder());
     if (!instance.claim()) {

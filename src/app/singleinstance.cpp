@@ -1,23 +1,155 @@
 #include "app/singleinstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype maximumLineLength = 1 << 20;
+
+std::optional<sockaddr_un> socketAddress(const QString& path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(encoded.size()) >= sizeof address.sun_path)
+        return std::nullopt;
+    std::memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()));
+    return address;
+}
+
+// Waits for `events` on `fd` until `deadline`; false on timeout or error.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int result = ::poll(&entry, 1, int(deadline.remainingTime()));
+        if (result > 0)
+            return (entry.revents & (events | POLLHUP)) != 0;
+        if (result == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+bool writeAll(int fd, const QByteArray& bytes, const QDeadlineTimer& deadline)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t result =
+            ::send(fd, bytes.constData() + written, size_t(bytes.size() - written), MSG_NOSIGNAL);
+        if (result > 0) {
+            written += result;
+        } else if (result < 0 && errno == EINTR) {
+            continue;
+        } else if (result < 0 && errno == EAGAIN) {
+            if (!waitFor(fd, POLLOUT, deadline))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads what is available without blocking into `buffer`. False once the
+// peer has closed or failed, or the line grows too long.
+bool readAvailable(int fd, QByteArray* buffer)
+{
+    char chunk[4096];
+    for (;;) {
+        const ssize_t result = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (result > 0) {
+            buffer->append(chunk, qsizetype(result));
+            if (buffer->size() > maximumLineLength)
+                return false;
+            continue;
+        }
+        if (result < 0 && errno == EINTR)
+            continue;
+        return result < 0 && errno == EAGAIN;
+    }
+}
+
+QByteArray encodeLine(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// One connection to the primary: reads a request line, answers it, closes.
+class Connection : public QObject
+{
+public:
+    Connection(int fd, const SingleInstance::Handler& handler, QObject* parent)
+        : QObject(parent), m_fd(fd), m_handler(handler),
+          m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this))
+    {
+        connect(m_notifier, &QSocketNotifier::activated, this, &Connection::readRequest);
+    }
+    ~Connection() override { ::close(m_fd); }
+
+private:
+    void readRequest()
+    {
+        const bool open = readAvailable(m_fd, &m_buffer);
+        const qsizetype end = m_buffer.indexOf('\n');
+        if (end < 0) {
+            if (!open)
+                finish();
+            return;
+        }
+        m_notifier->setEnabled(false);
+        const QJsonObject request = QJsonDocument::fromJson(m_buffer.left(end)).object();
+        const QJsonObject reply = m_handler ? m_handler(request) : QJsonObject{};
+        writeAll(m_fd, encodeLine(reply), QDeadlineTimer(2000));
+        finish();
+    }
+
+    void finish()
+    {
+        m_notifier->setEnabled(false);
+        deleteLater();
+    }
+
+    int m_fd;
+    const SingleInstance::Handler& m_handler;
+    QSocketNotifier* m_notifier;
+    QByteArray m_buffer;
+};
+
+} // namespace
 
 SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* parent)
     : QObject(parent), m_lockPath(runtimeFolder + u"/pelvaro-launcher.lock"),
       m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket"), m_lock(m_lockPath)
 {
-    QDir().mkpath(runtimeFolder);
+    if (!QDir(runtimeFolder).exists()) {
+        QDir().mkpath(runtimeFolder);
+        QFile::setPermissions(runtimeFolder,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     // A lock is stale only when its process is gone, however old it is.
     m_lock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance()
 {
-    if (m_server)
-        m_server->close();
+    if (m_listener >= 0) {
+        ::close(m_listener);
+        QFile::remove(m_socketPath);
+    }
     if (m_primary)
         m_lock.unlock();
 }
@@ -29,43 +161,72 @@ bool SingleInstance::claim()
     if (!m_lock.tryLock(0))
         return false;
     m_primary = true;
-    // A socket left by a launcher that crashed is ours to replace now.
-    QLocalServer::removeServer(m_socketPath);
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    m_server->listen(m_socketPath);
-    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::serve);
+    listen();
     return true;
 }
 
-void SingleInstance::serve()
+void SingleInstance::listen()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            const QJsonObject request = QJsonDocument::fromJson(socket->readLine()).object();
-            const QJsonObject reply = m_handler ? m_handler(request) : QJsonObject{};
-            socket->write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
-            socket->flush();
-            socket->disconnectFromServer();
-        });
+    const std::optional<sockaddr_un> address = socketAddress(m_socketPath);
+    if (!address)
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    // A socket left by a launcher that crashed is ours to replace now.
+    ::unlink(address->sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+        ::chmod(address->sun_path, 0600) != 0 || ::listen(fd, 8) != 0) {
+        ::close(fd);
+        return;
+    }
+    m_listener = fd;
+    m_listenerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_listenerNotifier, &QSocketNotifier::activated, this,
+            &SingleInstance::acceptConnections);
+}
+
+void SingleInstance::acceptConnections()
+{
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        // Only this user's processes may ask.
+        ucred peer{};
+        socklen_t length = sizeof peer;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+            peer.uid != ::getuid()) {
+            ::close(fd);
+            continue;
+        }
+        new Connection(fd, m_handler, this);
     }
 }
 
 std::optional<QJsonObject> SingleInstance::send(const QJsonObject& request, int timeoutMs) const
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(std::min(timeoutMs, 2000)))
+    const std::optional<sockaddr_un> address = socketAddress(m_socketPath);
+    if (!address)
         return std::nullopt;
-    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
-    if (!socket.waitForBytesWritten(timeoutMs))
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
         return std::nullopt;
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(timeoutMs))
-            return std::nullopt;
+    const QDeadlineTimer deadline(timeoutMs);
+    std::optional<QJsonObject> answer;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 &&
+        writeAll(fd, encodeLine(request), deadline)) {
+        QByteArray buffer;
+        while (!buffer.contains('\n')) {
+            if (!waitFor(fd, POLLIN, deadline) || !readAvailable(fd, &buffer))
+                break;
+        }
+        if (const qsizetype end = buffer.indexOf('\n'); end >= 0)
+            answer = QJsonDocument::fromJson(buffer.left(end)).object();
     }
-    return QJsonDocument::fromJson(socket.readLine()).object();
+    ::close(fd);
+    return answer;
 }

@@ -5,15 +5,17 @@
 #include <QObject>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One launcher per user: the first start holds a lock file in the user's
 // runtime folder and listens on a local socket beside it; later starts hand
-// their request to it over that socket and exit. A lock left by a crashed
-// launcher is stale and taken over.
+// their request to it over that socket, one JSON line each way, and exit. A
+// lock left by a crashed launcher is stale and taken over.
+//
+// The socket is a plain Unix-domain socket: Qt's local sockets would bring
+// Qt Network, and the libraries it needs, into every start of the window.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -32,12 +34,14 @@ public:
     std::optional<QJsonObject> send(const QJsonObject& request, int timeoutMs = 10000) const;
 
 private:
-    void serve();
+    void listen();
+    void acceptConnections();
 
     QString m_lockPath;
     QString m_socketPath;
     QLockFile m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_listener = -1;
+    QSocketNotifier* m_listenerNotifier = nullptr;
     bool m_primary = false;
     Handler m_handler;
 };

@@ -7,35 +7,91 @@
 #include <QFile>
 #include <QTimer>
 
+#include <dlfcn.h>
+
+namespace {
+
+// GIO is loaded when an application is first looked up, not at start-up:
+// linking it would cost every start the loading of GIO and the libraries
+// it needs, for a lookup that most runs make once or never.
+struct Gio
+{
+    decltype(&g_desktop_app_info_new) newInfo = nullptr;
+    decltype(&g_desktop_app_info_new_from_filename) newInfoFromFile = nullptr;
+    decltype(&g_desktop_app_info_get_filename) fileName = nullptr;
+    decltype(&g_app_info_launch) launch = nullptr;
+    decltype(&g_object_unref) unref = nullptr;
+    decltype(&g_error_free) freeError = nullptr;
+
+    static const Gio* instance()
+    {
+        static const Gio gio = load();
+        return gio.newInfo ? &gio : nullptr;
+    }
+
+private:
+    static Gio load()
+    {
+        void* library = ::dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return {};
+        Gio gio;
+        const auto resolve = [library](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+                ::dlsym(library, name));
+            return function != nullptr;
+        };
+        const bool complete =
+            resolve(gio.newInfo, "g_desktop_app_info_new") &&
+            resolve(gio.newInfoFromFile, "g_desktop_app_info_new_from_filename") &&
+            resolve(gio.fileName, "g_desktop_app_info_get_filename") &&
+            resolve(gio.launch, "g_app_info_launch") && resolve(gio.unref, "g_object_unref") &&
+            resolve(gio.freeError, "g_error_free");
+        // The library stays loaded: GIO registers types that cannot be
+        // unloaded.
+        return complete ? gio : Gio{};
+    }
+};
+
+} // namespace
+
 std::optional<QString> LinuxWorkspace::urlForApplication(const QString& bundleIdentifier)
 {
+    const Gio* gio = Gio::instance();
+    if (!gio)
+        return std::nullopt;
     const QByteArray desktopId = (bundleIdentifier + u".desktop").toUtf8();
-    GDesktopAppInfo* info = g_desktop_app_info_new(desktopId.constData());
+    GDesktopAppInfo* info = gio->newInfo(desktopId.constData());
     if (!info)
         return std::nullopt;
-    const char* fileName = g_desktop_app_info_get_filename(info);
+    const char* fileName = gio->fileName(info);
     std::optional<QString> location;
     if (fileName)
         location = QFile::decodeName(fileName);
-    g_object_unref(info);
+    gio->unref(info);
     return location;
 }
 
 void LinuxWorkspace::openApplication(const QString& location, OpenCompletion completion)
 {
     std::optional<QString> failure;
+    const Gio* gio = Gio::instance();
     GDesktopAppInfo* info =
-        g_desktop_app_info_new_from_filename(QFile::encodeName(location).constData());
-    if (!info) {
+        gio ? gio->newInfoFromFile(QFile::encodeName(location).constData()) : nullptr;
+    if (!gio) {
+        failure = QStringLiteral("GIO (libgio-2.0.so.0) cannot be loaded.");
+    } else if (!info) {
         failure = u"The desktop entry \u201C" + location + u"\u201D cannot be read.";
     } else {
         GError* error = nullptr;
-        if (!g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error)) {
+        // A desktop application info is an application info; the checked
+        // cast macro would need GObject's type system linked in.
+        if (!gio->launch(reinterpret_cast<GAppInfo*>(info), nullptr, nullptr, &error)) {
             failure = QString::fromUtf8(error ? error->message : "unknown error");
             if (error)
-                g_error_free(error);
+                gio->freeError(error);
         }
-        g_object_unref(info);
+        gio->unref(info);
     }
     QTimer::singleShot(0, this, [completion = std::move(completion), failure] {
         if (completion)

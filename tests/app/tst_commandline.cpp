@@ -90,6 +90,8 @@ private slots:
     void startWithoutWindowRunsTheWholeRoad();
     void secondInstanceHandsOverToTheFirst();
     void staleLockIsTakenOver();
+    void primaryKeepsAnsweringAfterBrokenClients_data();
+    void primaryKeepsAnsweringAfterBrokenClients();
 };
 
 void CommandLineTest::initTestCase()
@@ -286,6 +288,57 @@ void CommandLineTest::staleLockIsTakenOver()
                  .value(QStringLiteral("command"))
                  .toString(),
              QStringLiteral("activate"));
+}
+
+void CommandLineTest::primaryKeepsAnsweringAfterBrokenClients_data()
+{
+    QTest::addColumn<QByteArray>("broken");
+    QTest::newRow("closes without a line") << QByteArray("{\"command\":");
+    QTest::newRow("sends no JSON") << QByteArray("not json\n");
+    QTest::newRow("sends a line too long") << QByteArray(2 << 20, 'x');
+}
+
+void CommandLineTest::primaryKeepsAnsweringAfterBrokenClients()
+{
+    QFETCH(QByteArray, broken);
+    QTemporaryDir runtime;
+    SingleInstance primary(runtime.path());
+    QVERIFY(primary.claim());
+    int served = 0;
+    primary.setHandler([&](const QJsonObject& request) {
+        ++served;
+        return QJsonObject{{QStringLiteral("echo"), request}};
+    });
+    {
+        // A client that sends something broken and goes away.
+        QProcess client;
+        client.start(QStringLiteral("python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import socket,sys\n"
+                                     "s=socket.socket(socket.AF_UNIX)\n"
+                                     "s.connect(sys.argv[1])\n"
+                                     "try: s.sendall(sys.stdin.buffer.read())\n"
+                                     "except OSError: pass\n"),
+                      runtime.filePath(QStringLiteral("pelvaro-launcher.socket"))});
+        QVERIFY(client.waitForStarted());
+        client.write(broken);
+        client.closeWriteChannel();
+        QTRY_VERIFY(client.state() == QProcess::NotRunning);
+    }
+    // A large request in a well-formed line is still answered.
+    const QString longName(100000, u'n');
+    std::optional<QJsonObject> answer;
+    SingleInstance second(runtime.path());
+    QThread* sender = QThread::create([&] {
+        answer = second.send({{QStringLiteral("name"), longName}});
+    });
+    sender->start();
+    QTRY_VERIFY(sender->isFinished());
+    delete sender;
+    QVERIFY(answer);
+    QCOMPARE(answer->value(QStringLiteral("echo")).toObject().value(QStringLiteral("name")),
+             longName);
+    QCOMPARE(served, qstrcmp(QTest::currentDataTag(), "sends no JSON") == 0 ? 2 : 1);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
