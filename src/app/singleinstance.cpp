@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -133,15 +134,13 @@ private:
 
 SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* parent)
     : QObject(parent), m_lockPath(runtimeFolder + u"/pelvaro-launcher.lock"),
-      m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket"), m_lock(m_lockPath)
+      m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket")
 {
     if (!QDir(runtimeFolder).exists()) {
         QDir().mkpath(runtimeFolder);
         QFile::setPermissions(runtimeFolder,
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    // A lock is stale only when its process is gone, however old it is.
-    m_lock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance()
@@ -150,16 +149,27 @@ SingleInstance::~SingleInstance()
         ::close(m_listener);
         QFile::remove(m_socketPath);
     }
-    if (m_primary)
-        m_lock.unlock();
+    if (m_lock >= 0)
+        ::close(m_lock);
 }
 
 bool SingleInstance::claim()
 {
     if (m_primary)
         return true;
-    if (!m_lock.tryLock(0))
+    const int fd =
+        ::open(QFile::encodeName(m_lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
         return false;
+    int locked = 0;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_lock = fd;
     m_primary = true;
     listen();
     return true;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QLockFile>
 #include <QObject>
 
 #include <functional>
@@ -9,10 +8,11 @@
 
 class QSocketNotifier;
 
-// One launcher per user: the first start holds a lock file in the user's
-// runtime folder and listens on a local socket beside it; later starts hand
-// their request to it over that socket, one JSON line each way, and exit. A
-// lock left by a crashed launcher is stale and taken over.
+// One launcher per user: the first start holds an advisory lock on a file in
+// the user's runtime folder and listens on a local socket beside it; later
+// starts hand their request to it over that socket, one JSON line each way,
+// and exit. The system drops the lock with the process that held it, so a
+// crashed launcher leaves nothing stale.
 //
 // The socket is a plain Unix-domain socket: Qt's local sockets would bring
 // Qt Network, and the libraries it needs, into every start of the window.
@@ -39,7 +39,7 @@ private:
 
     QString m_lockPath;
     QString m_socketPath;
-    QLockFile m_lock;
+    int m_lock = -1;
     int m_listener = -1;
     QSocketNotifier* m_listenerNotifier = nullptr;
     bool m_primary = false;
