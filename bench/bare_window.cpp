@@ -1,9 +1,11 @@
-// The start-up floor: a bare Qt Widgets window, shown, painted once, closed.
-// With --text it shows one line of text, which loads the font database.
+// The start-up floor: a bare Qt Widgets window, shown and painted once; it
+// reports its first paint the way the launcher does. With --text it shows
+// one line of text, which loads the font database.
+
+#include "ui/firstpaint.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QTimer>
 #include <QWidget>
 
 int main(int argc, char** argv)
@@ -13,10 +15,7 @@ int main(int argc, char** argv)
     if (QCoreApplication::arguments().contains(QStringLiteral("--text")))
         new QLabel(QStringLiteral("Pelvaro is not running"), &window);
     window.resize(820, 640);
-    QTimer::singleShot(0, &window, [&window] {
-        window.repaint();
-        QTimer::singleShot(0, &QCoreApplication::quit);
-    });
+    first_paint::reportThenQuit(window);
     window.show();
     return QApplication::exec();
 }

@@ -1,8 +1,8 @@
 // The window with many profiles: the time from a reload that changes one
 // file's date to the list painted again (10,000 profiles); the launcher's
 // cold start to its first painted window with 1,000 profiles against a
-// bare Qt Widgets window; and the resident memory with 10,000 profiles
-// against an empty folder.
+// bare Qt Widgets window, both timed to the moment they report that paint; and the resident memory
+// with 10,000 profiles against an empty folder.
 
 #include "benchmark.h"
 #include "state/launcherstate.h"
@@ -46,10 +46,16 @@ LauncherRun runExecutable(const QString& program, const QString& sandbox,
     QElapsedTimer timer;
     timer.start();
     process.start(program, arguments);
-    process.waitForFinished(60000);
+    // The time is taken when the program reports its first paint, not when
+    // it has exited: closing a file watch, for one, waits in the kernel.
     LauncherRun run;
+    QByteArray output;
+    while (!output.contains("first paint\n") && process.waitForReadyRead(60000))
+        output += process.readAllStandardOutput();
     run.wallMs = double(timer.nsecsElapsed()) / 1e6;
-    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+    process.waitForFinished(60000);
+    output += process.readAllStandardOutput();
+    for (const QByteArray& line : output.split('\n')) {
         if (line.startsWith("VmRSS:"))
             run.rssKiB = line.simplified().split(' ').value(1).toDouble();
     }
