@@ -178,6 +178,7 @@ public:
         if (root.isDictionary() && std::memcmp(trailer, plist::binary::writerMark,
                                                sizeof plist::binary::writerMark) == 0) {
             PlistDictionary dictionary = root.toDictionary();
+            root = PlistValue(); // the only holder now, so nothing is copied
             dictionary.setEncoding(m_bytes);
             root = PlistValue(std::move(dictionary));
         }

@@ -175,9 +175,11 @@ const QByteArray& PlistDictionary::encoding() const
 
 PlistDictionary::Data& PlistDictionary::detach()
 {
+    // Data that knows its encoding may be handed out by findByEncoding(),
+    // from any thread, so it is never changed in place.
     if (!d)
         d = std::make_shared<Data>();
-    else if (d.use_count() > 1)
+    else if (d.use_count() > 1 || !d->encoding.isEmpty())
         d = std::make_shared<Data>(*d);
     d->encoding.clear();
     return *d;

@@ -151,6 +151,8 @@ private slots:
     void unchangedDictionaryIsWrittenAsRead();
     void sameBytesReadAgain_data();
     void sameBytesReadAgain();
+    void dictionaryCopiesChangeIndependently_data();
+    void dictionaryCopiesChangeIndependently();
     void dictionaryKeepsOrderAndOneValuePerKey_data();
     void dictionaryKeepsOrderAndOneValuePerKey();
 };
@@ -585,6 +587,50 @@ void PlistCodecTest::sameBytesReadAgain()
     QCOMPARE(PlistWriter::writeBinary(*second), bytes);
     if (meanwhile == u"change")
         QCOMPARE(kept.value(QStringLiteral("pi")), PlistValue(3.0));
+}
+
+void PlistCodecTest::dictionaryCopiesChangeIndependently_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("readFromFile");
+    for (const int size : {3, 40}) {
+        QTest::addRow("%d keys built", size) << size << false;
+        QTest::addRow("%d keys read", size) << size << true;
+    }
+}
+
+void PlistCodecTest::dictionaryCopiesChangeIndependently()
+{
+    QFETCH(int, size);
+    QFETCH(bool, readFromFile);
+    PlistDictionary built;
+    for (int i = 0; i < size; ++i)
+        built.insert(u"key " + QString::number(i), PlistValue::integer(i));
+    const PlistDictionary original =
+        readFromFile
+            ? PlistReader::read(PlistWriter::writeBinary(PlistValue(built)))->toDictionary()
+            : built;
+    const QByteArray encoding = original.encoding();
+    PlistDictionary changed = original;
+    changed.insert(QStringLiteral("key 1"), PlistValue(true));
+    changed.insert(QStringLiteral("added"), PlistValue(false));
+    changed.remove({QStringLiteral("key 0")});
+    PlistDictionary other = original;
+    other.remove({QStringLiteral("key 2")});
+
+    QCOMPARE(original, built);
+    QCOMPARE(original.encoding(), encoding);
+    QCOMPARE(original.value(QStringLiteral("key 1")), PlistValue::integer(1));
+    QVERIFY(!original.contains(QStringLiteral("added")));
+    QCOMPARE(changed.size(), size);
+    QCOMPARE(changed.value(QStringLiteral("key 1")), PlistValue(true));
+    QVERIFY(!changed.contains(QStringLiteral("key 0")));
+    QVERIFY(changed.encoding().isEmpty());
+    QCOMPARE(other.size(), size - 1);
+    QVERIFY(other.contains(QStringLiteral("key 0")));
+    // What was read from the file still answers for those bytes.
+    if (readFromFile)
+        QCOMPARE(PlistDictionary::findByEncoding(encoding), std::optional(original));
 }
 
 void PlistCodecTest::dictionaryKeepsOrderAndOneValuePerKey_data()
