@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -226,9 +227,19 @@ std::optional<QJsonObject> SingleInstance::send(const QJsonObject& request, int 
     if (fd < 0)
         return std::nullopt;
     const QDeadlineTimer deadline(timeoutMs);
+    // A primary that has just taken the lock may not listen yet.
+    const QDeadlineTimer connectDeadline(std::min(timeoutMs, 1000));
+    bool connected = false;
+    for (;;) {
+        connected =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
+        if (connected || (errno != ENOENT && errno != ECONNREFUSED && errno != EAGAIN) ||
+            connectDeadline.hasExpired())
+            break;
+        ::usleep(20'000);
+    }
     std::optional<QJsonObject> answer;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 &&
-        writeAll(fd, encodeLine(request), deadline)) {
+    if (connected && writeAll(fd, encodeLine(request), deadline)) {
         QByteArray buffer;
         while (!buffer.contains('\n')) {
             if (!waitFor(fd, POLLIN, deadline) || !readAvailable(fd, &buffer))

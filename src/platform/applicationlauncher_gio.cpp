@@ -93,6 +93,10 @@ void LinuxWorkspace::openApplication(const QString& location, OpenCompletion com
         }
         gio->unref(info);
     }
+    if (!failure) {
+        m_launchScansLeft = launchScans;
+        m_launchScanTimer.start();
+    }
     QTimer::singleShot(0, this, [completion = std::move(completion), failure] {
         if (completion)
             completion(failure);

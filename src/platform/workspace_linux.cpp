@@ -106,6 +106,12 @@ LinuxWorkspace::LinuxWorkspace(QStringList promptNames, int scanIntervalMs, QObj
     m_scanTimer.setInterval(scanIntervalMs);
     connect(&m_scanTimer, &QTimer::timeout, this, [this] { scan(/*announce=*/true); });
     m_scanTimer.start();
+    m_launchScanTimer.setInterval(launchScanIntervalMs);
+    connect(&m_launchScanTimer, &QTimer::timeout, this, [this] {
+        if (--m_launchScansLeft <= 0)
+            m_launchScanTimer.stop();
+        scan(/*announce=*/true);
+    });
 }
 
 LinuxWorkspace::~LinuxWorkspace()

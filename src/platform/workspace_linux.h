@@ -11,9 +11,11 @@
 class QSocketNotifier;
 
 // Running applications are the current user's processes, named by their
-// kernel process name. Launches are found by rescanning /proc on a timer;
-// the exits of processes with one of the `promptNames` are reported at once
-// through a pidfd, other exits at the next scan.
+// kernel process name. Launches are found by rescanning /proc on a timer,
+// and often for a short while after openApplication(), so that an
+// application that quits soon after its launch is still seen; the exits of
+// processes with one of the `promptNames` are reported at once through a
+// pidfd, other exits at the next scan.
 class LinuxWorkspace : public Workspace
 {
     Q_OBJECT
@@ -32,6 +34,8 @@ public:
     void rescan();
 
     static constexpr int defaultScanIntervalMs = 500;
+    static constexpr int launchScanIntervalMs = 25;
+    static constexpr int launchScans = 80;
 
 private:
     struct Process
@@ -51,6 +55,8 @@ private:
     QStringList m_promptNames;
     uid_t m_userId;
     QTimer m_scanTimer;
+    QTimer m_launchScanTimer;
+    int m_launchScansLeft = 0;
     quint64 m_nextSequence = 0;
     QHash<qint64, Process> m_processes;
     // Processes whose exit came through their pidfd but that may still be

@@ -32,6 +32,7 @@ private slots:
     void otherExitsAreReportedAtTheNextScan();
     void desktopEntryIsFoundAndOpened();
     void missingEntryAndFailedLaunch();
+    void openedApplicationIsFoundBeforeTheNextScan();
 };
 
 void WorkspaceTest::launchAndExitAreReported_data()
@@ -140,6 +141,37 @@ void WorkspaceTest::missingEntryAndFailedLaunch()
     });
     QTRY_VERIFY(completed);
     QVERIFY(error && !error->isEmpty());
+}
+
+void WorkspaceTest::openedApplicationIsFoundBeforeTheNextScan()
+{
+    // An application that quits soon after its launch must still be seen
+    // running, or a profile started with it would never be saved back.
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
+    QDir().mkpath(applications);
+    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
+                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
+                               QFile::encodeName(standInLink(QStringLiteral("Pelvaro"))) +
+                               "\" --headless\n");
+    LinuxWorkspace workspace(pelvaro::applicationNames(), 24 * 3600 * 1000);
+    QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+    QSignalSpy terminated(&workspace, &Workspace::applicationTerminated);
+    const auto leaveNothingRunning = qScopeGuard([&workspace] {
+        workspace.rescan();
+        for (const RunningApplication& running : workspace.runningApplications()) {
+            if (running.localizedName && pelvaro::isApplicationName(*running.localizedName))
+                workspace.terminate(running);
+        }
+    });
+    const std::optional<QString> location = workspace.urlForApplication(pelvaro::bundleIdentifier);
+    QVERIFY(location);
+    workspace.openApplication(*location, {});
+    QVERIFY(launched.wait(5000));
+    const auto application = launched.first().at(0).value<RunningApplication>();
+    QCOMPARE(application.localizedName, std::optional<QString>(QStringLiteral("Pelvaro")));
+    QVERIFY(test_files::waitUntilStandInIsReady(application.processId));
+    workspace.terminate(application);
+    QVERIFY(terminated.count() > 0 || terminated.wait(5000));
 }
 
 QTEST_GUILESS_MAIN(WorkspaceTest)
