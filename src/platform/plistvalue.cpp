@@ -27,69 +27,87 @@ const PlistDictionary& emptyDictionary()
 
 } // namespace
 
-PlistValue::PlistValue(PlistArray value) : m_value(std::move(value)) {}
-
-PlistValue::PlistValue(PlistDictionary value) : m_value(std::move(value)) {}
-
-bool PlistValue::toBool() const
+PlistValue::PlistValue(QString value) : m_type(Type::String)
 {
-    const bool* value = std::get_if<bool>(&m_value);
-    return value && *value;
+    new (&m.string) QString(std::move(value));
 }
 
-PlistInteger PlistValue::toInteger() const
+PlistValue::PlistValue(QByteArray value) : m_type(Type::Data)
 {
-    const PlistInteger* value = std::get_if<PlistInteger>(&m_value);
-    return value ? *value : PlistInteger{};
+    new (&m.data) QByteArray(std::move(value));
 }
 
-double PlistValue::toReal() const
+PlistValue::PlistValue(PlistArray value) : m_type(Type::Array)
 {
-    const double* value = std::get_if<double>(&m_value);
-    return value ? *value : 0.0;
+    new (&m.array) PlistArray(std::move(value));
 }
 
-PlistDate PlistValue::toDate() const
+PlistValue::PlistValue(PlistDictionary value) : m_type(Type::Dictionary)
 {
-    const PlistDate* value = std::get_if<PlistDate>(&m_value);
-    return value ? *value : PlistDate{};
+    new (&m.dictionary) PlistDictionary(std::move(value));
 }
 
-PlistUid PlistValue::toUid() const
+void PlistValue::copyFrom(const PlistValue& other)
 {
-    const PlistUid* value = std::get_if<PlistUid>(&m_value);
-    return value ? *value : PlistUid{};
+    switch (other.m_type) {
+    case Type::String:
+        new (&m.string) QString(other.m.string);
+        break;
+    case Type::Data:
+        new (&m.data) QByteArray(other.m.data);
+        break;
+    case Type::Array:
+        new (&m.array) PlistArray(other.m.array);
+        break;
+    case Type::Dictionary:
+        new (&m.dictionary) PlistDictionary(other.m.dictionary);
+        break;
+    default:
+        std::memcpy(static_cast<void*>(&m), static_cast<const void*>(&other.m), sizeof m);
+        break;
+    }
+    m_type = other.m_type;
+}
+
+PlistValue::PlistValue(const PlistValue& other)
+{
+    copyFrom(other);
+}
+
+PlistValue& PlistValue::operator=(const PlistValue& other)
+{
+    if (this != &other) {
+        // Copied first: `other` may live inside this value.
+        PlistValue copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
 }
 
 QString PlistValue::toString() const
 {
-    const QString* value = std::get_if<QString>(&m_value);
-    return value ? *value : QString();
+    return toStringView();
 }
 
 const QString& PlistValue::toStringView() const
 {
     static const QString empty;
-    const QString* value = std::get_if<QString>(&m_value);
-    return value ? *value : empty;
+    return m_type == Type::String ? m.string : empty;
 }
 
 QByteArray PlistValue::toData() const
 {
-    const QByteArray* value = std::get_if<QByteArray>(&m_value);
-    return value ? *value : QByteArray();
+    return m_type == Type::Data ? m.data : QByteArray();
 }
 
 const PlistArray& PlistValue::toArray() const
 {
-    const PlistArray* value = std::get_if<PlistArray>(&m_value);
-    return value ? *value : emptyArray();
+    return m_type == Type::Array ? m.array : emptyArray();
 }
 
 const PlistDictionary& PlistValue::toDictionary() const
 {
-    const PlistDictionary* value = std::get_if<PlistDictionary>(&m_value);
-    return value ? *value : emptyDictionary();
+    return m_type == Type::Dictionary ? m.dictionary : emptyDictionary();
 }
 
 bool operator==(const PlistValue& a, const PlistValue& b)

@@ -6,11 +6,11 @@
 #include <QMetaType>
 #include <QString>
 
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
-#include <variant>
 #include <vector>
 
 class PlistValue;
@@ -102,6 +102,8 @@ private:
     // The data, no longer shared with any copy, for a change.
     Data& detach();
 
+    // A shared_ptr holds no pointer to itself, so a dictionary can be
+    // relocated by copying its bytes.
     std::shared_ptr<Data> d;
 };
 
@@ -110,7 +112,7 @@ private:
 class PlistValue
 {
 public:
-    enum class Type
+    enum class Type : quint8
     {
         Invalid,
         Boolean,
@@ -124,29 +126,34 @@ public:
         Uid
     };
 
-    PlistValue() = default;
-    PlistValue(bool value) : m_value(value) {}
-    PlistValue(PlistInteger value) : m_value(value) {}
-    PlistValue(double value) : m_value(value) {}
-    PlistValue(PlistDate value) : m_value(value) {}
-    PlistValue(PlistUid value) : m_value(value) {}
-    PlistValue(QString value) : m_value(std::move(value)) {}
-    PlistValue(QByteArray value) : m_value(std::move(value)) {}
+    PlistValue() noexcept {}
+    PlistValue(bool value) : m_type(Type::Boolean) { m.boolean = value; }
+    PlistValue(PlistInteger value) : m_type(Type::Integer) { m.integer = value; }
+    PlistValue(double value) : m_type(Type::Real) { m.real = value; }
+    PlistValue(PlistDate value) : m_type(Type::Date) { m.date = value; }
+    PlistValue(PlistUid value) : m_type(Type::Uid) { m.uid = value; }
+    PlistValue(QString value);
+    PlistValue(QByteArray value);
     PlistValue(PlistArray value);
     PlistValue(PlistDictionary value);
+    PlistValue(const PlistValue& other);
+    PlistValue(PlistValue&& other) noexcept;
+    PlistValue& operator=(const PlistValue& other);
+    PlistValue& operator=(PlistValue&& other) noexcept;
+    ~PlistValue() { reset(); }
 
     static PlistValue integer(qint64 value) { return PlistInteger::fromSigned(value); }
     static PlistValue unsignedInteger(quint64 value) { return PlistInteger::fromUnsigned(value); }
 
-    Type type() const { return static_cast<Type>(m_value.index()); }
+    Type type() const { return m_type; }
     bool isValid() const { return type() != Type::Invalid; }
     bool isDictionary() const { return type() == Type::Dictionary; }
 
-    bool toBool() const;
-    PlistInteger toInteger() const;
-    double toReal() const;
-    PlistDate toDate() const;
-    PlistUid toUid() const;
+    bool toBool() const { return m_type == Type::Boolean && m.boolean; }
+    PlistInteger toInteger() const { return m_type == Type::Integer ? m.integer : PlistInteger{}; }
+    double toReal() const { return m_type == Type::Real ? m.real : 0.0; }
+    PlistDate toDate() const { return m_type == Type::Date ? m.date : PlistDate{}; }
+    PlistUid toUid() const { return m_type == Type::Uid ? m.uid : PlistUid{}; }
     QString toString() const;
     // The string held, without a copy; an empty string for other types.
     const QString& toStringView() const;
@@ -157,11 +164,79 @@ public:
     friend bool operator==(const PlistValue& a, const PlistValue& b);
 
 private:
-    // The alternatives are in the order of Type; both containers share
-    // their data between copies.
-    std::variant<std::monostate, bool, PlistInteger, double, PlistDate, QString, QByteArray,
-                 PlistArray, PlistDictionary, PlistUid>
-        m_value;
+    // Values are built, copied, moved and dropped in great numbers when a
+    // domain is read; a tagged union does that with a switch the compiler
+    // can inline, where std::variant goes through tables of functions.
+    union Storage {
+        Storage() noexcept {}
+        ~Storage() {}
+        bool boolean;
+        PlistInteger integer;
+        double real;
+        PlistDate date;
+        PlistUid uid;
+        QString string;
+        QByteArray data;
+        PlistArray array;
+        PlistDictionary dictionary;
+    };
+
+    static_assert(QTypeInfo<QString>::isRelocatable && QTypeInfo<QByteArray>::isRelocatable &&
+                  QTypeInfo<PlistArray>::isRelocatable);
+
+    void reset() noexcept;
+    void copyFrom(const PlistValue& other);
+    void moveFrom(PlistValue& other) noexcept;
+
+    Storage m;
+    Type m_type = Type::Invalid;
 };
 
+inline void PlistValue::reset() noexcept
+{
+    switch (m_type) {
+    case Type::String:
+        m.string.~QString();
+        break;
+    case Type::Data:
+        m.data.~QByteArray();
+        break;
+    case Type::Array:
+        m.array.~PlistArray();
+        break;
+    case Type::Dictionary:
+        m.dictionary.~PlistDictionary();
+        break;
+    default:
+        break;
+    }
+    m_type = Type::Invalid;
+}
+
+// Every alternative is relocatable, as Qt's containers rely on for QString,
+// QByteArray and QList themselves: a move is a copy of the bytes, and the
+// source is left invalid without destroying anything.
+inline void PlistValue::moveFrom(PlistValue& other) noexcept
+{
+    std::memcpy(static_cast<void*>(&m), static_cast<const void*>(&other.m), sizeof m);
+    m_type = other.m_type;
+    other.m_type = Type::Invalid;
+}
+
+inline PlistValue::PlistValue(PlistValue&& other) noexcept
+{
+    moveFrom(other);
+}
+
+inline PlistValue& PlistValue::operator=(PlistValue&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        moveFrom(other);
+    }
+    return *this;
+}
+
+Q_DECLARE_TYPEINFO(PlistDictionary, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(PlistValue, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(PlistValue)
