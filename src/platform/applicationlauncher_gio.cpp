@@ -95,7 +95,7 @@ void LinuxWorkspace::openApplication(const QString& location, OpenCompletion com
     }
     if (!failure) {
         m_launchScansLeft = launchScans;
-        m_launchScanTimer.start();
+        m_launchScanTimer.start(launchScanIntervalMs);
     }
     QTimer::singleShot(0, this, [completion = std::move(completion), failure] {
         if (completion)

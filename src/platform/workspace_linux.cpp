@@ -110,6 +110,8 @@ LinuxWorkspace::LinuxWorkspace(QStringList promptNames, int scanIntervalMs, QObj
     connect(&m_launchScanTimer, &QTimer::timeout, this, [this] {
         if (--m_launchScansLeft <= 0)
             m_launchScanTimer.stop();
+        else if (m_launchScansLeft == launchScans / 2)
+            m_launchScanTimer.setInterval(launchScanIntervalMs * 4);
         scan(/*announce=*/true);
     });
 }
@@ -216,8 +218,12 @@ void LinuxWorkspace::scan(bool announce)
         process.inode = info.st_ino;
         auto inserted = m_processes.insert(processId, process);
         if (inserted->application.localizedName &&
-            m_promptNames.contains(*inserted->application.localizedName))
+            m_promptNames.contains(*inserted->application.localizedName)) {
             watchExit(*inserted);
+            // What was just opened is here, and its exit will be heard of.
+            m_launchScansLeft = 0;
+            m_launchScanTimer.stop();
+        }
         present.insert(processId);
         launched.append(inserted->application);
     }

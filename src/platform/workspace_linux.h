@@ -12,10 +12,11 @@ class QSocketNotifier;
 
 // Running applications are the current user's processes, named by their
 // kernel process name. Launches are found by rescanning /proc on a timer,
-// and often for a short while after openApplication(), so that an
-// application that quits soon after its launch is still seen; the exits of
-// processes with one of the `promptNames` are reported at once through a
-// pidfd, other exits at the next scan.
+// and often for up to five seconds after openApplication(), until a process
+// with one of the `promptNames` appears, so that an application that quits
+// soon after its launch is still seen. The exits of processes with one of
+// the `promptNames` are reported at once through a pidfd, other exits at
+// the next scan.
 class LinuxWorkspace : public Workspace
 {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     void rescan();
 
     static constexpr int defaultScanIntervalMs = 500;
+    // Every 25 ms for the first second after a launch, then every 100 ms.
     static constexpr int launchScanIntervalMs = 25;
     static constexpr int launchScans = 80;
 
