@@ -93,10 +93,8 @@ void LinuxWorkspace::openApplication(const QString& location, OpenCompletion com
         }
         gio->unref(info);
     }
-    if (!failure) {
-        m_launchScansLeft = launchScans;
-        m_launchScanTimer.start(launchScanIntervalMs);
-    }
+    if (!failure)
+        scanOftenForLaunch();
     QTimer::singleShot(0, this, [completion = std::move(completion), failure] {
         if (completion)
             completion(failure);

@@ -249,12 +249,7 @@ private:
                 continue;
             quint64 position = offset + 1;
             quint64 count = 0;
-            QString ignored;
-            QString* error = m_error;
-            m_error = &ignored;
-            const bool counted = readCount(marker, &position, &count);
-            m_error = error;
-            if (!counted)
+            if (decodeCount(marker, &position, &count) != CountFault::none)
                 continue;
             if (!container) {
                 // Legitimate objects never overlap, so these sums stay within
@@ -291,24 +286,46 @@ private:
         return position <= m_objectsEnd && length <= m_objectsEnd - position;
     }
 
-    bool readCount(quint64 marker, quint64* position, quint64* count)
+    enum class CountFault
+    {
+        none,
+        truncated,
+        malformed
+    };
+
+    // The object length after `marker`, read without reporting: the first
+    // pass skips what it cannot read, and readCount() reports it.
+    CountFault decodeCount(quint64 marker, quint64* position, quint64* count) const
     {
         const quint64 low = marker & 0x0F;
         if (low != 0x0F) {
             *count = low;
-            return true;
+            return CountFault::none;
         }
         if (!fits(*position, 1))
-            return error(QStringLiteral("The property list is truncated."));
+            return CountFault::truncated;
         const uchar intMarker = m_data[*position];
         if ((intMarker & 0xF0) != 0x10 || (intMarker & 0x0F) > 3)
-            return error(QStringLiteral("An object length is malformed."));
+            return CountFault::malformed;
         const int size = 1 << (intMarker & 0x0F);
         if (!fits(*position + 1, size))
-            return error(QStringLiteral("The property list is truncated."));
+            return CountFault::truncated;
         *count = readBigEndian(m_data + *position + 1, size);
         *position += 1 + size;
-        return true;
+        return CountFault::none;
+    }
+
+    bool readCount(quint64 marker, quint64* position, quint64* count)
+    {
+        switch (decodeCount(marker, position, count)) {
+        case CountFault::none:
+            return true;
+        case CountFault::truncated:
+            return error(QStringLiteral("The property list is truncated."));
+        case CountFault::malformed:
+            return error(QStringLiteral("An object length is malformed."));
+        }
+        return false;
     }
 
     // Reads object `index` into `out`, and what it expands to into `expanded`.

@@ -6,8 +6,6 @@
 
 #include <QFile>
 
-#include <algorithm>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -136,9 +134,8 @@ void PreferencesStore::setMultiple(const PlistDictionary& keysToSet,
     // Applying a whole profile leaves exactly the keys it sets: the domain
     // becomes that dictionary, which still knows the file it came from.
     const QStringList notSet = keysToSet.missingKeys(m_values);
-    const QSet<QString> removed(keysToRemove.cbegin(), keysToRemove.cend());
-    if (std::all_of(notSet.cbegin(), notSet.cend(),
-                    [&](const QString& key) { return removed.contains(key); })) {
+    if (notSet.isEmpty() || QSet<QString>(keysToRemove.cbegin(), keysToRemove.cend())
+                                .contains(QSet<QString>(notSet.cbegin(), notSet.cend()))) {
         m_values = keysToSet;
         return;
     }

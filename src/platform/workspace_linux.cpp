@@ -106,10 +106,9 @@ LinuxWorkspace::LinuxWorkspace(QStringList promptNames, int scanIntervalMs, QObj
     m_scanTimer.setInterval(scanIntervalMs);
     connect(&m_scanTimer, &QTimer::timeout, this, [this] { scan(/*announce=*/true); });
     m_scanTimer.start();
-    m_launchScanTimer.setInterval(launchScanIntervalMs);
     connect(&m_launchScanTimer, &QTimer::timeout, this, [this] {
         if (--m_launchScansLeft <= 0)
-            m_launchScanTimer.stop();
+            stopScanningForLaunch();
         else if (m_launchScansLeft == launchScans / 2)
             m_launchScanTimer.setInterval(launchScanIntervalMs * 4);
         scan(/*announce=*/true);
@@ -161,6 +160,18 @@ void LinuxWorkspace::terminate(const RunningApplication& application)
     ::close(procFd);
     if (same)
         ::kill(pid_t(application.processId), SIGTERM);
+}
+
+void LinuxWorkspace::scanOftenForLaunch()
+{
+    m_launchScansLeft = launchScans;
+    m_launchScanTimer.start(launchScanIntervalMs);
+}
+
+void LinuxWorkspace::stopScanningForLaunch()
+{
+    m_launchScansLeft = 0;
+    m_launchScanTimer.stop();
 }
 
 void LinuxWorkspace::rescan()
@@ -221,8 +232,7 @@ void LinuxWorkspace::scan(bool announce)
             m_promptNames.contains(*inserted->application.localizedName)) {
             watchExit(*inserted);
             // What was just opened is here, and its exit will be heard of.
-            m_launchScansLeft = 0;
-            m_launchScanTimer.stop();
+            stopScanningForLaunch();
         }
         present.insert(processId);
         launched.append(inserted->application);

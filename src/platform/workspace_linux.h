@@ -50,6 +50,9 @@ private:
     };
 
     void scan(bool announce);
+    // Starts the quick rescans that follow a launch.
+    void scanOftenForLaunch();
+    void stopScanningForLaunch();
     void watchExit(Process& process);
     void handleExit(qint64 processId);
     void forget(Process& process);
