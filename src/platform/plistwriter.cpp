@@ -38,6 +38,9 @@ size_t qHash(const ScalarKey& key, size_t seed = 0)
     return qHashMulti(seed, key.type, key.bits, key.flag);
 }
 
+// A container or data block by the memory it holds, which copies share.
+using Identity = std::pair<const void*, qsizetype>;
+
 class BinaryWriter
 {
 public:
@@ -105,6 +108,17 @@ private:
         }
     }
 
+    // The object already added for `identity`, or a new one.
+    std::pair<quint64, bool> addOnce(QHash<Identity, quint64>& added, Identity identity,
+                                     const PlistValue* value)
+    {
+        if (const auto found = added.constFind(identity); found != added.constEnd())
+            return {*found, false};
+        const quint64 index = add(value, nullptr);
+        added.insert(identity, index);
+        return {index, true};
+    }
+
     quint64 flattenString(const QString& text, const PlistValue* value)
     {
         const auto found = m_strings.constFind(text);
@@ -130,8 +144,11 @@ private:
         case PlistValue::Type::String:
             return flattenString(value.toStringView(), &value);
         case PlistValue::Type::Array: {
-            const quint64 index = add(&value, nullptr);
             const PlistArray& array = value.toArray();
+            const auto [index, isNew] =
+                addOnce(m_sharedArrays, {array.constData(), array.size()}, &value);
+            if (!isNew)
+                return index;
             const size_t first = reserveReferences(size_t(array.size()));
             m_objects[index].firstReference = first;
             m_objects[index].count = array.size();
@@ -140,8 +157,11 @@ private:
             return index;
         }
         case PlistValue::Type::Dictionary: {
-            const quint64 index = add(&value, nullptr);
             const PlistDictionary& dictionary = value.toDictionary();
+            const auto [index, isNew] =
+                addOnce(m_sharedDictionaries, {&dictionary.entries(), dictionary.size()}, &value);
+            if (!isNew)
+                return index;
             const size_t count = size_t(dictionary.size());
             const size_t first = reserveReferences(2 * count);
             m_objects[index].firstReference = first;
@@ -152,6 +172,10 @@ private:
             for (size_t i = 0; i < count; ++i)
                 m_references[first + count + i] = flatten(entries.at(qsizetype(i)).second);
             return index;
+        }
+        case PlistValue::Type::Data: {
+            const QByteArray data = value.toData();
+            return addOnce(m_sharedData, {data.constData(), data.size()}, &value).first;
         }
         default:
             break;
@@ -296,6 +320,12 @@ private:
     std::vector<quint64> m_references;
     QHash<QString, quint64> m_strings;
     QHash<ScalarKey, quint64> m_scalars;
+    // Containers and data that several references share (the reader keeps a
+    // shared object shared) are written once: written out at every
+    // reference, a small file could grow without bound.
+    QHash<Identity, quint64> m_sharedArrays;
+    QHash<Identity, quint64> m_sharedDictionaries;
+    QHash<Identity, quint64> m_sharedData;
     int m_referenceSize = 1;
     QByteArray m_output;
 };

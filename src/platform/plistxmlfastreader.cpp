@@ -8,6 +8,39 @@
 #include <cstring>
 #include <limits>
 
+namespace {
+
+void appendUtf8(QByteArray* text, char32_t code)
+{
+    if (code < 0x80) {
+        text->append(char(code));
+    } else if (code < 0x800) {
+        text->append(char(0xC0 | (code >> 6)));
+        text->append(char(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        text->append(char(0xE0 | (code >> 12)));
+        text->append(char(0x80 | ((code >> 6) & 0x3F)));
+        text->append(char(0x80 | (code & 0x3F)));
+    } else {
+        text->append(char(0xF0 | (code >> 18)));
+        text->append(char(0x80 | ((code >> 12) & 0x3F)));
+        text->append(char(0x80 | ((code >> 6) & 0x3F)));
+        text->append(char(0x80 | (code & 0x3F)));
+    }
+}
+
+// QString::fromUtf8 takes a leading U+FEFF for a byte-order mark and drops
+// it; inside a document it is an ordinary character of the text.
+QString textFromUtf8(QByteArrayView utf8)
+{
+    static constexpr char byteOrderMark[] = "\xEF\xBB\xBF";
+    if (!utf8.startsWith(QByteArrayView(byteOrderMark, 3)))
+        return QString::fromUtf8(utf8);
+    return QString(QChar(0xFEFF)) + textFromUtf8(utf8.sliced(3));
+}
+
+} // namespace
+
 bool isValidUtf8(const char* data, qsizetype size)
 {
     const auto* bytes = reinterpret_cast<const uchar*>(data);
@@ -271,8 +304,7 @@ private:
             if (status != std::errc() || end != digits.data() + digits.size() || code == 0 ||
                 code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
                 return fail("A character reference is invalid.");
-            const char32_t character = code;
-            text->append(QString::fromUcs4(&character, 1).toUtf8());
+            appendUtf8(text, code);
         } else {
             // Entities are never expanded.
             return fail("Entity references are not supported.");
@@ -352,7 +384,7 @@ private:
         if (name == "string") {
             if (!readTextAsBytes("string", empty, &storage, &text))
                 return false;
-            *out = PlistValue(QString::fromUtf8(text));
+            *out = PlistValue(textFromUtf8(text));
             return true;
         }
         if (name == "integer") {
@@ -499,7 +531,7 @@ private:
                 QByteArrayView keyText;
                 if (!readTextAsBytes("key", childEmpty, &storage, &keyText))
                     return false;
-                const QString key = QString::fromUtf8(keyText);
+                const QString key = textFromUtf8(keyText);
                 if (!nextChild("dict", &name, &childEmpty, &done))
                     return false;
                 if (done)
