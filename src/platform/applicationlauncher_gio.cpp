@@ -19,7 +19,7 @@ struct Gio
     decltype(&g_desktop_app_info_new) newInfo = nullptr;
     decltype(&g_desktop_app_info_new_from_filename) newInfoFromFile = nullptr;
     decltype(&g_desktop_app_info_get_filename) fileName = nullptr;
-    decltype(&g_app_info_launch) launch = nullptr;
+    decltype(&g_desktop_app_info_launch_uris_as_manager) launch = nullptr;
     decltype(&g_object_unref) unref = nullptr;
     decltype(&g_error_free) freeError = nullptr;
 
@@ -45,8 +45,8 @@ private:
             resolve(gio.newInfo, "g_desktop_app_info_new") &&
             resolve(gio.newInfoFromFile, "g_desktop_app_info_new_from_filename") &&
             resolve(gio.fileName, "g_desktop_app_info_get_filename") &&
-            resolve(gio.launch, "g_app_info_launch") && resolve(gio.unref, "g_object_unref") &&
-            resolve(gio.freeError, "g_error_free");
+            resolve(gio.launch, "g_desktop_app_info_launch_uris_as_manager") &&
+            resolve(gio.unref, "g_object_unref") && resolve(gio.freeError, "g_error_free");
         // The library stays loaded: GIO registers types that cannot be
         // unloaded.
         return complete ? gio : Gio{};
@@ -84,9 +84,17 @@ void LinuxWorkspace::openApplication(const QString& location, OpenCompletion com
         failure = u"The desktop entry \u201C" + location + u"\u201D cannot be read.";
     } else {
         GError* error = nullptr;
-        // A desktop application info is an application info; the checked
-        // cast macro would need GObject's type system linked in.
-        if (!gio->launch(reinterpret_cast<GAppInfo*>(info), nullptr, nullptr, &error)) {
+        // The same launch as g_app_info_launch(), which passes these spawn
+        // flags, but it tells the ID of the process it started: that process
+        // may be a wrapper that becomes the application only later.
+        qint64 processId = 0;
+        const GDesktopAppLaunchCallback started = [](GDesktopAppInfo*, GPid pid, gpointer data) {
+            *static_cast<qint64*>(data) = pid;
+        };
+        if (gio->launch(info, nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, started,
+                        &processId, &error)) {
+            followLaunchedProcess(processId);
+        } else {
             failure = QString::fromUtf8(error ? error->message : "unknown error");
             if (error)
                 gio->freeError(error);

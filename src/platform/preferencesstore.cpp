@@ -136,7 +136,10 @@ void PreferencesStore::setMultiple(const PlistDictionary& keysToSet,
     const QStringList notSet = keysToSet.missingKeys(m_values);
     if (notSet.isEmpty() || QSet<QString>(keysToRemove.cbegin(), keysToRemove.cend())
                                 .contains(QSet<QString>(notSet.cbegin(), notSet.cend()))) {
+        // ...and so replaces it, whatever another process writes before
+        // the synchronise.
         m_values = keysToSet;
+        m_pendingReplacesDomain = true;
         return;
     }
     for (const PlistDictionary::Entry& entry : keysToSet.entries())
@@ -144,17 +147,33 @@ void PreferencesStore::setMultiple(const PlistDictionary& keysToSet,
     m_values.remove(keysToRemove);
 }
 
+void PreferencesStore::dropPending()
+{
+    m_pendingSets = {};
+    m_pendingRemovals.clear();
+    m_pendingReplacesDomain = false;
+}
+
 bool PreferencesStore::synchronize()
 {
+    // Changes that could not be written are dropped, and the domain is read
+    // again at its next use: kept, they would be merged much later over
+    // what others wrote meanwhile.
+    const auto failed = [this] {
+        dropPending();
+        m_loaded = false;
+        return false;
+    };
     const QString folder = m_filePath.left(m_filePath.lastIndexOf(u'/'));
     if (!m_fileSystem.isDirectory(folder) && !m_fileSystem.createDirectory(folder))
-        return false;
+        return failed();
     const DomainLock lock(m_filePath + u".lock");
     if (!lock.held())
-        return false;
+        return failed();
     // Unless another process has replaced the file since it was read, the
-    // copy in memory is what the disk holds plus the pending changes.
-    const bool unchanged = m_loaded && stamp() == m_loadedStamp;
+    // copy in memory is what the disk holds plus the pending changes. A
+    // replaced domain is the copy in memory, whatever the disk holds.
+    const bool unchanged = m_pendingReplacesDomain || (m_loaded && stamp() == m_loadedStamp);
     PlistDictionary merged = unchanged ? m_values : readFromDisk();
     if (hasPending()) {
         if (!unchanged) {
@@ -165,9 +184,8 @@ bool PreferencesStore::synchronize()
             merged.remove(QStringList(m_pendingRemovals.cbegin(), m_pendingRemovals.cend()));
         }
         if (!m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged)))
-            return false;
-        m_pendingSets = {};
-        m_pendingRemovals.clear();
+            return failed();
+        dropPending();
     }
     m_values = std::move(merged);
     m_loaded = true;

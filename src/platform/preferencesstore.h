@@ -40,8 +40,12 @@ private:
     FileStamp stamp() const;
     PlistDictionary readFromDisk() const;
     void ensureLoaded();
-    bool hasPending() const { return !m_pendingSets.isEmpty() || !m_pendingRemovals.isEmpty(); }
+    bool hasPending() const
+    {
+        return m_pendingReplacesDomain || !m_pendingSets.isEmpty() || !m_pendingRemovals.isEmpty();
+    }
     void recordPending(const PlistDictionary& keysToSet, const QStringList& keysToRemove);
+    void dropPending();
 
     FileSystem& m_fileSystem;
     QString m_filePath;
@@ -52,4 +56,7 @@ private:
     // change of a key wins.
     PlistDictionary m_pendingSets;
     QSet<QString> m_pendingRemovals;
+    // The pending changes leave exactly the keys they set: the domain in
+    // memory replaces the file's.
+    bool m_pendingReplacesDomain = false;
 };

@@ -102,6 +102,7 @@ bool isProcessId(const char* name)
 LinuxWorkspace::LinuxWorkspace(QStringList promptNames, int scanIntervalMs, QObject* parent)
     : Workspace(parent), m_promptNames(std::move(promptNames)), m_userId(::getuid())
 {
+    m_clock.start();
     scan(/*announce=*/false);
     m_scanTimer.setInterval(scanIntervalMs);
     connect(&m_scanTimer, &QTimer::timeout, this, [this] { scan(/*announce=*/true); });
@@ -113,6 +114,8 @@ LinuxWorkspace::LinuxWorkspace(QStringList promptNames, int scanIntervalMs, QObj
             m_launchScanTimer.setInterval(launchScanIntervalMs * 4);
         scan(/*announce=*/true);
     });
+    m_launchTargetTimer.setInterval(launchTargetIntervalMs);
+    connect(&m_launchTargetTimer, &QTimer::timeout, this, &LinuxWorkspace::checkLaunchTargets);
 }
 
 LinuxWorkspace::~LinuxWorkspace()
@@ -174,6 +177,14 @@ void LinuxWorkspace::stopScanningForLaunch()
     m_launchScanTimer.stop();
 }
 
+void LinuxWorkspace::recognised()
+{
+    // What was just opened is here, and its exit will be heard of.
+    stopScanningForLaunch();
+    m_launchTargets.clear();
+    m_launchTargetTimer.stop();
+}
+
 void LinuxWorkspace::rescan()
 {
     scan(/*announce=*/true);
@@ -201,6 +212,8 @@ void LinuxWorkspace::scan(bool announce)
         const auto known = m_processes.find(processId);
         if (known != m_processes.end() && known->inode == info.st_ino) {
             present.insert(processId);
+            if (refreshName(procFd, entry->d_name, *known))
+                launched.append(known->application);
             continue;
         }
         // A new entry, or a known ID whose /proc inode changed: the start
@@ -226,13 +239,12 @@ void LinuxWorkspace::scan(bool announce)
         Process process;
         process.application = {processId, stat->startTime, readName(procFd, entry->d_name)};
         process.sequence = m_nextSequence++;
+        process.firstSeenMs = m_clock.elapsed();
         process.inode = info.st_ino;
         auto inserted = m_processes.insert(processId, process);
-        if (inserted->application.localizedName &&
-            m_promptNames.contains(*inserted->application.localizedName)) {
+        if (isPromptName(inserted->application.localizedName)) {
             watchExit(*inserted);
-            // What was just opened is here, and its exit will be heard of.
-            stopScanningForLaunch();
+            recognised();
         }
         present.insert(processId);
         launched.append(inserted->application);
@@ -261,6 +273,62 @@ void LinuxWorkspace::scan(bool announce)
         emit applicationTerminated(application);
     for (const RunningApplication& application : std::as_const(launched))
         emit applicationLaunched(application);
+}
+
+bool LinuxWorkspace::isPromptName(const std::optional<QString>& name) const
+{
+    return name && m_promptNames.contains(*name);
+}
+
+bool LinuxWorkspace::refreshName(int procFd, const char* pid, Process& process)
+{
+    if (isPromptName(process.application.localizedName))
+        return false;
+    const bool young = m_clock.elapsed() - process.firstSeenMs < nameSettleMs;
+    if (!young && !m_launchTargets.contains(process.application.processId))
+        return false;
+    std::optional<QString> name = readName(procFd, pid);
+    if (!name || name == process.application.localizedName)
+        return false;
+    process.application.localizedName = std::move(name);
+    if (!isPromptName(process.application.localizedName))
+        return false;
+    watchExit(process);
+    recognised();
+    return true;
+}
+
+void LinuxWorkspace::followLaunchedProcess(qint64 processId)
+{
+    if (processId <= 0)
+        return;
+    m_launchTargets.insert(processId);
+    m_launchTargetTimer.start();
+}
+
+// Only the started processes' names are read here; the whole of /proc is
+// scanned again only once one of them has taken a prompt name.
+void LinuxWorkspace::checkLaunchTargets()
+{
+    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0)
+        return;
+    bool renamed = false;
+    for (auto it = m_launchTargets.begin(); it != m_launchTargets.end();) {
+        const QByteArray pid = QByteArray::number(*it);
+        const std::optional<QString> name = readName(procFd, pid.constData());
+        if (!name) {
+            it = m_launchTargets.erase(it);
+            continue;
+        }
+        renamed = renamed || isPromptName(name);
+        ++it;
+    }
+    ::close(procFd);
+    if (renamed)
+        scan(/*announce=*/true);
+    if (m_launchTargets.isEmpty())
+        m_launchTargetTimer.stop();
 }
 
 void LinuxWorkspace::watchExit(Process& process)

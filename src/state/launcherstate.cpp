@@ -26,6 +26,9 @@ LauncherState& LauncherState::shared()
 LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     : QObject(parent), m_services(services)
 {
+    m_launchPendingTimer.setSingleShot(true);
+    m_launchPendingTimer.setInterval(launchPendingMs);
+    connect(&m_launchPendingTimer, &QTimer::timeout, this, [this] { m_launchPending = false; });
     const std::optional<QString> storedMode = m_services.userDefaults->stringForKey(folderModeKey);
     m_folderMode = storedMode && *storedMode == folder_mode::rawValue(FolderMode::custom)
                        ? FolderMode::custom
@@ -150,9 +153,7 @@ void LauncherState::setFolderMonitorSource(std::unique_ptr<DirectoryWatch> sourc
     emit folderMonitorSourceChanged();
 }
 
-namespace {
-
-QString defaultFolderFor(const PlatformServices& services)
+QString LauncherState::defaultFolderFor(const PlatformServices& services)
 {
     const QString base =
         services.applicationSupportPath.isEmpty()
@@ -160,8 +161,6 @@ QString defaultFolderFor(const PlatformServices& services)
             : services.applicationSupportPath;
     return file_path::appending(base, defaultFolderName);
 }
-
-} // namespace
 
 QString LauncherState::defaultFolderURL() const
 {

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -55,9 +56,14 @@ public:
     const DirectoryWatch* folderMonitorSource() const { return m_folderMonitorSource.get(); }
     std::optional<QString> pendingNewProfileName() const { return m_pendingNewProfileName; }
     FileSystem& fm() const { return *m_services.fileSystem; }
+    // Pelvaro was asked to open and has neither been seen running nor
+    // failed to open, for up to `launchPendingMs`.
+    bool isLaunchPending() const { return m_launchPending; }
+    static constexpr int launchPendingMs = 30000;
 
     // --- folder locations
     QString defaultFolderURL() const;
+    static QString defaultFolderFor(const PlatformServices& services);
     // The folder the stored settings point at, read without building a
     // state object (which would clear the stored active profile).
     static std::optional<QString> folderFromSettings(const PlatformServices& services);
@@ -117,6 +123,7 @@ private:
     void setRunningPelvaroName(const std::optional<QString>& name);
     void setPelvaroRunningWithUnknownProfile(bool unknown);
     void setPendingNewProfileName(const std::optional<QString>& name);
+    void setLaunchPending(bool pending);
     void setFolderMonitorSource(std::unique_ptr<DirectoryWatch> source);
     void switchFolder();
     void handleFolderEvents(int events);
@@ -138,6 +145,8 @@ private:
     QList<QMetaObject::Connection> m_workspaceObservers;
     std::unique_ptr<DirectoryWatch> m_folderMonitorSource;
     std::optional<QString> m_pendingNewProfileName;
+    bool m_launchPending = false;
+    QTimer m_launchPendingTimer;
 
     // Where the save-back and a pending new profile go: the folders of the
     // moment the profile was started and the request was made, so that

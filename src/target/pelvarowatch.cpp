@@ -33,6 +33,7 @@ void LauncherState::handleApplicationLaunched(const RunningApplication& applicat
 {
     if (!application.localizedName || !pelvaro::isApplicationName(*application.localizedName))
         return;
+    setLaunchPending(false);
     setIsPelvaroRunning(true);
     setRunningPelvaroName(application.localizedName);
     setPelvaroRunningWithUnknownProfile(!m_activeProfileName.has_value());
@@ -50,6 +51,7 @@ void LauncherState::handlePelvaroQuit()
 {
     setIsPelvaroRunning(false);
     setPelvaroRunningWithUnknownProfile(false);
+    setLaunchPending(false);
     saveActiveProfile();
     if (m_pendingNewProfileName) {
         const QString fileName = *m_pendingNewProfileName;

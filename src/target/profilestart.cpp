@@ -7,6 +7,8 @@
 #include "platform/workspace.h"
 #include "target/pelvaroapplication.h"
 
+#include <QPointer>
+
 void LauncherState::startProfile(const Profile& profile)
 {
     const QString fileName = profile.fileName();
@@ -33,17 +35,37 @@ void LauncherState::startProfile(const Profile& profile)
     launchPelvaro();
 }
 
+// Besides the log lines, a launch that fails is shown: otherwise the user
+// waits for a Pelvaro that never comes, with the profile marked active.
 void LauncherState::launchPelvaro()
 {
     Workspace& workspace = *m_services.workspace;
     const std::optional<QString> location = workspace.urlForApplication(pelvaro::bundleIdentifier);
     if (!location) {
         m_services.log->write(QStringLiteral("Pelvaro Launcher: Pelvaro application not found."));
+        setErrorMessage(tr("Pelvaro could not be found."));
         return;
     }
+    setLaunchPending(true);
     SystemLog* log = m_services.log;
-    workspace.openApplication(*location, [log](const std::optional<QString>& error) {
-        if (error)
-            log->write(u"Pelvaro Launcher: failed to launch Pelvaro: " + *error);
+    // The workspace calls back on the main thread; the state may be gone.
+    QPointer<LauncherState> self(this);
+    workspace.openApplication(*location, [log, self](const std::optional<QString>& error) {
+        if (!error)
+            return;
+        log->write(u"Pelvaro Launcher: failed to launch Pelvaro: " + *error);
+        if (self) {
+            self->setLaunchPending(false);
+            self->setErrorMessage(tr("Pelvaro could not be opened: %1").arg(*error));
+        }
     });
+}
+
+void LauncherState::setLaunchPending(bool pending)
+{
+    m_launchPending = pending;
+    if (pending)
+        m_launchPendingTimer.start();
+    else
+        m_launchPendingTimer.stop();
 }

@@ -15,11 +15,12 @@ private slots:
     void synchronizeKeepsKeysWrittenByOthers();
     void twoProcessesLoseNoKey();
     void readsFollowWritesOfOthersWhileNothingIsPending();
-    void replacingTheDomainKeepsKeysWrittenMeanwhile_data();
-    void replacingTheDomainKeepsKeysWrittenMeanwhile();
+    void replacingTheDomainIgnoresKeysWrittenMeanwhile_data();
+    void replacingTheDomainIgnoresKeysWrittenMeanwhile();
     void unparseableDomainReadsEmpty_data();
     void unparseableDomainReadsEmpty();
     void failedWriteLeavesFileAndReportsFalse();
+    void failedApplyIsNotWrittenLater();
 };
 
 void PreferencesStoreTest::changesStayPendingUntilSynchronized()
@@ -106,14 +107,14 @@ void PreferencesStoreTest::readsFollowWritesOfOthersWhileNothingIsPending()
     QCOMPARE(theirs.copyKeyList(), QStringList{QStringLiteral("mine")});
 }
 
-void PreferencesStoreTest::replacingTheDomainKeepsKeysWrittenMeanwhile_data()
+void PreferencesStoreTest::replacingTheDomainIgnoresKeysWrittenMeanwhile_data()
 {
     QTest::addColumn<bool>("otherWritesMeanwhile");
     QTest::newRow("alone") << false;
     QTest::newRow("another process writes meanwhile") << true;
 }
 
-void PreferencesStoreTest::replacingTheDomainKeepsKeysWrittenMeanwhile()
+void PreferencesStoreTest::replacingTheDomainIgnoresKeysWrittenMeanwhile()
 {
     QFETCH(bool, otherWritesMeanwhile);
     TestEnvironment env;
@@ -146,11 +147,11 @@ void PreferencesStoreTest::replacingTheDomainKeepsKeysWrittenMeanwhile()
     }
     QVERIFY(mine.synchronize());
 
+    // What another process wrote between the set and the synchronise is
+    // gone: the domain is exactly the profile and the later changes.
     PlistDictionary expected = profile;
     expected.remove({QStringLiteral("new")});
     expected.insert(QStringLiteral("old 3"), PlistValue(false));
-    if (otherWritesMeanwhile)
-        expected.insert(QStringLiteral("theirs"), PlistValue(true));
     const std::optional<QJsonValue> onDisk =
         plistlib::load(test_files::readBytes(env.domainFile()));
     QVERIFY(onDisk);
@@ -187,10 +188,51 @@ void PreferencesStoreTest::failedWriteLeavesFileAndReportsFalse()
                                  {});
     QVERIFY(!env.preferences->synchronize());
     QCOMPARE(test_files::readBytes(env.domainFile()), before);
-    // The change is still pending and lands once writing works again.
+    // The change is dropped, and the domain is what the disk holds.
     env.fileSystem.failing.clear();
+    QCOMPARE(env.preferences->copyKeyList(), QStringList{QStringLiteral("a")});
     QVERIFY(env.preferences->synchronize());
-    QCOMPARE(PlistReader::read(test_files::readBytes(env.domainFile()))->toDictionary().size(), 2);
+    QCOMPARE(test_files::readBytes(env.domainFile()), before);
+}
+
+// A start whose apply failed must not come back later: Pelvaro's own
+// values, written meanwhile, stay until the next start replaces them all.
+void PreferencesStoreTest::failedApplyIsNotWrittenLater()
+{
+    TestEnvironment env;
+    PreferencesStore pelvaro(env.fileSystem, env.home(), QStringLiteral("com.corvandel.pelvaro"));
+    env.preferences->setMultiple(
+        test_files::dictionary({{QStringLiteral("a"), PlistValue(QStringLiteral("OLD"))},
+                                {QStringLiteral("kept"), PlistValue(true)}}),
+        {});
+    QVERIFY(env.preferences->synchronize());
+
+    env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
+    const PlistDictionary first =
+        test_files::dictionary({{QStringLiteral("a"), PlistValue(QStringLiteral("FIRST"))}});
+    env.preferences->setMultiple(first, first.missingKeys(*env.preferences->copyKeyList()));
+    QVERIFY(!env.preferences->synchronize());
+    env.fileSystem.failing.clear();
+
+    // Pelvaro writes its own value; the launcher then saves the domain.
+    QCOMPARE(pelvaro.copyKeyList()->size(), 2);
+    pelvaro.setMultiple(
+        test_files::dictionary({{QStringLiteral("a"), PlistValue(QStringLiteral("PELVARO"))}}), {});
+    QVERIFY(pelvaro.synchronize());
+    QVERIFY(env.preferences->synchronize());
+    const PlistDictionary saved = env.preferences->copyMultiple(*env.preferences->copyKeyList());
+    QCOMPARE(saved.value(QStringLiteral("a")).toString(), QStringLiteral("PELVARO"));
+    QVERIFY(saved.contains(QStringLiteral("kept")));
+
+    // The next start makes the domain exactly the second profile.
+    const PlistDictionary second =
+        test_files::dictionary({{QStringLiteral("b"), PlistValue::integer(2)}});
+    env.preferences->setMultiple(second, second.missingKeys(*env.preferences->copyKeyList()));
+    QVERIFY(env.preferences->synchronize());
+    const std::optional<QJsonValue> onDisk =
+        plistlib::load(test_files::readBytes(env.domainFile()));
+    QVERIFY(onDisk);
+    QCOMPARE(*onDisk, plistlib::canonical(PlistValue(second)));
 }
 
 QTEST_GUILESS_MAIN(PreferencesStoreTest)

@@ -33,6 +33,8 @@ private slots:
     void desktopEntryIsFoundAndOpened();
     void missingEntryAndFailedLaunch();
     void openedApplicationIsFoundBeforeTheNextScan();
+    void processThatBecomesPelvaroIsRecognised_data();
+    void processThatBecomesPelvaroIsRecognised();
 };
 
 void WorkspaceTest::launchAndExitAreReported_data()
@@ -172,6 +174,87 @@ void WorkspaceTest::openedApplicationIsFoundBeforeTheNextScan()
     QVERIFY(test_files::waitUntilStandInIsReady(application.processId));
     workspace.terminate(application);
     QVERIFY(terminated.count() > 0 || terminated.wait(5000));
+}
+
+void WorkspaceTest::processThatBecomesPelvaroIsRecognised_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("howFound");
+    const QString pelvaro = u'"' + standInLink(QStringLiteral("Pelvaro")) + u'"';
+    const QString sh = QStringLiteral("sh");
+    const QStringList slowWrapper{QStringLiteral("-c"),
+                                  u"sleep 0.4; exec " + pelvaro + u" --headless"};
+    const QStringList shellChild{QStringLiteral("-c"),
+                                 u"sleep 0.4; " + pelvaro + u" --headless; true"};
+    const QStringList renames{QStringLiteral("--headless"), QStringLiteral("--name"),
+                              QStringLiteral("Pelvaro"), QStringLiteral("--name-after"),
+                              QStringLiteral("400")};
+    const QString standIn = QStringLiteral(STAND_IN_PELVARO);
+    const QStringList direct{QStringLiteral("--headless")};
+    for (const char* howFound : {"timed scans", "rescans", "followed"}) {
+        const QByteArray suffix = QByteArray(", ") + howFound;
+        QTest::newRow(QByteArray(QByteArray("direct") + suffix).constData())
+            << standInLink(QStringLiteral("Pelvaro")) << direct << QString::fromLatin1(howFound);
+        QTest::newRow(QByteArray(QByteArray("slow wrapper execs") + suffix).constData())
+            << sh << slowWrapper << QString::fromLatin1(howFound);
+        QTest::newRow(QByteArray(QByteArray("prctl") + suffix).constData())
+            << standIn << renames << QString::fromLatin1(howFound);
+        // A child of the wrapper is a new process; only scans find it.
+        if (qstrcmp(howFound, "followed") != 0)
+            QTest::newRow(QByteArray(QByteArray("sh -c child") + suffix).constData())
+                << sh << shellChild << QString::fromLatin1(howFound);
+    }
+}
+
+// A launch through a wrapper, or a program that names itself late, shows
+// another name at first; the process must still be recognised once it has
+// become Pelvaro, or nothing would ever be saved back.
+void WorkspaceTest::processThatBecomesPelvaroIsRecognised()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, howFound);
+    const bool timedScans = howFound == u"timed scans";
+    LinuxWorkspace workspace(pelvaro::applicationNames(), timedScans ? 100 : 24 * 3600 * 1000);
+    QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+    QProcess process;
+    process.start(program, arguments);
+    QVERIFY(process.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        workspace.rescan();
+        for (const RunningApplication& running : workspace.runningApplications()) {
+            if (running.localizedName == u"Pelvaro")
+                workspace.terminate(running);
+        }
+        process.kill();
+        process.waitForFinished();
+    });
+    const auto announcedAsPelvaro = [&] {
+        for (const QList<QVariant>& arguments : std::as_const(launched)) {
+            if (arguments.at(0).value<RunningApplication>().localizedName == u"Pelvaro")
+                return true;
+        }
+        return false;
+    };
+    // Seen first under the name it starts with.
+    workspace.rescan();
+    QVERIFY(listed(workspace, process.processId()));
+    if (program != standInLink(QStringLiteral("Pelvaro")))
+        QVERIFY(!announcedAsPelvaro());
+    if (howFound == u"followed")
+        workspace.followLaunchedProcess(process.processId());
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            if (howFound == u"rescans")
+                workspace.rescan();
+            return announcedAsPelvaro();
+        },
+        10000));
+    bool listedAsPelvaro = false;
+    for (const RunningApplication& application : workspace.runningApplications())
+        listedAsPelvaro = listedAsPelvaro || application.localizedName == u"Pelvaro";
+    QVERIFY(listedAsPelvaro);
 }
 
 QTEST_GUILESS_MAIN(WorkspaceTest)

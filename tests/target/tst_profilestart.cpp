@@ -30,8 +30,8 @@ private slots:
     void unreadableProfile_data();
     void unreadableProfile();
     void failedSynchronizeNeitherActivatesNorLaunches();
-    void pelvaroNotFoundOnlyLogs();
-    void failedLaunchIsLoggedLater();
+    void pelvaroNotFoundIsLoggedAndShown();
+    void failedLaunchIsLoggedAndShownLater();
     void writersProduceTheBinaryForm_data();
     void writersProduceTheBinaryForm();
     void emptyDomainFallsBackToPelvarosFile();
@@ -145,7 +145,7 @@ void ProfileStartTest::failedSynchronizeNeitherActivatesNorLaunches()
     QVERIFY(env.workspace.openedLocations.isEmpty());
 }
 
-void ProfileStartTest::pelvaroNotFoundOnlyLogs()
+void ProfileStartTest::pelvaroNotFoundIsLoggedAndShown()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
@@ -156,11 +156,13 @@ void ProfileStartTest::pelvaroNotFoundOnlyLogs()
     state.startProfile(state.profiles().first());
     QCOMPARE(env.log.lines,
              QStringList{QStringLiteral("Pelvaro Launcher: Pelvaro application not found.")});
-    QCOMPARE(state.errorMessage(), std::nullopt);
+    QCOMPARE(state.errorMessage(),
+             std::optional<QString>(QStringLiteral("Pelvaro could not be found.")));
     QCOMPARE(state.activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
+    QVERIFY(!state.isLaunchPending());
 }
 
-void ProfileStartTest::failedLaunchIsLoggedLater()
+void ProfileStartTest::failedLaunchIsLoggedAndShownLater()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
@@ -170,10 +172,13 @@ void ProfileStartTest::failedLaunchIsLoggedLater()
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
     QVERIFY(env.log.lines.isEmpty());
+    QVERIFY(state.isLaunchPending());
     QTRY_COMPARE(env.log.lines, QStringList{QStringLiteral(
                                     "Pelvaro Launcher: failed to launch Pelvaro: Exec failed")});
-    QCOMPARE(state.errorMessage(), std::nullopt);
+    QCOMPARE(state.errorMessage(),
+             std::optional<QString>(QStringLiteral("Pelvaro could not be opened: Exec failed")));
     QVERIFY(!state.isPelvaroRunning());
+    QVERIFY(!state.isLaunchPending());
 }
 
 void ProfileStartTest::writersProduceTheBinaryForm_data()

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -70,12 +71,18 @@ int main(int argc, char** argv)
     const QCommandLineOption setOption(QStringLiteral("set"),
                                        QStringLiteral("Set a string setting at start."),
                                        QStringLiteral("key=value"));
-    parser.addOptions({nameOption, headlessOption, ignoreTermOption, setOption});
+    const QCommandLineOption nameAfterOption(
+        QStringLiteral("name-after"),
+        QStringLiteral("Take the process name only after this many milliseconds."),
+        QStringLiteral("ms"));
+    parser.addOptions({nameOption, headlessOption, ignoreTermOption, setOption, nameAfterOption});
     parser.process(*app);
 
     const QString name = parser.isSet(nameOption)
                              ? parser.value(nameOption)
                              : QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    if (parser.isSet(nameAfterOption))
+        QThread::msleep(parser.value(nameAfterOption).toULong());
     ::prctl(PR_SET_NAME, name.toUtf8().left(15).constData(), 0, 0, 0);
 
     LinuxFileSystem fileSystem;
