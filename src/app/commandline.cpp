@@ -35,8 +35,10 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
     ParsedCommandLine result;
     // Parsed before the application object exists, which would name the
     // program in the help text.
-    const QString program = QFileInfo(arguments.value(0, QStringLiteral("pelvaro-launcher"))).fileName();
-    const QString helpText = parser.helpText().replace(QStringLiteral("<executable_name>"), program);
+    const QString program =
+        QFileInfo(arguments.value(0, QStringLiteral("pelvaro-launcher"))).fileName();
+    const QString helpText =
+        parser.helpText().replace(QStringLiteral("<executable_name>"), program);
     const auto usageError = [&](const QString& message) {
         result.output = message + u"\n\n" + helpText;
         result.exitCode = 2;

@@ -2,7 +2,9 @@
 
 #include "app/commandline.h"
 #include "app/profilelookup.h"
+#include "app/runtimefolder.h"
 #include "app/singleinstance.h"
+#include "app/terminaltext.h"
 #include "platform/filesystem_linux.h"
 #include "platform/platformservices.h"
 #include "platform/userdefaults.h"
@@ -32,6 +34,9 @@
 namespace {
 
 constexpr int pelvaroStartTimeoutMs = 30000;
+// How long a second launcher waits for the first to answer: longer than the
+// first can be held up (a locked preferences domain, a slow disk).
+constexpr int handOverPatienceMs = 60000;
 
 void print(std::FILE* stream, const QString& text)
 {
@@ -50,12 +55,48 @@ void describeApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(PELVARO_LAUNCHER_VERSION));
 }
 
-QString runtimeFolder()
+// The runtime folder, or none after saying why it cannot be used.
+std::optional<QString> runtimeFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath() + u"/pelvaro-launcher-" + QString::number(::getuid());
-    return folder;
+    QString refused;
+    if (std::optional<QString> folder = RuntimeFolder::locate(&refused))
+        return folder;
+    print(stderr, QCoreApplication::translate(
+                      "CommandLine", "The folder \"%1\" cannot be used to reach the running "
+                                     "launcher: it must be a folder of yours that only you can "
+                                     "open. Remove it, or set XDG_RUNTIME_DIR.")
+                      .arg(terminal_text::escaped(refused)));
+    return std::nullopt;
+}
+
+// Hands `request` to the launcher that holds the lock, or claims the lock.
+// Returns the exit code when another launcher answered or none did, and
+// none when this process is now the launcher instance.
+std::optional<int> handOver(SingleInstance& instance, const QJsonObject& request)
+{
+    const SingleInstance::Outcome outcome =
+        instance.claimOrHandOver(request, handOverPatienceMs, [] {
+            print(stderr, QCoreApplication::translate("CommandLine",
+                                                      "Waiting for the running launcher\u2026"));
+        });
+    switch (outcome.kind) {
+    case SingleInstance::Outcome::Kind::Claimed:
+        return std::nullopt;
+    case SingleInstance::Outcome::Kind::Answered:
+        // What came over the socket reaches the terminal as text only.
+        print(stderr,
+              terminal_text::escaped(outcome.answer.value(QStringLiteral("message")).toString()));
+        return outcome.answer.value(QStringLiteral("exitCode")).toInt(1);
+    case SingleInstance::Outcome::Kind::WrongPeer:
+        print(stderr, QCoreApplication::translate(
+                          "CommandLine", "The launcher's socket belongs to another user."));
+        return 1;
+    case SingleInstance::Outcome::Kind::NoAnswer:
+        break;
+    }
+    print(stderr, QCoreApplication::translate(
+                      "CommandLine", "Another Pelvaro Launcher is running but does not answer."));
+    return 1;
 }
 
 QJsonObject reply(int exitCode, const QString& message = {})
@@ -75,8 +116,9 @@ QString startNamedProfile(LauncherState& state, FileSystem& fileSystem, const QS
     if (!fileSystem.isDirectory(*folder))
         return QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
                *folder + u')';
-    // The Start buttons are unavailable while Pelvaro runs.
-    if (state.isPelvaroRunning())
+    // The Start buttons are unavailable while Pelvaro runs; a request from
+    // the command line also waits for a launch under way to be seen.
+    if (state.isPelvaroRunning() || state.isLaunchPending())
         return QCoreApplication::translate(
             "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
     const ProfileLookup lookup =
@@ -108,21 +150,38 @@ int listProfiles(const LaunchRequest& request)
         print(stderr, QStringLiteral("No profile folder is available."));
         return 1;
     }
+    // The default folder is made at first use, as the window makes it.
+    if (!request.folder && *folder == LauncherState::defaultFolderFor(services) &&
+        !fileSystem.exists(*folder))
+        (void)fileSystem.createDirectory(*folder);
     if (!fileSystem.isDirectory(*folder)) {
         print(stderr, QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
                           *folder + u')');
         return 1;
     }
     for (const Profile& profile : profile_listing::listProfiles(fileSystem, *folder))
-        print(stdout, profile.fileName());
+        print(stdout, terminal_text::escaped(profile.fileName()));
     return 0;
 }
 
 // --start without a window: apply, launch, wait for Pelvaro to quit, save
-// back. The launcher's settings are left as they are: this run keeps its
-// own copy of them.
-int startWithoutWindow(const LaunchRequest& request)
+// back. This process is the launcher instance for its whole run: it holds
+// the lock, so that no other launcher starts a profile meanwhile, and it
+// answers other launchers' requests by saying so. The launcher's settings
+// are left as they are: this run keeps its own copy of them.
+int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
 {
+    instance.setHandler([](const QJsonObject& other) {
+        // A window cannot open in this process, which may have no display
+        // at all (a terminal, a script, a remote shell).
+        if (other.value(QStringLiteral("command")).toString() == u"start")
+            return reply(1, QCoreApplication::translate(
+                                "CommandLine",
+                                "Pelvaro is already running; quit it before starting a profile."));
+        return reply(1, QCoreApplication::translate(
+                            "CommandLine", "A profile started from the command line is running. "
+                                           "The window can open once Pelvaro has quit."));
+    });
     DesktopPlatform platform;
     PlatformServices services = platform.services();
     QTemporaryDir settingsFolder;
@@ -140,29 +199,31 @@ int startWithoutWindow(const LaunchRequest& request)
         print(stderr, failure);
         return 1;
     }
-    if (!services.workspace->urlForApplication(pelvaro::bundleIdentifier))
-        return 1; // the log line has said why
 
     int exitCode = 0;
     bool sawRunning = state.isPelvaroRunning();
-    QObject::connect(&state, &LauncherState::isPelvaroRunningChanged, &state,
-                     [&] { sawRunning = sawRunning || state.isPelvaroRunning(); });
-    // The quit handling ends by clearing the active profile.
-    QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {
-        if (!sawRunning || state.activeProfileName())
-            return;
-        if (const std::optional<QString> message = state.errorMessage()) {
+    const auto finish = [&](const std::optional<QString>& message) {
+        if (message) {
             print(stderr, *message);
             exitCode = 1;
         }
         QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    };
+    QObject::connect(&state, &LauncherState::isPelvaroRunningChanged, &state,
+                     [&] { sawRunning = sawRunning || state.isPelvaroRunning(); });
+    // Pelvaro could not be opened: said at once, not after the wait.
+    QObject::connect(&state, &LauncherState::errorMessageChanged, &state, [&] {
+        if (!sawRunning && state.errorMessage())
+            finish(state.errorMessage());
+    });
+    // The quit handling ends by clearing the active profile.
+    QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {
+        if (sawRunning && !state.activeProfileName())
+            finish(state.errorMessage());
     });
     QTimer::singleShot(pelvaroStartTimeoutMs, &state, [&] {
-        if (sawRunning)
-            return;
-        print(stderr, QCoreApplication::translate("CommandLine", "Pelvaro did not start."));
-        exitCode = 1;
-        QCoreApplication::quit();
+        if (!sawRunning)
+            finish(QCoreApplication::translate("CommandLine", "Pelvaro did not start."));
     });
     QCoreApplication::exec();
     return exitCode;
@@ -185,7 +246,9 @@ int runWindow(SingleInstance& instance)
     LinuxFileSystem fileSystem;
     instance.setHandler([&](const QJsonObject& request) {
         const QString command = request.value(QStringLiteral("command")).toString();
-        window.showNormal();
+        // Brought forward as it was: a maximised window stays maximised.
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
         window.raise();
         window.activateWindow();
         if (command != u"start")
@@ -230,7 +293,10 @@ int runLauncher(int argc, char** argv)
         print(stderr, parsed.output);
         return parsed.exitCode;
     }
-    const LaunchRequest& request = *parsed.request;
+    LaunchRequest request = *parsed.request;
+    // The running launcher has another working folder than this command.
+    if (request.folder)
+        request.folder = QDir::cleanPath(QDir::current().absoluteFilePath(*request.folder));
     switch (request.kind) {
     case LaunchRequest::Kind::help:
     case LaunchRequest::Kind::version:
@@ -244,16 +310,17 @@ int runLauncher(int argc, char** argv)
     case LaunchRequest::Kind::start: {
         QCoreApplication app(argc, argv);
         describeApplication();
-        SingleInstance instance(runtimeFolder());
+        const std::optional<QString> folder = runtimeFolder();
+        if (!folder)
+            return 1;
+        SingleInstance instance(*folder);
         QJsonObject message{{QStringLiteral("command"), QStringLiteral("start")},
                             {QStringLiteral("name"), request.profileName}};
         if (request.folder)
             message.insert(QStringLiteral("folder"), *request.folder);
-        if (const std::optional<QJsonObject> answer = instance.send(message)) {
-            print(stderr, answer->value(QStringLiteral("message")).toString());
-            return answer->value(QStringLiteral("exitCode")).toInt(1);
-        }
-        return startWithoutWindow(request);
+        if (const std::optional<int> exitCode = handOver(instance, message))
+            return *exitCode;
+        return startAsInstance(request, instance);
     }
     case LaunchRequest::Kind::window:
         break;
@@ -261,14 +328,12 @@ int runLauncher(int argc, char** argv)
     QApplication app(argc, argv);
     const FontWarmUp fonts;
     describeApplication();
-    SingleInstance instance(runtimeFolder());
-    if (!instance.claim()) {
-        if (instance.send({{QStringLiteral("command"), QStringLiteral("activate")}}))
-            return 0;
-        print(stderr,
-              QCoreApplication::translate(
-                  "CommandLine", "Another Pelvaro Launcher is running but does not answer."));
+    const std::optional<QString> folder = runtimeFolder();
+    if (!folder)
         return 1;
-    }
+    SingleInstance instance(*folder);
+    if (const std::optional<int> exitCode =
+            handOver(instance, {{QStringLiteral("command"), QStringLiteral("activate")}}))
+        return *exitCode;
     return runWindow(instance);
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -99,6 +100,8 @@ public:
           m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this))
     {
         connect(m_notifier, &QSocketNotifier::activated, this, &Connection::readRequest);
+        // A client that connects and says nothing must not hold a place.
+        QTimer::singleShot(SingleInstance::requestDeadlineMs, this, &Connection::finish);
     }
     ~Connection() override { ::close(m_fd); }
 
@@ -107,14 +110,22 @@ private:
     {
         const bool open = readAvailable(m_fd, &m_buffer);
         const qsizetype end = m_buffer.indexOf('\n');
-        if (end < 0) {
+        if (end < 0 || !open) {
+            // A client that has gone, with or without its line, gave up
+            // waiting: what it asked for is not carried out.
             if (!open)
                 finish();
             return;
         }
         m_notifier->setEnabled(false);
-        const QJsonObject request = QJsonDocument::fromJson(m_buffer.left(end)).object();
-        const QJsonObject reply = m_handler ? m_handler(request) : QJsonObject{};
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(m_buffer.left(end), &error);
+        const QJsonObject reply =
+            error.error != QJsonParseError::NoError || !document.isObject()
+                ? QJsonObject{{QStringLiteral("exitCode"), 2},
+                              {QStringLiteral("message"), QStringLiteral("Not a request.")}}
+            : m_handler ? m_handler(document.object())
+                        : QJsonObject{};
         writeAll(m_fd, encodeLine(reply), QDeadlineTimer(2000));
         finish();
     }
@@ -137,11 +148,12 @@ SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* parent)
     : QObject(parent), m_lockPath(runtimeFolder + u"/pelvaro-launcher.lock"),
       m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket")
 {
-    if (!QDir(runtimeFolder).exists()) {
-        QDir().mkpath(runtimeFolder);
-        QFile::setPermissions(runtimeFolder,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    m_acceptRetry.setSingleShot(true);
+    m_acceptRetry.setInterval(200);
+    connect(&m_acceptRetry, &QTimer::timeout, this, [this] {
+        if (m_listenerNotifier && m_connections < maximumConnections)
+            m_listenerNotifier->setEnabled(true);
+    });
 }
 
 SingleInstance::~SingleInstance()
@@ -158,8 +170,8 @@ bool SingleInstance::claim()
 {
     if (m_primary)
         return true;
-    const int fd =
-        ::open(QFile::encodeName(m_lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(QFile::encodeName(m_lockPath).constData(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     int locked = 0;
@@ -199,11 +211,17 @@ void SingleInstance::listen()
 
 void SingleInstance::acceptConnections()
 {
-    for (;;) {
+    while (m_connections < maximumConnections) {
         const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR || errno == ECONNABORTED)
                 continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // Out of descriptors or memory: the listener stays readable,
+                // so it rests a while instead of spinning.
+                m_listenerNotifier->setEnabled(false);
+                m_acceptRetry.start();
+            }
             return;
         }
         // Only this user's processes may ask.
@@ -214,11 +232,24 @@ void SingleInstance::acceptConnections()
             ::close(fd);
             continue;
         }
-        new Connection(fd, m_handler, this);
+        ++m_connections;
+        auto* connection = new Connection(fd, m_handler, this);
+        connect(connection, &QObject::destroyed, this, &SingleInstance::connectionClosed);
     }
+    // Full: the others wait in the backlog until a place is free.
+    m_listenerNotifier->setEnabled(false);
 }
 
-std::optional<QJsonObject> SingleInstance::send(const QJsonObject& request, int timeoutMs) const
+void SingleInstance::connectionClosed()
+{
+    --m_connections;
+    if (m_listenerNotifier && !m_acceptRetry.isActive())
+        m_listenerNotifier->setEnabled(true);
+}
+
+std::optional<SingleInstance::Outcome>
+SingleInstance::sendUntil(const QJsonObject& request, const QElapsedTimer& clock, qint64 patienceMs,
+                          const std::function<void()>& tick) const
 {
     const std::optional<sockaddr_un> address = socketAddress(m_socketPath);
     if (!address)
@@ -226,28 +257,72 @@ std::optional<QJsonObject> SingleInstance::send(const QJsonObject& request, int 
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return std::nullopt;
-    const QDeadlineTimer deadline(timeoutMs);
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
+        return std::nullopt;
+    // The request names profiles and folders: it goes to this user only.
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid())
+        return Outcome{Outcome::Kind::WrongPeer, {}};
+    const QDeadlineTimer deadline(std::max<qint64>(0, patienceMs - clock.elapsed()));
+    if (!writeAll(fd, encodeLine(request), deadline))
+        return Outcome{Outcome::Kind::NoAnswer, {}};
+    QByteArray buffer;
+    bool open = true;
+    while (open && !buffer.contains('\n') && !deadline.hasExpired()) {
+        // In slices, so that the caller can say it is still waiting.
+        const QDeadlineTimer slice(std::min<qint64>(deadline.remainingTime(), 100));
+        if (waitFor(fd, POLLIN, slice))
+            open = readAvailable(fd, &buffer);
+        if (tick)
+            tick();
+    }
+    const qsizetype end = buffer.indexOf('\n');
+    if (end < 0)
+        return Outcome{Outcome::Kind::NoAnswer, {}};
+    return Outcome{Outcome::Kind::Answered, QJsonDocument::fromJson(buffer.left(end)).object()};
+}
+
+std::optional<SingleInstance::Outcome> SingleInstance::send(const QJsonObject& request,
+                                                            int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
     // A primary that has just taken the lock may not listen yet.
-    const QDeadlineTimer connectDeadline(std::min(timeoutMs, 1000));
-    bool connected = false;
     for (;;) {
-        connected =
-            ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
-        if (connected || (errno != ENOENT && errno != ECONNREFUSED && errno != EAGAIN) ||
-            connectDeadline.hasExpired())
-            break;
+        if (std::optional<Outcome> outcome = sendUntil(request, clock, timeoutMs, {}))
+            return outcome;
+        if (clock.elapsed() >= std::min(timeoutMs, 1000))
+            return std::nullopt;
         ::usleep(20'000);
     }
-    std::optional<QJsonObject> answer;
-    if (connected && writeAll(fd, encodeLine(request), deadline)) {
-        QByteArray buffer;
-        while (!buffer.contains('\n')) {
-            if (!waitFor(fd, POLLIN, deadline) || !readAvailable(fd, &buffer))
-                break;
+}
+
+SingleInstance::Outcome SingleInstance::claimOrHandOver(const QJsonObject& request, int patienceMs,
+                                                        const std::function<void()>& stillWaiting,
+                                                        int noticeAfterMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    bool noticed = false;
+    const auto tick = [&] {
+        if (!noticed && clock.elapsed() >= noticeAfterMs) {
+            noticed = true;
+            if (stillWaiting)
+                stillWaiting();
         }
-        if (const qsizetype end = buffer.indexOf('\n'); end >= 0)
-            answer = QJsonDocument::fromJson(buffer.left(end)).object();
+    };
+    for (;;) {
+        if (claim())
+            return {Outcome::Kind::Claimed, {}};
+        // The lock is held: its holder answers, or is starting to listen,
+        // or is on its way out and the lock is free in a moment.
+        if (std::optional<Outcome> outcome = sendUntil(request, clock, patienceMs, tick))
+            return *outcome;
+        tick();
+        if (clock.elapsed() >= patienceMs)
+            return {Outcome::Kind::NoAnswer, {}};
+        ::usleep(20'000);
     }
-    ::close(fd);
-    return answer;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -14,6 +16,10 @@ class QSocketNotifier;
 // and exit. The system drops the lock with the process that held it, so a
 // crashed launcher leaves nothing stale.
 //
+// Every request is answered, once, by the instance that holds the lock; a
+// client never does the work itself while another instance holds it, and a
+// request whose client has gone before it was read is not carried out.
+//
 // The socket is a plain Unix-domain socket: Qt's local sockets would bring
 // Qt Network, and the libraries it needs, into every start of the window.
 class SingleInstance : public QObject
@@ -23,6 +29,29 @@ class SingleInstance : public QObject
 public:
     using Handler = std::function<QJsonObject(const QJsonObject& request)>;
 
+    // How a request handed to the instance that holds the lock ended.
+    struct Outcome
+    {
+        enum class Kind
+        {
+            // No instance held the lock: this one holds it now.
+            Claimed,
+            Answered,
+            // The instance holding the lock did not answer in time.
+            NoAnswer,
+            // What listens on the socket runs as another user.
+            WrongPeer,
+        };
+        Kind kind = Kind::NoAnswer;
+        QJsonObject answer;
+    };
+
+    // At most this many clients are served at once; each has this long to
+    // send its request.
+    static constexpr int maximumConnections = 16;
+    static constexpr int requestDeadlineMs = 2000;
+
+    // `runtimeFolder` must be a private folder of this user's.
     explicit SingleInstance(const QString& runtimeFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -30,18 +59,34 @@ public:
     bool claim();
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
-    // The primary's answer to a request, or none when no launcher answers.
-    std::optional<QJsonObject> send(const QJsonObject& request, int timeoutMs = 10000) const;
+    // Becomes the primary, or hands `request` to the one there is, waiting
+    // for it up to `patienceMs`. `stillWaiting` is called once when the
+    // answer takes longer than `noticeAfterMs`.
+    Outcome claimOrHandOver(const QJsonObject& request, int patienceMs,
+                            const std::function<void()>& stillWaiting = {},
+                            int noticeAfterMs = 2000);
+
+    // One attempt to hand `request` to the primary: none when nothing
+    // listens on the socket.
+    std::optional<Outcome> send(const QJsonObject& request, int timeoutMs = 10000) const;
+
+    int openConnections() const { return m_connections; }
 
 private:
+    std::optional<Outcome> sendUntil(const QJsonObject& request, const QElapsedTimer& clock,
+                                     qint64 patienceMs, const std::function<void()>& tick) const;
     void listen();
     void acceptConnections();
+    void connectionClosed();
 
     QString m_lockPath;
     QString m_socketPath;
     int m_lock = -1;
     int m_listener = -1;
     QSocketNotifier* m_listenerNotifier = nullptr;
+    // Accepting again after the process ran out of file descriptors.
+    QTimer m_acceptRetry;
+    int m_connections = 0;
     bool m_primary = false;
     Handler m_handler;
 };

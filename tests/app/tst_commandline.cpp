@@ -69,7 +69,11 @@ std::optional<QJsonObject> sendWhileServing(const SingleInstance& sender,
                                             const QJsonObject& request)
 {
     std::optional<QJsonObject> answer;
-    std::unique_ptr<QThread> thread(QThread::create([&] { answer = sender.send(request); }));
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        const std::optional<SingleInstance::Outcome> outcome = sender.send(request);
+        if (outcome && outcome->kind == SingleInstance::Outcome::Kind::Answered)
+            answer = outcome->answer;
+    }));
     thread->start();
     // send() gives up after its own timeout, so this ends.
     while (!thread->isFinished())
@@ -341,7 +345,8 @@ void CommandLineTest::primaryKeepsAnsweringAfterBrokenClients()
     QVERIFY(answer);
     QCOMPARE(answer->value(QStringLiteral("echo")).toObject().value(QStringLiteral("name")),
              longName);
-    QCOMPARE(served, qstrcmp(QTest::currentDataTag(), "sends no JSON") == 0 ? 2 : 1);
+    // Only the well-formed request reached the handler.
+    QCOMPARE(served, 1);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

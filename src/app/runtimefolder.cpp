@@ -1,0 +1,41 @@
+#include "app/runtimefolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool RuntimeFolder::isPrivateFolder(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 07777) == 0700;
+}
+
+std::optional<QString> RuntimeFolder::locate(QString* refusedPath)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return runtime;
+    const QString fallback = QDir::tempPath() + u"/pelvaro-launcher-" + QString::number(::getuid());
+    const QByteArray encoded = QFile::encodeName(fallback);
+    if (::mkdir(encoded.constData(), 0700) == 0) {
+        // The umask may have taken bits the folder needs; the folder is
+        // opened without following links to set them.
+        const int fd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fchmod(fd, 0700);
+            ::close(fd);
+        }
+    }
+    if (isPrivateFolder(fallback))
+        return fallback;
+    if (refusedPath)
+        *refusedPath = fallback;
+    return std::nullopt;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+namespace terminal_text {
+// `text` with every control character written as a C escape (\n, \t, \r,
+// \e, or \xHH) and a backslash as \\, so that what reaches a terminal is
+// one line that moves no cursor and starts no escape sequence.
+QString escaped(const QString& text);
+} // namespace terminal_text
