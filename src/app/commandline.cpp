@@ -18,7 +18,10 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         QCoreApplication::translate("CommandLine", "Shows the version."));
     const QCommandLineOption list(
         QStringLiteral("list"),
-        QCoreApplication::translate("CommandLine", "Prints the profiles' file names, one a line."));
+        QCoreApplication::translate(
+            "CommandLine", "Prints the profiles' file names, one a line. Control characters in "
+                           "a name are written as C escapes (\\n, \\t, \\xHH), and a "
+                           "backslash as \\\\."));
     const QCommandLineOption start(
         QStringLiteral("start"),
         QCoreApplication::translate("CommandLine",
@@ -44,10 +47,18 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         result.exitCode = 2;
         return result;
     };
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText());
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return usageError(parser.errorText());
+        // Named as typed: Qt's own message leaves out the dashes.
+        const QString option = (unknown.first().size() == 1 ? u"-" : u"--") + unknown.first();
+        return usageError(
+            QCoreApplication::translate("CommandLine", "Unknown option '%1'.").arg(option));
+    }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(u"Unexpected argument: " + parser.positionalArguments().first());
+        return usageError(QCoreApplication::translate("CommandLine", "Unexpected argument \"%1\".")
+                              .arg(parser.positionalArguments().first()));
     if (parser.isSet(help)) {
         result.output = helpText;
         result.request = LaunchRequest{LaunchRequest::Kind::help, {}, {}};
@@ -60,15 +71,19 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         return result;
     }
     if (parser.isSet(list) && parser.isSet(start))
-        return usageError(QStringLiteral("--list and --start cannot be used together."));
+        return usageError(QCoreApplication::translate(
+            "CommandLine", "--list and --start cannot be used together."));
     if (parser.values(start).size() > 1 || parser.values(folder).size() > 1)
-        return usageError(QStringLiteral("--start and --folder can each be given once."));
+        return usageError(QCoreApplication::translate(
+            "CommandLine", "--start and --folder can each be given once."));
     LaunchRequest request;
     if (parser.isSet(folder)) {
         if (!parser.isSet(list) && !parser.isSet(start))
-            return usageError(QStringLiteral("--folder goes with --list or --start."));
+            return usageError(QCoreApplication::translate("CommandLine",
+                                                          "--folder goes with --list or --start."));
         if (parser.value(folder).isEmpty())
-            return usageError(QStringLiteral("--folder needs a folder."));
+            return usageError(
+                QCoreApplication::translate("CommandLine", "--folder needs a folder."));
         request.folder = parser.value(folder);
     }
     if (parser.isSet(list)) {

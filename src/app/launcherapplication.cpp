@@ -112,7 +112,7 @@ QString startNamedProfile(LauncherState& state, FileSystem& fileSystem, const QS
     const std::optional<QString> folder =
         folderOverride ? folderOverride : state.currentFolderURL();
     if (!folder)
-        return QStringLiteral("No profile folder is available.");
+        return QCoreApplication::translate("CommandLine", "No profile folder is available.");
     if (!fileSystem.isDirectory(*folder))
         return QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
                *folder + u')';
@@ -147,7 +147,8 @@ int listProfiles(const LaunchRequest& request)
     const std::optional<QString> folder =
         request.folder ? request.folder : LauncherState::folderFromSettings(services);
     if (!folder) {
-        print(stderr, QStringLiteral("No profile folder is available."));
+        print(stderr,
+              QCoreApplication::translate("CommandLine", "No profile folder is available."));
         return 1;
     }
     // The default folder is made at first use, as the window makes it.

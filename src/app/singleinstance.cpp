@@ -158,6 +158,12 @@ SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* parent)
 
 SingleInstance::~SingleInstance()
 {
+    // Before the members they report back to are gone.
+    const QObjectList children = this->children();
+    for (QObject* child : children) {
+        if (dynamic_cast<Connection*>(child))
+            delete child;
+    }
     if (m_listener >= 0) {
         ::close(m_listener);
         QFile::remove(m_socketPath);

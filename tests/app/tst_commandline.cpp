@@ -1,7 +1,7 @@
 #include "app/commandline.h"
-#include "app/singleinstance.h"
 #include "platform/plistreader.h"
 #include "platform/workspace_linux.h"
+#include "support/launcherprocess.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
 
@@ -9,86 +9,7 @@
 
 #include <csignal>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-QString profileFolder()
-{
-    return qEnvironmentVariable("XDG_DATA_HOME") + u"/Pelvaro Launcher";
-}
-
-QString settingsFile()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + u"/pelvaro-launcher/pelvaro-launcher.conf";
-}
-
-Run launcher(const QStringList& arguments, int timeoutMs = 30000)
-{
-    QProcess process;
-    process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), arguments);
-    Run run;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-// Terminates every stand-in Pelvaro once it is running.
-bool terminatePelvaroWhenRunning(LinuxWorkspace& workspace, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        for (const RunningApplication& application : workspace.runningApplications()) {
-            if (application.localizedName &&
-                pelvaro::isApplicationName(*application.localizedName)) {
-                if (!test_files::waitUntilStandInIsReady(application.processId))
-                    return false;
-                workspace.terminate(application);
-                return true;
-            }
-        }
-        QTest::qWait(50);
-    }
-    return false;
-}
-
-// Sends from another thread while this one's event loop serves the primary.
-std::optional<QJsonObject> sendWhileServing(const SingleInstance& sender,
-                                            const QJsonObject& request)
-{
-    std::optional<QJsonObject> answer;
-    std::unique_ptr<QThread> thread(QThread::create([&] {
-        const std::optional<SingleInstance::Outcome> outcome = sender.send(request);
-        if (outcome && outcome->kind == SingleInstance::Outcome::Kind::Answered)
-            answer = outcome->answer;
-    }));
-    thread->start();
-    // send() gives up after its own timeout, so this ends.
-    while (!thread->isFinished())
-        QTest::qWait(10);
-    return answer;
-}
-
-PlistDictionary profile(const QString& fileName)
-{
-    return PlistReader::read(test_files::readBytes(profileFolder() + u'/' + fileName))
-        .value_or(PlistValue())
-        .toDictionary();
-}
-
-} // namespace
+using namespace launcher_process;
 
 class CommandLineTest : public QObject
 {
@@ -105,10 +26,11 @@ private slots:
     void startRefusals_data();
     void startRefusals();
     void startWithoutWindowRunsTheWholeRoad();
-    void secondInstanceHandsOverToTheFirst();
-    void staleLockIsTakenOver();
-    void primaryKeepsAnsweringAfterBrokenClients_data();
-    void primaryKeepsAnsweringAfterBrokenClients();
+    void startThroughSlowWrappersSavesBack();
+    void startFailsAtOnceWhenPelvaroCannotOpen_data();
+    void startFailsAtOnceWhenPelvaroCannotOpen();
+    void listOnAFreshHomeMakesTheDefaultFolder();
+    void listEscapesControlCharacters();
 };
 
 void CommandLineTest::initTestCase()
@@ -134,26 +56,32 @@ void CommandLineTest::parsing_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
     const int usage = -1;
-    QTest::newRow("window") << QStringList{} << int(LaunchRequest::Kind::window) << 0;
+    QTest::newRow("window") << QStringList{} << int(LaunchRequest::Kind::window) << 0 << QString();
     QTest::newRow("list") << QStringList{QStringLiteral("--list")} << int(LaunchRequest::Kind::list)
-                          << 0;
+                          << 0 << QString();
     QTest::newRow("start with folder")
         << QStringList{QStringLiteral("--start"), QStringLiteral("Work"),
                        QStringLiteral("--folder"), QStringLiteral("/x")}
-        << int(LaunchRequest::Kind::start) << 0;
+        << int(LaunchRequest::Kind::start) << 0 << QString();
     QTest::newRow("help") << QStringList{QStringLiteral("--help")} << int(LaunchRequest::Kind::help)
-                          << 0;
+                          << 0 << QString();
     QTest::newRow("version") << QStringList{QStringLiteral("--version")}
-                             << int(LaunchRequest::Kind::version) << 0;
-    QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << usage << 2;
-    QTest::newRow("start without name") << QStringList{QStringLiteral("--start")} << usage << 2;
+                             << int(LaunchRequest::Kind::version) << 0 << QString();
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << usage << 2
+                                    << QStringLiteral("Unknown option '--frobnicate'.");
+    QTest::newRow("unknown short option") << QStringList{QStringLiteral("-x")} << usage << 2
+                                          << QStringLiteral("Unknown option '-x'.");
+    QTest::newRow("start without name")
+        << QStringList{QStringLiteral("--start")} << usage << 2 << QString();
     QTest::newRow("list and start")
         << QStringList{QStringLiteral("--list"), QStringLiteral("--start"), QStringLiteral("a")}
-        << usage << 2;
+        << usage << 2 << QString();
     QTest::newRow("folder alone") << QStringList{QStringLiteral("--folder"), QStringLiteral("/x")}
-                                  << usage << 2;
-    QTest::newRow("stray argument") << QStringList{QStringLiteral("Work")} << usage << 2;
+                                  << usage << 2 << QString();
+    QTest::newRow("stray argument") << QStringList{QStringLiteral("Work")} << usage << 2
+                                    << QStringLiteral("Unexpected argument \"Work\".");
 }
 
 void CommandLineTest::parsing()
@@ -161,6 +89,7 @@ void CommandLineTest::parsing()
     QFETCH(QStringList, arguments);
     QFETCH(int, kind);
     QFETCH(int, exitCode);
+    QFETCH(QString, message);
     const ParsedCommandLine parsed =
         command_line::parse(QStringList{QStringLiteral("pelvaro-launcher")} + arguments);
     QCOMPARE(parsed.exitCode, exitCode);
@@ -169,11 +98,13 @@ void CommandLineTest::parsing()
         QCOMPARE(int(parsed.request->kind), kind);
     else
         QVERIFY(!parsed.output.isEmpty());
+    if (!message.isEmpty())
+        QCOMPARE(parsed.output.section(u'\n', 0, 0), message);
 }
 
 void CommandLineTest::listPrintsFileNamesInDisplayOrder()
 {
-    const Run run = launcher({QStringLiteral("--list")});
+    const Run run = launcher_process::run({QStringLiteral("--list")});
     QCOMPARE(run.exitCode, 0);
     QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     // The two Twins collate alike and keep the directory's order, which the
@@ -190,7 +121,8 @@ void CommandLineTest::listPrintsFileNamesInDisplayOrder()
 void CommandLineTest::listOfEmptyFolderPrintsNothing()
 {
     QTemporaryDir empty;
-    const Run run = launcher({QStringLiteral("--list"), QStringLiteral("--folder"), empty.path()});
+    const Run run =
+        launcher_process::run({QStringLiteral("--list"), QStringLiteral("--folder"), empty.path()});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QString());
 }
@@ -200,7 +132,8 @@ void CommandLineTest::listWithFolderChangesNoSetting()
     QFile::remove(settingsFile());
     QTemporaryDir other;
     test_files::writeBytes(other.filePath(QStringLiteral("Elsewhere.plist")), "x");
-    const Run run = launcher({QStringLiteral("--list"), QStringLiteral("--folder"), other.path()});
+    const Run run =
+        launcher_process::run({QStringLiteral("--list"), QStringLiteral("--folder"), other.path()});
     QCOMPARE(run.out, QStringLiteral("Elsewhere.plist\n"));
     QVERIFY(!QFile::exists(settingsFile()));
 }
@@ -224,7 +157,7 @@ void CommandLineTest::startRefusals()
 {
     QFETCH(QString, name);
     QFETCH(QString, message);
-    const Run run = launcher({QStringLiteral("--start"), name});
+    const Run run = launcher_process::run({QStringLiteral("--start"), name});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err.trimmed(), message);
 }
@@ -245,108 +178,84 @@ void CommandLineTest::startWithoutWindowRunsTheWholeRoad()
     QVERIFY(!QFile::exists(settingsFile()));
 }
 
-void CommandLineTest::secondInstanceHandsOverToTheFirst()
+// gio-launch-desktop and `env` both exec Pelvaro under the ID they started
+// with: the launcher must still see Pelvaro run and save back.
+void CommandLineTest::startThroughSlowWrappersSavesBack()
 {
-    LinuxWorkspace workspace(pelvaro::applicationNames());
-    QProcess window;
-    window.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), QStringList{});
-    QVERIFY(window.waitForStarted());
-    const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/pelvaro-launcher.socket";
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
-
-    // A plain second start only brings the window forward.
-    QCOMPARE(launcher({}, 10000).exitCode, 0);
-    // --start runs in the window; the command returns at once.
-    QElapsedTimer timer;
-    timer.start();
-    const Run run = launcher({QStringLiteral("--start"), QStringLiteral("Work")}, 10000);
-    QCOMPARE(run.exitCode, 0);
-    QVERIFY(terminatePelvaroWhenRunning(workspace));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        profile(QStringLiteral("Work.plist")).contains(QStringLiteral("LaunchCount")), 10000);
-    // The window made the only state: it saved back and still runs.
-    QCOMPARE(window.state(), QProcess::Running);
-    ::kill(pid_t(window.processId()), SIGTERM);
-    QVERIFY(window.waitForFinished(10000));
-}
-
-void CommandLineTest::staleLockIsTakenOver()
-{
-    QTemporaryDir runtime;
-    // A launcher that crashes leaves its lock and its socket behind.
-    QProcess crashed;
+    QVERIFY(test_files::installStandInPelvaro("env PELVARO_WRAPPED=1 "));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    crashed.setProcessEnvironment(environment);
-    crashed.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), QStringList{});
-    QVERIFY(crashed.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        QFile::exists(runtime.filePath(QStringLiteral("pelvaro-launcher.socket"))), 10000);
-    ::kill(pid_t(crashed.processId()), SIGKILL);
-    QVERIFY(crashed.waitForFinished());
-    QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("pelvaro-launcher.lock"))));
-    SingleInstance first(runtime.path());
-    QVERIFY(first.claim());
-    first.setHandler([](const QJsonObject& request) {
-        return QJsonObject{{QStringLiteral("echo"), request}};
-    });
-    SingleInstance second(runtime.path());
-    QVERIFY(!second.claim());
-    const std::optional<QJsonObject> answer =
-        sendWhileServing(second, {{QStringLiteral("command"), QStringLiteral("activate")}});
-    QVERIFY(answer);
-    QCOMPARE(answer->value(QStringLiteral("echo"))
-                 .toObject()
-                 .value(QStringLiteral("command"))
-                 .toString(),
-             QStringLiteral("activate"));
+    environment.insert(QStringLiteral("GIO_LAUNCH_DESKTOP"),
+                       test_files::writeSlowLaunchWrapper(1500));
+    LinuxWorkspace workspace(pelvaro::applicationNames());
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE),
+                  {QStringLiteral("--start"), QStringLiteral("Work")});
+    QVERIFY(process.waitForStarted());
+    QVERIFY(terminatePelvaroWhenRunning(workspace, 15000));
+    QVERIFY(process.waitForFinished(15000));
+    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), QString());
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(profile(QStringLiteral("Work.plist")).value(QStringLiteral("LaunchCount")).type(),
+             PlistValue::Type::Integer);
 }
 
-void CommandLineTest::primaryKeepsAnsweringAfterBrokenClients_data()
+void CommandLineTest::startFailsAtOnceWhenPelvaroCannotOpen_data()
 {
-    QTest::addColumn<QByteArray>("broken");
-    QTest::newRow("closes without a line") << QByteArray("{\"command\":");
-    QTest::newRow("sends no JSON") << QByteArray("not json\n");
-    QTest::newRow("sends a line too long") << QByteArray(2 << 20, 'x');
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not installed") << QByteArray() << QStringLiteral("Pelvaro could not be found.");
+    QTest::newRow("fails to launch")
+        // A working folder that is not there fails the spawn itself.
+        << QByteArray("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=" +
+                      QFile::encodeName(QStringLiteral(STAND_IN_PELVARO)) +
+                      " --headless\nPath=/nonexistent/folder\n")
+        << QStringLiteral("Pelvaro could not be opened: ");
 }
 
-void CommandLineTest::primaryKeepsAnsweringAfterBrokenClients()
+void CommandLineTest::startFailsAtOnceWhenPelvaroCannotOpen()
 {
-    QFETCH(QByteArray, broken);
-    QTemporaryDir runtime;
-    SingleInstance primary(runtime.path());
-    QVERIFY(primary.claim());
-    int served = 0;
-    primary.setHandler([&](const QJsonObject& request) {
-        ++served;
-        return QJsonObject{{QStringLiteral("echo"), request}};
-    });
-    {
-        // A client that sends something broken and goes away.
-        QProcess client;
-        client.start(QStringLiteral("python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import socket,sys\n"
-                                     "s=socket.socket(socket.AF_UNIX)\n"
-                                     "s.connect(sys.argv[1])\n"
-                                     "try: s.sendall(sys.stdin.buffer.read())\n"
-                                     "except OSError: pass\n"),
-                      runtime.filePath(QStringLiteral("pelvaro-launcher.socket"))});
-        QVERIFY(client.waitForStarted());
-        client.write(broken);
-        client.closeWriteChannel();
-        QTRY_VERIFY(client.state() == QProcess::NotRunning);
-    }
-    // A large request in a well-formed line is still answered.
-    const QString longName(100000, u'n');
-    SingleInstance second(runtime.path());
-    const std::optional<QJsonObject> answer =
-        sendWhileServing(second, {{QStringLiteral("name"), longName}});
-    QVERIFY(answer);
-    QCOMPARE(answer->value(QStringLiteral("echo")).toObject().value(QStringLiteral("name")),
-             longName);
-    // Only the well-formed request reached the handler.
-    QCOMPARE(served, 1);
+    QFETCH(QByteArray, entry);
+    QFETCH(QString, message);
+    const QString desktopEntry =
+        qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/com.corvandel.pelvaro.desktop";
+    const auto reinstall = qScopeGuard([] { test_files::installStandInPelvaro(); });
+    QFile::remove(desktopEntry);
+    if (!entry.isEmpty())
+        test_files::writeBytes(desktopEntry, entry);
+    // Well before the thirty seconds the launch is given.
+    const Run run =
+        launcher_process::run({QStringLiteral("--start"), QStringLiteral("Work")}, 15000);
+    QCOMPARE(run.exitCode, 1);
+    // After the log line, which goes to standard error as well.
+    QVERIFY2(run.err.trimmed().section(u'\n', -1).startsWith(message), qPrintable(run.err));
+}
+
+void CommandLineTest::listOnAFreshHomeMakesTheDefaultFolder()
+{
+    QDir(profileFolder()).removeRecursively();
+    const Run run = launcher_process::run({QStringLiteral("--list")});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(QFileInfo(profileFolder()).isDir());
+}
+
+void CommandLineTest::listEscapesControlCharacters()
+{
+    QTemporaryDir folder;
+    for (const char* name :
+         {"line\nbreak.plist", "escape\x1b[31m.plist", "back\\slash.plist", "tab\there.plist"})
+        test_files::writeBytes(folder.filePath(QString::fromUtf8(name)), "x");
+    const Run run = launcher_process::run(
+        {QStringLiteral("--list"), QStringLiteral("--folder"), folder.path()});
+    QCOMPARE(run.exitCode, 0);
+    QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    lines.sort();
+    QCOMPARE(
+        lines,
+        (QStringList{QStringLiteral("back\\\\slash.plist"), QStringLiteral("escape\\e[31m.plist"),
+                     QStringLiteral("line\\nbreak.plist"), QStringLiteral("tab\\there.plist")}));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

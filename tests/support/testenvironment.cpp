@@ -92,7 +92,7 @@ test_files::dictionary(std::initializer_list<std::pair<QString, PlistValue>> ent
     return result;
 }
 
-bool test_files::installStandInPelvaro()
+bool test_files::installStandInPelvaro(const QByteArray& execPrefix)
 {
     const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
     if (!QDir().mkpath(applications))
@@ -101,9 +101,18 @@ bool test_files::installStandInPelvaro()
     QFile entry(applications + u"/com.corvandel.pelvaro.desktop");
     if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    entry.write("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
+    entry.write("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=" + execPrefix + "\"" +
                 QFile::encodeName(standIn) + "\" --headless\n");
     return true;
+}
+
+QString test_files::writeSlowLaunchWrapper(int delayMs)
+{
+    const QString path = qEnvironmentVariable("HOME") + u"/slow-launch-wrapper";
+    writeBytes(path,
+               "#!/bin/sh\nsleep " + QByteArray::number(delayMs / 1000.0) + "\nexec \"$@\"\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
 }
 
 bool test_files::waitUntilStandInIsReady(qint64 processId, int timeoutMs)

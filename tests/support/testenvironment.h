@@ -53,8 +53,12 @@ QByteArray readBytes(const QString& path);
 void setModificationTime(const QString& path, qint64 secondsSinceEpoch);
 PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries);
 // Installs the stand-in Pelvaro, without a window, as the desktop entry
-// com.corvandel.pelvaro.desktop in $XDG_DATA_HOME/applications.
-bool installStandInPelvaro();
+// com.corvandel.pelvaro.desktop in $XDG_DATA_HOME/applications; its command
+// line may start with a wrapper (`env`, `sh -c`, ...).
+bool installStandInPelvaro(const QByteArray& execPrefix = {});
+// A launch wrapper, as GIO's gio-launch-desktop is, that waits before it
+// execs what it was given. GIO runs it when GIO_LAUNCH_DESKTOP names it.
+QString writeSlowLaunchWrapper(int delayMs);
 // The file names of profiles, in their order.
 QStringList fileNames(const QList<Profile>& profiles);
 // The listed profile with this file name, or an empty one.

@@ -1,0 +1,75 @@
+#include "support/launcherprocess.h"
+
+#include "platform/plistreader.h"
+#include "platform/workspace_linux.h"
+#include "support/testenvironment.h"
+#include "target/pelvaroapplication.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QtTest>
+
+QString launcher_process::profileFolder()
+{
+    return qEnvironmentVariable("XDG_DATA_HOME") + u"/Pelvaro Launcher";
+}
+
+QString launcher_process::settingsFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + u"/pelvaro-launcher/pelvaro-launcher.conf";
+}
+
+launcher_process::Run launcher_process::run(const QStringList& arguments, int timeoutMs,
+                                            const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), arguments);
+    Run result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitCode();
+    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return result;
+}
+
+bool launcher_process::terminatePelvaroWhenRunning(LinuxWorkspace& workspace, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        for (const RunningApplication& application : workspace.runningApplications()) {
+            if (application.localizedName &&
+                pelvaro::isApplicationName(*application.localizedName)) {
+                if (!test_files::waitUntilStandInIsReady(application.processId))
+                    return false;
+                workspace.terminate(application);
+                return true;
+            }
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+int launcher_process::runningPelvaroCount(LinuxWorkspace& workspace)
+{
+    workspace.rescan();
+    int count = 0;
+    for (const RunningApplication& application : workspace.runningApplications()) {
+        if (application.localizedName && pelvaro::isApplicationName(*application.localizedName))
+            ++count;
+    }
+    return count;
+}
+
+PlistDictionary launcher_process::profile(const QString& fileName)
+{
+    return PlistReader::read(test_files::readBytes(profileFolder() + u'/' + fileName))
+        .value_or(PlistValue())
+        .toDictionary();
+}
