@@ -1,10 +1,13 @@
 #include "platform/filesystem_linux.h"
 
+#include "platform/systemlog.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -51,6 +54,14 @@ QString describeFailure(const QString& verb, const QString& path, int error)
         return subject + u" because it is a folder.";
     case ENOTDIR:
         return subject + u" because a part of its path is not a folder.";
+    case EFBIG:
+        return subject + u" because it is larger than " +
+               QString::number(FileSystem::maximumReadSize / (1024 * 1024)) +
+               u" MB, far more than settings take.";
+    case ENODEV:
+        return subject + u" because it is not a regular file.";
+    case ENAMETOOLONG:
+        return subject + u" because its name is too long.";
     default:
         return subject + u": " + qt_error_string(error) + u'.';
     }
@@ -90,6 +101,12 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     void reset()
     {
         if (m_fd >= 0)
@@ -115,23 +132,18 @@ void syncDirectory(const QString& directory)
         ::fsync(fd.get());
 }
 
-mode_t currentUmask()
+// Opens a fresh hidden temporary file in `folder`. Its name does not grow
+// with the target's, so a target whose name is as long as the system allows
+// can still be written; the leading dot keeps it out of profile listings.
+// It is made with the usual permissions, the umask applied by the system.
+int openTemporaryIn(const QString& folder, QString* temporaryPath)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-// Opens a fresh hidden temporary file beside `target`; the leading dot keeps
-// it out of profile listings while it exists.
-int openTemporaryBeside(const QString& target, QString* temporaryPath)
-{
-    const QString stem = directoryOf(target) + u"/." + fileNameOf(target) + u".tmp-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate =
-            stem + QString::number(QRandomGenerator::global()->generate64(), 36);
+        const QString candidate = folder + u"/.pelvaro-" +
+                                  QString::number(QRandomGenerator::global()->generate64(), 36) +
+                                  u".tmp";
         const int fd =
-            ::open(encoded(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            ::open(encoded(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             *temporaryPath = candidate;
             return fd;
@@ -141,43 +153,122 @@ int openTemporaryBeside(const QString& target, QString* temporaryPath)
     return -1;
 }
 
-// A replaced file keeps its permissions; a new one gets the usual ones.
-mode_t modeForReplacement(const QString& target)
+// Where a write to `path` goes: the file a link leads to, as QSaveFile
+// does, so that the link stays a link. A link may dangle: its target is
+// then created.
+std::optional<QString> writeTarget(const QString& path, int* error)
 {
-    struct stat existing
-    {
-    };
-    if (::stat(encoded(target).constData(), &existing) == 0)
-        return existing.st_mode & 07777;
-    return 0666 & ~currentUmask();
+    QString current = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info
+        {
+        };
+        if (::lstat(encoded(current).constData(), &info) != 0)
+            return current; // a new file, or the target of a dangling link
+        if (S_ISREG(info.st_mode))
+            return current;
+        if (!S_ISLNK(info.st_mode)) {
+            // Renaming over a device or a FIFO would replace it.
+            *error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+            return std::nullopt;
+        }
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(encoded(current).constData(), buffer, sizeof buffer);
+        if (length < 0 || length == ssize_t(sizeof buffer)) {
+            *error = length < 0 ? errno : ENAMETOOLONG;
+            return std::nullopt;
+        }
+        const QString link = QFile::decodeName(QByteArray(buffer, qsizetype(length)));
+        current = link.startsWith(u'/') ? link : directoryOf(current) + u'/' + link;
+    }
+    *error = ELOOP;
+    return std::nullopt;
 }
 
-// Writes `bytes` to a temporary file beside `target` and renames it over the
-// target. `target` either keeps its old content or gets all of the new one.
-FileResult replaceAtomically(const QString& target, const QByteArray& bytes, mode_t mode,
-                             const QString& verb)
+enum class Placement
 {
+    Replace,
+    CreateOnly,
+};
+
+// Writes `bytes` to a temporary file beside `target` and renames it over the
+// target, or, for CreateOnly, into a name nothing holds. `target` either
+// keeps its old content or gets all of the new one. A replaced file keeps
+// its permissions.
+FileResult writeAtomically(const QString& path, const QByteArray& bytes, Placement placement,
+                           const QString& verb)
+{
+    int error = 0;
+    const std::optional<QString> resolved =
+        placement == Placement::Replace ? writeTarget(path, &error) : std::optional(path);
+    if (!resolved)
+        return failure(verb, path, error);
+    const QString& target = *resolved;
     QString temporary;
-    FileDescriptor fd(openTemporaryBeside(target, &temporary));
+    FileDescriptor fd(openTemporaryIn(directoryOf(target), &temporary));
     if (!fd.valid())
-        return failure(verb, target, errno);
+        return failure(verb, path, errno);
     const auto abandon = [&](int error) {
         fd.reset();
         ::unlink(encoded(temporary).constData());
-        return failure(verb, target, error);
+        return failure(verb, path, error);
     };
     if (!writeAll(fd.get(), bytes.constData(), bytes.size()))
         return abandon(errno);
-    if (::fchmod(fd.get(), mode) != 0)
+    struct stat existing
+    {
+    };
+    if (placement == Placement::Replace && ::stat(encoded(target).constData(), &existing) == 0 &&
+        ::fchmod(fd.get(), existing.st_mode & 07777) != 0)
         return abandon(errno);
     if (::fsync(fd.get()) != 0)
         return abandon(errno);
     if (!fd.close())
         return abandon(errno);
-    if (::rename(encoded(temporary).constData(), encoded(target).constData()) != 0)
-        return abandon(errno);
+    const QByteArray from = encoded(temporary);
+    const QByteArray to = encoded(target);
+    if (placement == Placement::Replace) {
+        if (::rename(from.constData(), to.constData()) != 0)
+            return abandon(errno);
+    } else if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                           RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return abandon(errno);
+        // Without renameat2 on this file system: a hard link fails on an
+        // existing name just as well.
+        if (::link(from.constData(), to.constData()) != 0)
+            return abandon(errno);
+        ::unlink(from.constData());
+    }
     syncDirectory(directoryOf(target));
     return FileResult::success();
+}
+
+// Opens `path` for reading if it is a regular file of a size worth reading;
+// a FIFO must not block the opening, so it is opened without waiting.
+int openRegularForReading(const QString& path, struct stat* info)
+{
+    FileDescriptor fd(::open(encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
+        return -1;
+    if (::fstat(fd.get(), info) != 0)
+        return -1;
+    if (S_ISDIR(info->st_mode)) {
+        errno = EISDIR;
+        return -1;
+    }
+    if (!S_ISREG(info->st_mode)) {
+        errno = ENODEV;
+        return -1;
+    }
+    if (info->st_size > FileSystem::maximumReadSize) {
+        errno = EFBIG;
+        return -1;
+    }
+    // Reads of a regular file do not wait anyway; blocking mode again keeps
+    // the read loop simple.
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd.release();
 }
 
 } // namespace
@@ -214,6 +305,30 @@ FileResult LinuxFileSystem::createDirectory(const QString& path)
     return FileResult::success();
 }
 
+std::optional<FileIdentity> LinuxFileSystem::identity(const QString& path) const
+{
+    struct stat info
+    {
+    };
+    if (::stat(encoded(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(info.st_dev), quint64(info.st_ino)};
+}
+
+void LinuxFileSystem::reportUnlistedName(const QByteArray& folder, const char* name) const
+{
+    const QByteArray path = folder + '/' + name;
+    {
+        const QMutexLocker locker(&m_reportedMutex);
+        if (m_reported.contains(path))
+            return;
+        m_reported.insert(path);
+    }
+    if (m_log)
+        m_log->write(u"Pelvaro Launcher: left out a file whose name is not valid UTF-8: " +
+                     QString::fromLatin1(path.toPercentEncoding("/ ")));
+}
+
 std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QString& path,
                                                                     const NameFilter& wanted) const
 {
@@ -229,6 +344,10 @@ std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QStrin
         result.name = QFile::decodeName(entry->d_name);
         if (wanted && !wanted(result.name))
             continue;
+        if (QFile::encodeName(result.name) != entry->d_name) {
+            reportUnlistedName(encoded(path), entry->d_name);
+            continue;
+        }
         struct stat info
         {
         };
@@ -251,16 +370,12 @@ std::optional<QByteArray> LinuxFileSystem::readFile(const QString& path, QString
             *description = describeFailure(QStringLiteral("read"), path, error);
         return std::nullopt;
     };
-    FileDescriptor fd(::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return fail(errno);
     struct stat info
     {
     };
-    if (::fstat(fd.get(), &info) != 0)
+    FileDescriptor fd(openRegularForReading(path, &info));
+    if (!fd.valid())
         return fail(errno);
-    if (S_ISDIR(info.st_mode))
-        return fail(EISDIR);
     QByteArray bytes;
     bytes.reserve(info.st_size > 0 ? qsizetype(info.st_size) : 4096);
     char buffer[65536];
@@ -273,6 +388,9 @@ std::optional<QByteArray> LinuxFileSystem::readFile(const QString& path, QString
         }
         if (count == 0)
             break;
+        // A file that grows while it is read is still held to the limit.
+        if (bytes.size() + count > maximumReadSize)
+            return fail(EFBIG);
         bytes.append(buffer, count);
     }
     return bytes;
@@ -294,7 +412,12 @@ FileResult LinuxFileSystem::writeFile(const QString& path, const QByteArray& byt
 
 FileResult LinuxFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return replaceAtomically(path, bytes, modeForReplacement(path), QStringLiteral("saved"));
+    return writeAtomically(path, bytes, Placement::Replace, QStringLiteral("saved"));
+}
+
+FileResult LinuxFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    return writeAtomically(path, bytes, Placement::CreateOnly, QStringLiteral("saved"));
 }
 
 FileResult LinuxFileSystem::moveItem(const QString& from, const QString& to)
@@ -333,16 +456,12 @@ FileResult LinuxFileSystem::moveItem(const QString& from, const QString& to)
 FileResult LinuxFileSystem::copyItem(const QString& from, const QString& to)
 {
     const QString verb = QStringLiteral("copied");
-    FileDescriptor source(::open(encoded(from).constData(), O_RDONLY | O_CLOEXEC));
-    if (!source.valid())
-        return failure(verb, from, errno);
     struct stat info
     {
     };
-    if (::fstat(source.get(), &info) != 0)
+    FileDescriptor source(openRegularForReading(from, &info));
+    if (!source.valid())
         return failure(verb, from, errno);
-    if (S_ISDIR(info.st_mode))
-        return failure(verb, from, EISDIR);
     // O_EXCL makes the copy fail if anything, even a dangling link, holds the
     // name, including something created after our caller last looked.
     FileDescriptor target(::open(encoded(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
@@ -374,20 +493,16 @@ FileResult LinuxFileSystem::copyItem(const QString& from, const QString& to)
 
 FileResult LinuxFileSystem::removeItem(const QString& path)
 {
+    // unlink() takes a file or a link and refuses a folder: whatever took a
+    // profile's name, its contents are not ours to delete.
     const QByteArray name = encoded(path);
     if (::unlink(name.constData()) == 0)
         return FileResult::success();
-    if (errno != EISDIR && errno != EPERM)
-        return failure(QStringLiteral("removed"), path, errno);
-    const int unlinkError = errno;
+    int error = errno;
     struct stat info
     {
     };
-    if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return failure(QStringLiteral("removed"), path, unlinkError);
-    std::error_code error;
-    std::filesystem::remove_all(std::filesystem::path(name.toStdString()), error);
-    if (error)
-        return failure(QStringLiteral("removed"), path, error.value());
-    return FileResult::success();
+    if (error == EPERM && ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        error = EISDIR;
+    return failure(QStringLiteral("removed"), path, error);
 }

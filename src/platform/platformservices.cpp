@@ -11,8 +11,9 @@
 #include <QStandardPaths>
 
 DesktopPlatform::DesktopPlatform()
-    : m_fileSystem(std::make_unique<LinuxFileSystem>()),
-      m_userDefaults(std::make_unique<UserDefaults>()), m_log(std::make_unique<SystemLog>()),
+    : m_log(std::make_unique<SystemLog>()),
+      m_fileSystem(std::make_unique<LinuxFileSystem>(m_log.get())),
+      m_userDefaults(std::make_unique<UserDefaults>()),
       m_preferences(std::make_unique<PreferencesStore>(*m_fileSystem, QDir::homePath(),
                                                        pelvaro::bundleIdentifier)),
       m_workspace(std::make_unique<LinuxWorkspace>(pelvaro::applicationNames()))

@@ -37,9 +37,9 @@ public:
     PlatformServices services() const;
 
 private:
+    std::unique_ptr<SystemLog> m_log;
     std::unique_ptr<FileSystem> m_fileSystem;
     std::unique_ptr<UserDefaults> m_userDefaults;
-    std::unique_ptr<SystemLog> m_log;
     std::unique_ptr<PreferencesService> m_preferences;
     std::unique_ptr<Workspace> m_workspace;
 };

@@ -18,4 +18,15 @@ public:
     virtual void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) = 0;
     // Writes this process's pending changes and picks up those of others.
     virtual bool synchronize() = 0;
+
+    enum class SyncFailure
+    {
+        None,
+        // Another program held the domain's lock longer than a synchronise
+        // waits for it.
+        Locked,
+        Other,
+    };
+    // Why the last synchronize() failed.
+    virtual SyncFailure lastSyncFailure() const { return SyncFailure::None; }
 };

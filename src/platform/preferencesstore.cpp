@@ -4,6 +4,7 @@
 #include "platform/plistreader.h"
 #include "platform/plistwriter.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 
 #include <fcntl.h>
@@ -13,21 +14,28 @@
 
 namespace {
 
-// Holds an exclusive advisory lock on a lock file for its lifetime.
+// Holds an exclusive advisory lock on a lock file for its lifetime. It
+// waits for another holder up to `timeoutMs` only: this runs on the main
+// thread, which must not freeze behind another program.
 class DomainLock
 {
 public:
-    explicit DomainLock(const QString& lockPath)
+    DomainLock(const QString& lockPath, int timeoutMs)
     {
         m_fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (m_fd < 0)
             return;
-        while (::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK || deadline.hasExpired()) {
+                m_busy = errno == EWOULDBLOCK;
                 ::close(m_fd);
                 m_fd = -1;
                 return;
             }
+            ::usleep(10'000);
         }
     }
     ~DomainLock()
@@ -38,9 +46,12 @@ public:
     DomainLock(const DomainLock&) = delete;
     DomainLock& operator=(const DomainLock&) = delete;
     bool held() const { return m_fd >= 0; }
+    // Another holder kept it past the timeout.
+    bool busy() const { return m_busy; }
 
 private:
     int m_fd = -1;
+    bool m_busy = false;
 };
 
 } // namespace
@@ -159,17 +170,19 @@ bool PreferencesStore::synchronize()
     // Changes that could not be written are dropped, and the domain is read
     // again at its next use: kept, they would be merged much later over
     // what others wrote meanwhile.
-    const auto failed = [this] {
+    const auto failed = [this](SyncFailure reason = SyncFailure::Other) {
         dropPending();
         m_loaded = false;
+        m_lastSyncFailure = reason;
         return false;
     };
+    m_lastSyncFailure = SyncFailure::None;
     const QString folder = m_filePath.left(m_filePath.lastIndexOf(u'/'));
     if (!m_fileSystem.isDirectory(folder) && !m_fileSystem.createDirectory(folder))
         return failed();
-    const DomainLock lock(m_filePath + u".lock");
+    const DomainLock lock(m_filePath + u".lock", lockTimeoutMs);
     if (!lock.held())
-        return failed();
+        return failed(lock.busy() ? SyncFailure::Locked : SyncFailure::Other);
     // Unless another process has replaced the file since it was read, the
     // copy in memory is what the disk holds plus the pending changes. A
     // replaced domain is the copy in memory, whatever the disk holds.

@@ -23,6 +23,10 @@ public:
     PlistDictionary copyMultiple(const QStringList& keys) override;
     void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) override;
     bool synchronize() override;
+    SyncFailure lastSyncFailure() const override { return m_lastSyncFailure; }
+
+    // How long a synchronise waits for another holder of the domain's lock.
+    static constexpr int lockTimeoutMs = 3000;
 
     QString filePath() const { return m_filePath; }
 
@@ -59,4 +63,5 @@ private:
     // The pending changes leave exactly the keys they set: the domain in
     // memory replaces the file's.
     bool m_pendingReplacesDomain = false;
+    SyncFailure m_lastSyncFailure = SyncFailure::None;
 };

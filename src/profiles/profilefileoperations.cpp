@@ -31,9 +31,15 @@ bool LauncherState::isActiveProfileFile(const Profile& profile) const
     if (!m_activeProfileName || *m_activeProfileName != profile.fileName())
         return false;
     // Only the file the active profile was started from; a same-named file
-    // of another folder is not it.
-    return !m_activeProfileFolder ||
-           QDir::cleanPath(*m_activeProfileFolder) == QDir::cleanPath(profile.folder());
+    // of another folder is not it. The same folder reached by another path
+    // (a link, "..", a bind mount) is the same folder.
+    if (!m_activeProfileFolder)
+        return true;
+    if (m_activeProfileFolderIdentity) {
+        if (const std::optional<FileIdentity> folder = fm().identity(profile.folder()))
+            return *folder == *m_activeProfileFolderIdentity;
+    }
+    return QDir::cleanPath(*m_activeProfileFolder) == QDir::cleanPath(profile.folder());
 }
 
 void LauncherState::renameProfile(const Profile& profile, const QString& typedName)

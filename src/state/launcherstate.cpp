@@ -82,8 +82,10 @@ void LauncherState::setActiveProfileName(const std::optional<QString>& name)
 {
     const bool changed = m_activeProfileName != name;
     m_activeProfileName = name;
-    if (!name)
+    if (!name) {
         m_activeProfileFolder.reset();
+        m_activeProfileFolderIdentity.reset();
+    }
     if (changed)
         emit activeProfileNameChanged();
     if (name)

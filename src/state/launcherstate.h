@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/filesystem.h"
 #include "platform/platformservices.h"
 #include "platform/plistvalue.h"
 #include "state/accessstatus.h"
@@ -130,6 +131,7 @@ private:
     void writeCurrentPreferences(ProfileWriter writer, const QString& fileName,
                                  const std::optional<QString>& folder);
     bool isActiveProfileFile(const Profile& profile) const;
+    static QString lockedPreferencesDescription();
 
     PlatformServices m_services;
 
@@ -152,5 +154,6 @@ private:
     // moment the profile was started and the request was made, so that
     // switching folders while Pelvaro runs cannot redirect them.
     std::optional<QString> m_activeProfileFolder;
+    std::optional<FileIdentity> m_activeProfileFolderIdentity;
     std::optional<QString> m_pendingNewProfileFolder;
 };

@@ -41,12 +41,31 @@ void LauncherState::writeCurrentPreferences(ProfileWriter writer, const QString&
                             ? tr("Could not save profile \"%1\": %2").arg(fileName, description)
                             : tr("Could not create profile \"%1\": %2").arg(fileName, description));
     };
+    // A new profile never replaces a file that appeared meanwhile, for
+    // example while Pelvaro was asked to quit: its content would be lost.
+    const auto write = [&](const QByteArray& bytes) {
+        const FileResult written = writer == ProfileWriter::save
+                                       ? fm().writeFileAtomically(target, bytes)
+                                       : fm().createFileAtomically(target, bytes);
+        if (written)
+            return;
+        if (writer == ProfileWriter::create && fm().exists(target))
+            setErrorMessage(
+                tr("Could not create profile \"%1\": a file of that name already exists.")
+                    .arg(fileName));
+        else
+            failWith(written.description);
+    };
 
     const std::optional<PlistDictionary> domain = readPreferencesDomain();
+    // Another program is in the middle of changing the preferences: the
+    // profile keeps what it has rather than take a state about to change.
+    if (m_services.preferences->lastSyncFailure() == PreferencesService::SyncFailure::Locked) {
+        failWith(lockedPreferencesDescription());
+        return;
+    }
     if (domain && !domain->isEmpty()) {
-        const QByteArray bytes = PlistWriter::writeBinary(PlistValue(*domain));
-        if (const FileResult written = fm().writeFileAtomically(target, bytes); !written)
-            failWith(written.description);
+        write(PlistWriter::writeBinary(PlistValue(*domain)));
         return;
     }
 
@@ -74,6 +93,5 @@ void LauncherState::writeCurrentPreferences(ProfileWriter writer, const QString&
     }
     // The bytes just checked are the ones written, in one step, so a failed
     // write never costs the profile that was there.
-    if (const FileResult copied = fm().writeFileAtomically(target, *bytes); !copied)
-        failWith(copied.description);
+    write(*bytes);
 }

@@ -27,16 +27,29 @@ void LauncherState::startProfile(const Profile& profile)
     const QStringList existingKeys = preferences.copyKeyList().value_or(QStringList());
     preferences.setMultiple(settings, settings.missingKeys(existingKeys));
     if (!preferences.synchronize()) {
-        setErrorMessage(u"Could not apply profile \"" + fileName + u"\" to Pelvaro preferences.");
+        const QString message =
+            u"Could not apply profile \"" + fileName + u"\" to Pelvaro preferences.";
+        // Another program holding the lock is worth knowing: it will not go
+        // away by trying again at once.
+        if (preferences.lastSyncFailure() == PreferencesService::SyncFailure::Locked)
+            setErrorMessage(message.chopped(1) + u": " + lockedPreferencesDescription());
+        else
+            setErrorMessage(message);
         return;
     }
     m_activeProfileFolder = profile.folder();
+    m_activeProfileFolderIdentity = fm().identity(profile.folder());
     setActiveProfileName(fileName);
     launchPelvaro();
 }
 
 // Besides the log lines, a launch that fails is shown: otherwise the user
 // waits for a Pelvaro that never comes, with the profile marked active.
+QString LauncherState::lockedPreferencesDescription()
+{
+    return tr("Pelvaro's preferences are locked by another program.");
+}
+
 void LauncherState::launchPelvaro()
 {
     Workspace& workspace = *m_services.workspace;

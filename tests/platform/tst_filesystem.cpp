@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 class FileSystemTest : public QObject
@@ -20,7 +21,18 @@ private slots:
     void atomicWriteReplacesWholeAndLeavesNoTemporary();
     void atomicWriteKeepsPermissions();
     void listingFetchesMetadataOnlyForWantedNames();
-    void removeDeletesFoldersToo();
+    void removeNeverTakesAFolder();
+    void longNamesWork_data();
+    void longNamesWork();
+    void writesGoThroughLinks_data();
+    void writesGoThroughLinks();
+    void oddFilesAreNotRead_data();
+    void oddFilesAreNotRead();
+    void createNeverReplaces_data();
+    void createNeverReplaces();
+    void newFilesFollowTheUmask();
+    void namesThatAreNotUtf8AreLeftOut();
+    void identityFollowsLinks();
 
 private:
     QTemporaryDir m_dir;
@@ -143,11 +155,197 @@ void FileSystemTest::listingFetchesMetadataOnlyForWantedNames()
     QVERIFY(!m_fs.listDirectory(path(QStringLiteral("a.plist")), {}));
 }
 
-void FileSystemTest::removeDeletesFoldersToo()
+// Whatever took a profile's name, the contents of a folder are not ours.
+void FileSystemTest::removeNeverTakesAFolder()
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("tree/inner"));
-    QVERIFY(m_fs.removeItem(path(QStringLiteral("tree"))));
-    QVERIFY(!QFile::exists(path(QStringLiteral("tree"))));
+    QDir(m_dir.path()).mkpath(QStringLiteral("tree.plist/inner"));
+    test_files::writeBytes(path(QStringLiteral("tree.plist/inner/keep")), "keep");
+    const FileResult removed = m_fs.removeItem(path(QStringLiteral("tree.plist")));
+    QVERIFY(!removed);
+    QVERIFY2(removed.description.contains(u"folder"), qPrintable(removed.description));
+    QVERIFY(QFile::exists(path(QStringLiteral("tree.plist/inner/keep"))));
+    // A link to a folder is a link: it goes, the folder stays.
+    QVERIFY(QFile::link(path(QStringLiteral("tree.plist")), path(QStringLiteral("link.plist"))));
+    QVERIFY(m_fs.removeItem(path(QStringLiteral("link.plist"))));
+    QVERIFY(!QFileInfo(path(QStringLiteral("link.plist"))).isSymLink());
+    QVERIFY(QFile::exists(path(QStringLiteral("tree.plist/inner/keep"))));
+}
+
+void FileSystemTest::longNamesWork_data()
+{
+    QTest::addColumn<QString>("name");
+    // The longest names the system allows, in bytes, with multi-byte ones.
+    for (const int bytes : {250, 254, 255}) {
+        const QString ascii = QString(bytes - 6, u'n') + u".plist";
+        QTest::newRow(qPrintable(QStringLiteral("ascii %1 bytes").arg(bytes))) << ascii;
+        const QString accented =
+            QString((bytes - 6) / 2, u'\u00E9') + QString((bytes - 6) % 2, u'n') + u".plist";
+        QTest::newRow(qPrintable(QStringLiteral("two-byte %1 bytes").arg(bytes))) << accented;
+    }
+}
+
+void FileSystemTest::longNamesWork()
+{
+    QFETCH(QString, name);
+    const QString target = path(name);
+    QVERIFY(m_fs.createFileAtomically(target, "created"));
+    QVERIFY(m_fs.writeFileAtomically(target, "replaced"));
+    QCOMPARE(*m_fs.readFile(target, nullptr), QByteArray("replaced"));
+    QVERIFY(m_fs.moveItem(target, path(QStringLiteral("short.plist"))));
+    QVERIFY(m_fs.copyItem(path(QStringLiteral("short.plist")), target));
+    QVERIFY(m_fs.removeItem(target));
+    const QStringList left = QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files);
+    QCOMPARE(left, (QStringList{QStringLiteral("a.plist"), QStringLiteral("b.plist"),
+                                QStringLiteral("short.plist")}));
+}
+
+void FileSystemTest::writesGoThroughLinks_data()
+{
+    QTest::addColumn<QString>("linkTarget");
+    QTest::addColumn<QString>("realFile");
+    QTest::newRow("relative") << QStringLiteral("a.plist") << QStringLiteral("a.plist");
+    QTest::newRow("absolute") << QStringLiteral("@/a.plist") << QStringLiteral("a.plist");
+    QTest::newRow("into a folder")
+        << QStringLiteral("sub/real.plist") << QStringLiteral("sub/real.plist");
+    QTest::newRow("chain") << QStringLiteral("b-link.plist") << QStringLiteral("b.plist");
+    QTest::newRow("dangling") << QStringLiteral("sub/new.plist") << QStringLiteral("sub/new.plist");
+}
+
+// Written as QSaveFile writes: the link stays a link, and what it leads to
+// gets the new content.
+void FileSystemTest::writesGoThroughLinks()
+{
+    QFETCH(QString, linkTarget);
+    QFETCH(QString, realFile);
+    QDir(m_dir.path()).mkdir(QStringLiteral("sub"));
+    test_files::writeBytes(path(QStringLiteral("sub/real.plist")), "old real");
+    QVERIFY(QFile::link(QStringLiteral("b.plist"), path(QStringLiteral("b-link.plist"))));
+    const QString target =
+        linkTarget.startsWith(u'@') ? m_dir.path() + linkTarget.mid(1) : linkTarget;
+    QVERIFY(::symlink(QFile::encodeName(target).constData(),
+                      QFile::encodeName(path(QStringLiteral("link.plist"))).constData()) == 0);
+    QVERIFY(m_fs.writeFileAtomically(path(QStringLiteral("link.plist")), "new"));
+    QVERIFY(QFileInfo(path(QStringLiteral("link.plist"))).isSymLink());
+    QCOMPARE(test_files::readBytes(path(realFile)), QByteArray("new"));
+    QCOMPARE(test_files::readBytes(path(QStringLiteral("link.plist"))), QByteArray("new"));
+}
+
+void FileSystemTest::oddFilesAreNotRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << QStringLiteral("not a regular file");
+    QTest::newRow("link to a device")
+        << QStringLiteral("device") << QStringLiteral("not a regular file");
+    QTest::newRow("folder") << QStringLiteral("folder") << QStringLiteral("it is a folder");
+    QTest::newRow("over the size limit") << QStringLiteral("huge") << QStringLiteral("larger than");
+}
+
+// A FIFO would block the opening forever, a device would never end, a huge
+// file would take the memory: each is refused at once, with a reason.
+void FileSystemTest::oddFilesAreNotRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString odd = path(QStringLiteral("odd.plist"));
+    const QByteArray encodedOdd = QFile::encodeName(odd);
+    if (kind == u"fifo") {
+        QVERIFY(::mkfifo(encodedOdd.constData(), 0600) == 0);
+    } else if (kind == u"device") {
+        // A device of the test's own, like /dev/zero, so that a write that
+        // went wrong could only replace that.
+        const QByteArray device = QFile::encodeName(path(QStringLiteral("zero")));
+        if (::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 5)) != 0)
+            QSKIP("Making a device needs root.");
+        QVERIFY(QFile::link(path(QStringLiteral("zero")), odd));
+    } else if (kind == u"folder") {
+        QVERIFY(QDir().mkdir(odd));
+    } else {
+        QFile file(odd);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(FileSystem::maximumReadSize + 1)); // sparse
+    }
+    QString description;
+    QVERIFY(!m_fs.readFile(odd, &description));
+    QVERIFY2(description.contains(reason), qPrintable(description));
+    const FileResult copied = m_fs.copyItem(odd, path(QStringLiteral("copy.plist")));
+    QVERIFY(!copied);
+    QVERIFY2(copied.description.contains(reason), qPrintable(copied.description));
+    QVERIFY(!QFile::exists(path(QStringLiteral("copy.plist"))));
+    // Nor is anything but a regular file replaced by a write.
+    if (kind != u"huge") {
+        QVERIFY(!m_fs.writeFileAtomically(odd, "x"));
+        QVERIFY(QFileInfo(odd).isSymLink() || !QFileInfo(odd).isFile());
+    }
+}
+
+void FileSystemTest::createNeverReplaces_data()
+{
+    QTest::addColumn<bool>("danglingLink");
+    QTest::newRow("a file") << false;
+    QTest::newRow("a dangling link") << true;
+}
+
+void FileSystemTest::createNeverReplaces()
+{
+    QFETCH(bool, danglingLink);
+    const QString target =
+        path(danglingLink ? QStringLiteral("link.plist") : QStringLiteral("a.plist"));
+    if (danglingLink)
+        QVERIFY(QFile::link(path(QStringLiteral("nowhere")), target));
+    const FileResult created = m_fs.createFileAtomically(target, "new");
+    QVERIFY(!created);
+    QVERIFY(created.description.contains(u"already exists"));
+    QCOMPARE(test_files::readBytes(path(QStringLiteral("a.plist"))), QByteArray("old A"));
+    QVERIFY(!QFile::exists(path(QStringLiteral("nowhere"))));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files | QDir::System).size(),
+             danglingLink ? 3 : 2);
+}
+
+void FileSystemTest::newFilesFollowTheUmask()
+{
+    const mode_t previous = ::umask(027);
+    const auto restore = qScopeGuard([previous] { ::umask(previous); });
+    QVERIFY(m_fs.writeFileAtomically(path(QStringLiteral("new.plist")), "x"));
+    QVERIFY(m_fs.createFileAtomically(path(QStringLiteral("created.plist")), "x"));
+    for (const char* name : {"new.plist", "created.plist"}) {
+        struct stat info
+        {
+        };
+        QVERIFY(::stat(QFile::encodeName(path(QString::fromLatin1(name))).constData(), &info) == 0);
+        QCOMPARE(int(info.st_mode & 0777), 0640);
+    }
+    // The process's umask is left as it was.
+    QCOMPARE(::umask(027), mode_t(027));
+}
+
+// Shown as "bad\uFFFD.plist", such a name would act on a file that really
+// has that name.
+void FileSystemTest::namesThatAreNotUtf8AreLeftOut()
+{
+    QVERIFY(test_files::writeBytesAtRawPath(QFile::encodeName(m_dir.path()) + "/bad\xff.plist",
+                                            "invalid"));
+    test_files::writeBytes(path(QStringLiteral("bad\uFFFD.plist")), "valid");
+    const auto entries = m_fs.listDirectory(m_dir.path(), {});
+    QVERIFY(entries);
+    QStringList names;
+    for (const DirectoryEntry& entry : *entries)
+        names.append(entry.name);
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("a.plist"), QStringLiteral("b.plist"),
+                                 QStringLiteral("bad\uFFFD.plist")}));
+}
+
+void FileSystemTest::identityFollowsLinks()
+{
+    QDir(m_dir.path()).mkdir(QStringLiteral("folder"));
+    QVERIFY(QFile::link(path(QStringLiteral("folder")), path(QStringLiteral("link"))));
+    const std::optional<FileIdentity> real = m_fs.identity(path(QStringLiteral("folder")));
+    QVERIFY(real);
+    QCOMPARE(m_fs.identity(path(QStringLiteral("link"))), real);
+    QCOMPARE(m_fs.identity(path(QStringLiteral("folder/../folder"))), real);
+    QVERIFY(m_fs.identity(path(QStringLiteral("a.plist"))) != real);
+    QVERIFY(!m_fs.identity(path(QStringLiteral("missing"))));
 }
 
 QTEST_GUILESS_MAIN(FileSystemTest)

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 
 const QString validName = QStringLiteral("Please enter a valid name.");
@@ -64,6 +66,10 @@ private slots:
     void noFolderMeansRenameAndDuplicateDoNothing();
     void chooseCustomFolder();
     void cancelledChooserChangesNothing();
+    void sameFolderByAnotherPathIsTheSameFolder_data();
+    void sameFolderByAnotherPathIsTheSameFolder();
+    void folderInPlaceOfAProfileIsNotDeleted();
+    void namesThatAreNotUtf8NeverActOnTheirTwin();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -259,6 +265,75 @@ void ProfileFileOperationsTest::operationsOnVanishedFile()
     QVERIFY2(message.size() > prefix.size() + 10, qPrintable(message));
     QVERIFY(!QFile::exists(m_env->defaultFolder() + u"/Job.plist"));
     QVERIFY(!QFile::exists(m_env->defaultFolder() + u"/Work Copy.plist"));
+}
+
+void ProfileFileOperationsTest::sameFolderByAnotherPathIsTheSameFolder_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("throughLink");
+    for (const char* operation : {"delete", "rename"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 through a link").arg(QLatin1String(operation))))
+            << QString::fromLatin1(operation) << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1 through ..").arg(QLatin1String(operation))))
+            << QString::fromLatin1(operation) << false;
+    }
+}
+
+// The active profile's folder reached by another path is the same folder:
+// deleting the profile there must keep the save-back from making it again,
+// and renaming it must carry the save-back along.
+void ProfileFileOperationsTest::sameFolderByAnotherPathIsTheSameFolder()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, throughLink);
+    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
+    m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
+    const QString other = m_env->root() + u"/link";
+    if (throughLink)
+        QVERIFY(QFile::link(m_env->defaultFolder(), other));
+    const QString path = throughLink ? other : m_env->defaultFolder() + u"/../Pelvaro Launcher";
+    m_state->setCustomFolderPath(path);
+    m_state->setFolderMode(FolderMode::custom);
+    if (operation == u"delete") {
+        m_state->deleteProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
+        QCOMPARE(m_state->activeProfileName(), std::nullopt);
+    } else {
+        m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
+                               QStringLiteral("Job"));
+        QCOMPARE(m_state->activeProfileName(), std::optional<QString>(QStringLiteral("Job.plist")));
+    }
+    m_state->saveActiveProfile();
+    QVERIFY(!QFile::exists(m_env->defaultFolder() + u"/Work.plist"));
+}
+
+void ProfileFileOperationsTest::folderInPlaceOfAProfileIsNotDeleted()
+{
+    const Profile work = profileAt(*m_state, QStringLiteral("Work.plist"));
+    QVERIFY(QFile::remove(work.url));
+    QVERIFY(QDir().mkpath(work.url + u"/inner"));
+    test_files::writeBytes(work.url + u"/inner/keep", "keep");
+    m_state->deleteProfile(work);
+    const QString message = m_state->errorMessage().value_or(QString());
+    QVERIFY2(message.startsWith(u"Could not delete \"Work.plist\": "), qPrintable(message));
+    QVERIFY(QFile::exists(work.url + u"/inner/keep"));
+}
+
+// A name that is not valid UTF-8 would be shown with U+FFFD, and act on a
+// file that really has that name.
+void ProfileFileOperationsTest::namesThatAreNotUtf8NeverActOnTheirTwin()
+{
+    const QByteArray invalid = QFile::encodeName(m_env->defaultFolder()) + "/bad\xff.plist";
+    QVERIFY(test_files::writeBytesAtRawPath(invalid, "invalid"));
+    const QString twin = m_env->defaultFolder() + u"/bad\uFFFD.plist";
+    test_files::writeBytes(twin, "valid");
+    m_state->reloadProfiles();
+    QCOMPARE(fileNames(*m_state),
+             (QStringList{QStringLiteral("bad\uFFFD.plist"), QStringLiteral("Other.plist"),
+                          QStringLiteral("Work.plist")}));
+    m_state->deleteProfile(profileAt(*m_state, QStringLiteral("bad\uFFFD.plist")));
+    QVERIFY(!QFile::exists(twin));
+    QVERIFY(::access(invalid.constData(), F_OK) == 0);
 }
 
 void ProfileFileOperationsTest::noFolderMeansRenameAndDuplicateDoNothing()

@@ -56,3 +56,10 @@ FileResult FaultyFileSystem::removeItem(const QString& path)
 {
     return failing.contains(Operation::removeItem) ? injected() : LinuxFileSystem::removeItem(path);
 }
+
+FileResult FaultyFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    return failing.contains(Operation::createFileAtomically)
+               ? injected()
+               : LinuxFileSystem::createFileAtomically(path, bytes);
+}

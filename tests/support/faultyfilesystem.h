@@ -16,6 +16,7 @@ public:
         readFile,
         writeFile,
         writeFileAtomically,
+        createFileAtomically,
         moveItem,
         copyItem,
         removeItem,
@@ -29,6 +30,7 @@ public:
     std::optional<QByteArray> readFile(const QString& path, QString* description) const override;
     FileResult writeFile(const QString& path, const QByteArray& bytes) override;
     FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    FileResult createFileAtomically(const QString& path, const QByteArray& bytes) override;
     FileResult moveItem(const QString& from, const QString& to) override;
     FileResult copyItem(const QString& from, const QString& to) override;
     FileResult removeItem(const QString& path) override;

@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 TestEnvironment::TestEnvironment()
@@ -138,4 +140,13 @@ Profile test_files::profileNamed(const QList<Profile>& profiles, const QString& 
             return profile;
     }
     return {};
+}
+
+bool test_files::writeBytesAtRawPath(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && written;
 }

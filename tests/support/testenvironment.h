@@ -49,6 +49,9 @@ private:
 namespace test_files {
 void writeBinaryPlist(const QString& path, const PlistValue& value);
 void writeBytes(const QString& path, const QByteArray& bytes);
+// For names that are not valid in the system's encoding, which a QString
+// cannot hold.
+bool writeBytesAtRawPath(const QByteArray& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);
 void setModificationTime(const QString& path, qint64 secondsSinceEpoch);
 PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries);

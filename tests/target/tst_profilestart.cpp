@@ -7,6 +7,10 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +45,13 @@ private slots:
     void unreadablePelvaroFileIsNotCopied();
     void writersWithoutFolderDoNothing();
     void killedWriterNeverLeavesAPartialFile();
+    void heldDomainLockFailsInsteadOfFreezing_data();
+    void heldDomainLockFailsInsteadOfFreezing();
+    void newProfileNeverReplacesAFileMadeMeanwhile();
+    void longNamesGoTheWholeRoad_data();
+    void longNamesGoTheWholeRoad();
+    void oddDomainFilesNeitherHangNorAreReplaced_data();
+    void oddDomainFilesNeitherHangNorAreReplaced();
 };
 
 void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile_data()
@@ -336,6 +347,155 @@ void ProfileStartTest::killedWriterNeverLeavesAPartialFile()
         const QByteArray now = test_files::readBytes(target);
         QVERIFY2(now == versionA || now == versionB, qPrintable(QString::number(now.size())));
     }
+}
+
+void ProfileStartTest::heldDomainLockFailsInsteadOfFreezing_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("start") << QStringLiteral("start")
+                           << QStringLiteral("Could not apply profile \"Work.plist\" to Pelvaro "
+                                             "preferences: Pelvaro's preferences are locked by "
+                                             "another program.");
+    QTest::newRow("save-back") << QStringLiteral("save")
+                               << QStringLiteral("Could not save profile \"Work.plist\": Pelvaro's "
+                                                 "preferences are locked by another program.");
+}
+
+// Another program that holds the domain's lock must not freeze the window:
+// the operation waits a short while, then fails and changes nothing.
+void ProfileStartTest::heldDomainLockFailsInsteadOfFreezing()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, message);
+    TestEnvironment env;
+    writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}}));
+    QDir().mkpath(env.defaultFolder());
+    const QString work = env.defaultFolder() + u"/Work.plist";
+    test_files::writeBinaryPlist(
+        work, PlistValue(test_files::dictionary({{QStringLiteral("profile"), PlistValue(true)}})));
+    LauncherState& state = env.makeState();
+    if (operation == u"save")
+        state.setActiveProfileName(QStringLiteral("Work.plist"));
+    const QByteArray domainBefore = test_files::readBytes(env.domainFile());
+    const QByteArray profileBefore = test_files::readBytes(work);
+
+    // A lock of another open file description, as another program's is.
+    const int holder = ::open(QFile::encodeName(env.domainFile() + u".lock").constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(holder >= 0);
+    const auto release = qScopeGuard([holder] { ::close(holder); });
+    QVERIFY(::flock(holder, LOCK_EX) == 0);
+    if (operation == u"start")
+        state.startProfile(state.profiles().first());
+    else
+        state.saveActiveProfile();
+    QCOMPARE(state.errorMessage(), std::optional<QString>(message));
+    QCOMPARE(test_files::readBytes(env.domainFile()), domainBefore);
+    QCOMPARE(test_files::readBytes(work), profileBefore);
+    QVERIFY(env.workspace.openedLocations.isEmpty());
+}
+
+// Quit & New Profile waits for Pelvaro to quit; a file of the same name made
+// meanwhile keeps its content.
+void ProfileStartTest::newProfileNeverReplacesAFileMadeMeanwhile()
+{
+    TestEnvironment env;
+    writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}}));
+    QDir().mkpath(env.defaultFolder());
+    LauncherState& state = env.makeState();
+    const RunningApplication pelvaro = env.workspace.launch(QStringLiteral("Pelvaro"));
+    state.quitPelvaroAndCreateProfile(QStringLiteral("New"));
+    QCOMPARE(state.pendingNewProfileName(), std::optional<QString>(QStringLiteral("New.plist")));
+    const QString made = env.defaultFolder() + u"/New.plist";
+    test_files::writeBytes(made, "made meanwhile");
+    env.workspace.quit(pelvaro);
+    QCOMPARE(state.errorMessage(),
+             std::optional<QString>(QStringLiteral(
+                 "Could not create profile \"New.plist\": a file of that name already exists.")));
+    QCOMPARE(test_files::readBytes(made), QByteArray("made meanwhile"));
+}
+
+void ProfileStartTest::longNamesGoTheWholeRoad_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const int bytes : {250, 255}) {
+        QTest::newRow(qPrintable(QStringLiteral("ascii %1 bytes").arg(bytes)))
+            << QString(bytes - 6, u'w');
+        QTest::newRow(qPrintable(QStringLiteral("two-byte %1 bytes").arg(bytes)))
+            << QString((bytes - 6) / 2, u'\u00FC') + QString((bytes - 6) % 2, u'w');
+    }
+}
+
+// A name as long as the system allows is listed, started, saved back,
+// renamed and captured like any other.
+void ProfileStartTest::longNamesGoTheWholeRoad()
+{
+    QFETCH(QString, name);
+    TestEnvironment env;
+    writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}}));
+    QDir().mkpath(env.defaultFolder());
+    const QString fileName = name + u".plist";
+    test_files::writeBinaryPlist(
+        env.defaultFolder() + u'/' + fileName,
+        PlistValue(test_files::dictionary({{QStringLiteral("profile"), PlistValue(true)}})));
+    LauncherState& state = env.makeState();
+    QCOMPARE(test_files::fileNames(state.profiles()), QStringList{fileName});
+    state.startProfile(state.profiles().first());
+    writeDomain(env, test_files::dictionary({{QStringLiteral("session"), PlistValue(true)}}));
+    state.saveActiveProfile();
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    const PlistDictionary saved =
+        PlistReader::read(test_files::readBytes(env.defaultFolder() + u'/' + fileName))
+            ->toDictionary();
+    QVERIFY(saved.contains(QStringLiteral("session")));
+
+    state.renameProfile(state.profiles().first(), QStringLiteral("Short"));
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    state.renameProfile(test_files::profileNamed(state.profiles(), QStringLiteral("Short.plist")),
+                        name);
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    QVERIFY(QFile::exists(env.defaultFolder() + u'/' + fileName));
+
+    QVERIFY(QFile::remove(env.defaultFolder() + u'/' + fileName));
+    state.quitPelvaroAndCreateProfile(name);
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    QVERIFY(QFile::exists(env.defaultFolder() + u'/' + fileName));
+    QCOMPARE(QDir(env.defaultFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{fileName});
+}
+
+void ProfileStartTest::oddDomainFilesNeitherHangNorAreReplaced_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << QStringLiteral("fifo");
+    QTest::newRow("link to a device") << QStringLiteral("device");
+}
+
+// Pelvaro's preferences file as a FIFO would block the main thread at its
+// opening; as a link to a device it would be read forever, or replaced.
+void ProfileStartTest::oddDomainFilesNeitherHangNorAreReplaced()
+{
+    QFETCH(QString, kind);
+    TestEnvironment env;
+    QDir().mkpath(QFileInfo(env.domainFile()).path());
+    if (kind == u"fifo")
+        QVERIFY(::mkfifo(QFile::encodeName(env.domainFile()).constData(), 0600) == 0);
+    else if (::mknod(QFile::encodeName(env.root() + u"/null").constData(), S_IFCHR | 0600,
+                     makedev(1, 3)) != 0)
+        QSKIP("Making a device needs root.");
+    else
+        QVERIFY(QFile::link(env.root() + u"/null", env.domainFile()));
+    QDir().mkpath(env.defaultFolder());
+    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                 PlistValue(PlistDictionary()));
+    LauncherState& state = env.makeState();
+    state.startProfile(state.profiles().first());
+    QCOMPARE(state.errorMessage(),
+             std::optional<QString>(
+                 QStringLiteral("Could not apply profile \"Work.plist\" to Pelvaro preferences.")));
+    const QFileInfo domain(env.domainFile());
+    QVERIFY(kind == u"fifo" ? !domain.isFile() && domain.exists() : domain.isSymLink());
 }
 
 QTEST_GUILESS_MAIN(ProfileStartTest)
