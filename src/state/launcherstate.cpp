@@ -29,6 +29,9 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     m_launchPendingTimer.setSingleShot(true);
     m_launchPendingTimer.setInterval(launchPendingMs);
     connect(&m_launchPendingTimer, &QTimer::timeout, this, [this] { m_launchPending = false; });
+    m_folderQuietTimer.setSingleShot(true);
+    m_folderQuietTimer.setInterval(folderQuietMs);
+    connect(&m_folderQuietTimer, &QTimer::timeout, this, &LauncherState::reloadForFolderEvents);
     const std::optional<QString> storedMode = m_services.userDefaults->stringForKey(folderModeKey);
     m_folderMode = storedMode && *storedMode == folder_mode::rawValue(FolderMode::custom)
                        ? FolderMode::custom

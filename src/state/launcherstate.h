@@ -7,6 +7,7 @@
 #include "state/foldermode.h"
 #include "state/profile.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
@@ -128,6 +129,7 @@ private:
     void setFolderMonitorSource(std::unique_ptr<DirectoryWatch> source);
     void switchFolder();
     void handleFolderEvents(int events);
+    void reloadForFolderEvents();
     void writeCurrentPreferences(ProfileWriter writer, const QString& fileName,
                                  const std::optional<QString>& folder);
     bool isActiveProfileFile(const Profile& profile) const;
@@ -148,6 +150,13 @@ private:
     std::unique_ptr<DirectoryWatch> m_folderMonitorSource;
     std::optional<QString> m_pendingNewProfileName;
     bool m_launchPending = false;
+    // Listing a large folder again after a batch of its events waits this
+    // many times as long as the last listing took, or for a quiet moment.
+    static constexpr int folderReloadRestFactor = 5;
+    static constexpr int folderQuietMs = 50;
+    QTimer m_folderQuietTimer;
+    QElapsedTimer m_folderReloadClock;
+    qint64 m_folderReloadCostNs = 0;
     QTimer m_launchPendingTimer;
 
     // Where the save-back and a pending new profile go: the folders of the

@@ -1,4 +1,5 @@
 #include "platform/directorywatch.h"
+#include "platform/directorywatch_linux.h"
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
 
@@ -43,6 +44,9 @@ private slots:
     void outsideChangesUpdateTheList();
     void renamingTheWatchedFolderEmptiesTheList();
     void switchingFoldersKeepsOneWatch();
+    void burstInACostlyFolderReloadsSeldomButCompletely();
+    void pollingHearsWhatInotifyMisses_data();
+    void pollingHearsWhatInotifyMisses();
 };
 
 void FolderWatchTest::accessFailures_data()
@@ -191,6 +195,66 @@ void FolderWatchTest::switchingFoldersKeepsOneWatch()
     }
     QCOMPARE(openInotifyDescriptors(), 1);
     QVERIFY(state.folderMonitorSource());
+}
+
+// Each listing of a huge folder is costly: a burst of changes must not
+// list it once per change, and the list must still end complete.
+void FolderWatchTest::burstInACostlyFolderReloadsSeldomButCompletely()
+{
+    TestEnvironment env;
+    QDir().mkpath(env.defaultFolder());
+    LauncherState& state = env.makeState();
+    env.fileSystem.listingDelayMs = 40;
+    env.fileSystem.listings = 0;
+    // Another program makes a file every 5 ms for a second.
+    constexpr int burst = 200;
+    std::unique_ptr<QThread> writer(QThread::create([&] {
+        for (int i = 0; i < burst; ++i) {
+            test_files::writeBytes(
+                env.defaultFolder() + u"/Burst " + QString::number(i) + u".plist", "x");
+            QThread::msleep(5);
+        }
+    }));
+    writer->start();
+    while (!writer->isFinished())
+        QTest::qWait(10);
+    QTRY_COMPARE_WITH_TIMEOUT(state.profiles().size(), qsizetype(burst), 10000);
+    // Listed once per gathered batch, the folder would take some twenty
+    // listings; resting four listings' time after each, about six.
+    QVERIFY2(env.fileSystem.listings <= 10,
+             qPrintable(QString::number(env.fileSystem.listings)));
+}
+
+void FolderWatchTest::pollingHearsWhatInotifyMisses_data()
+{
+    QTest::addColumn<bool>("polling");
+    QTest::newRow("inotify only") << false;
+    QTest::newRow("polled, as network folders are") << true;
+}
+
+// inotify hears nothing of what other machines do to a network folder. A
+// change it is not told of here (new times on the folder) stands in for
+// them: only the polled watch reports it.
+void FolderWatchTest::pollingHearsWhatInotifyMisses()
+{
+    QFETCH(bool, polling);
+    TestEnvironment env;
+    const QString folder = env.makeFolder(QStringLiteral("remote"));
+    if (polling)
+        qputenv("PELVARO_FOLDER_POLLING", "1");
+    const auto reset = qScopeGuard([] { qunsetenv("PELVARO_FOLDER_POLLING"); });
+    const std::unique_ptr<DirectoryWatch> watch = DirectoryWatch::open(folder);
+    QVERIFY(watch);
+    QSignalSpy events(watch.get(), &DirectoryWatch::eventsReceived);
+    QTest::qWait(50);
+    test_files::setModificationTime(folder, 1000000);
+    if (polling) {
+        QVERIFY(events.wait(3 * InotifyDirectoryWatch::pollIntervalMs));
+        QCOMPARE(events.first().at(0).value<DirectoryWatch::Events>(),
+                 DirectoryWatch::Events(DirectoryWatch::Write));
+    } else {
+        QVERIFY(!events.wait(InotifyDirectoryWatch::pollIntervalMs + 500));
+    }
 }
 
 QTEST_GUILESS_MAIN(FolderWatchTest)

@@ -1,5 +1,7 @@
 #include "support/faultyfilesystem.h"
 
+#include <QThread>
+
 namespace {
 FileResult injected()
 {
@@ -10,6 +12,15 @@ FileResult injected()
 bool FaultyFileSystem::isReadable(const QString& path) const
 {
     return !failing.contains(Operation::isReadable) && LinuxFileSystem::isReadable(path);
+}
+
+std::optional<QList<DirectoryEntry>> FaultyFileSystem::listDirectory(const QString& path,
+                                                                     const NameFilter& wanted) const
+{
+    ++listings;
+    if (listingDelayMs > 0)
+        QThread::msleep(ulong(listingDelayMs));
+    return LinuxFileSystem::listDirectory(path, wanted);
 }
 
 FileResult FaultyFileSystem::createDirectory(const QString& path)

@@ -23,9 +23,14 @@ public:
     };
 
     QSet<Operation> failing;
+    // Makes every listing take this long, as a huge folder's does.
+    int listingDelayMs = 0;
+    mutable int listings = 0;
     static QString injectedDescription() { return QStringLiteral("Injected failure."); }
 
     bool isReadable(const QString& path) const override;
+    std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
+                                                       const NameFilter& wanted) const override;
     FileResult createDirectory(const QString& path) override;
     std::optional<QByteArray> readFile(const QString& path, QString* description) const override;
     FileResult writeFile(const QString& path, const QByteArray& bytes) override;
