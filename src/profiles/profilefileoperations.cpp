@@ -5,6 +5,14 @@
 #include "profiles/profilenames.h"
 
 #include <QDir>
+#include <QFile>
+
+namespace {
+
+// The longest file name most file systems take, in bytes.
+constexpr qsizetype maximumNameBytes = 255;
+
+} // namespace
 
 std::optional<QString> LauncherState::validatedProfileFileName(const QString& typedName)
 {
@@ -76,13 +84,20 @@ void LauncherState::duplicateProfile(const Profile& profile)
         return;
     const QString fileName = profile.fileName();
     const QString extension = file_path::extension(fileName);
-    const QString base = file_path::removingExtension(fileName) + u" Copy";
-    const auto candidateNamed = [&](const QString& stem) {
-        return file_path::appending(*folder, extension.isEmpty() ? stem : stem + u'.' + extension);
+    const QString stem = file_path::removingExtension(fileName);
+    // A name as long as the system allows still gets a copy: its stem is
+    // shortened, by whole characters, until " Copy N" fits.
+    const auto candidateNamed = [&](const QString& suffix) {
+        const QString tail = suffix + (extension.isEmpty() ? QString() : u'.' + extension);
+        QString shortened = stem;
+        while (!shortened.isEmpty() &&
+               QFile::encodeName(shortened + tail).size() > maximumNameBytes)
+            shortened.chop(shortened.size() >= 2 && shortened.back().isLowSurrogate() ? 2 : 1);
+        return file_path::appending(*folder, shortened + tail);
     };
-    QString candidate = candidateNamed(base);
+    QString candidate = candidateNamed(QStringLiteral(" Copy"));
     for (quint64 counter = 2; fm().exists(candidate); ++counter)
-        candidate = candidateNamed(base + u' ' + QString::number(counter));
+        candidate = candidateNamed(u" Copy " + QString::number(counter));
     if (const FileResult copied = fm().copyItem(profile.url, candidate); !copied) {
         setErrorMessage(tr("Could not duplicate \"%1\": %2").arg(fileName, copied.description));
         return;

@@ -457,7 +457,16 @@ void ProfileStartTest::longNamesGoTheWholeRoad()
     QCOMPARE(state.errorMessage(), std::nullopt);
     QVERIFY(QFile::exists(env.defaultFolder() + u'/' + fileName));
 
-    QVERIFY(QFile::remove(env.defaultFolder() + u'/' + fileName));
+    // The copy's name is shortened to fit.
+    state.duplicateProfile(test_files::profileNamed(state.profiles(), fileName));
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    QCOMPARE(state.profiles().size(), 2);
+    for (const Profile& listed : state.profiles())
+        QVERIFY(QFile::encodeName(listed.fileName()).size() <= 255);
+    QVERIFY(test_files::fileNames(state.profiles()).join(u'|').contains(u" Copy.plist"));
+    QVERIFY(QFile::remove(test_files::profileNamed(state.profiles(), fileName).url));
+    state.reloadProfiles();
+    QVERIFY(QFile::remove(state.profiles().first().url));
     state.quitPelvaroAndCreateProfile(name);
     QCOMPARE(state.errorMessage(), std::nullopt);
     QVERIFY(QFile::exists(env.defaultFolder() + u'/' + fileName));
