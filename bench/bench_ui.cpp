@@ -10,6 +10,7 @@
 #include "ui/contentview.h"
 #include "ui/mainwindow.h"
 #include "ui/profilelistsection.h"
+#include "ui/profilelistview.h"
 
 #include <QApplication>
 #include <QDir>

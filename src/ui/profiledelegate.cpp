@@ -5,8 +5,13 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
+#include <QToolTip>
+
+#include <algorithm>
 
 ProfileDelegate::ProfileDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
@@ -73,10 +78,32 @@ QRect ProfileDelegate::buttonRect(const QStyleOptionViewItem& option, Action act
         const QRect rect(right - size.width(), row.top() + (row.height() - size.height()) / 2,
                          size.width(), size.height());
         if (all.at(i) == action)
-            return rect;
+            return QStyle::visualRect(option.direction, option.rect, rect);
         right = rect.left() - rowSpacing;
     }
     return {};
+}
+
+QRect ProfileDelegate::dateRect(const QStyleOptionViewItem& option) const
+{
+    QStyleOptionViewItem leftToRight = option;
+    leftToRight.direction = Qt::LeftToRight;
+    const QRect startButton = buttonRect(leftToRight, Action::start);
+    const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
+    const int width = dateWidth(option);
+    const QRect rect(startButton.left() - rowSpacing - width, row.top(), width, row.height());
+    return QStyle::visualRect(option.direction, option.rect, rect);
+}
+
+QRect ProfileDelegate::nameRect(const QStyleOptionViewItem& option) const
+{
+    QStyleOptionViewItem leftToRight = option;
+    leftToRight.direction = Qt::LeftToRight;
+    const QRect date = dateRect(leftToRight);
+    const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
+    const QRect rect(row.left(), row.top(), std::max(0, date.left() - rowSpacing - row.left()),
+                     row.height());
+    return QStyle::visualRect(option.direction, option.rect, rect);
 }
 
 QSize ProfileDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -92,38 +119,61 @@ QSize ProfileDelegate::sizeHint(const QStyleOptionViewItem& option, const QModel
     return {width + 6, height + 2 * verticalPadding + 4};
 }
 
-void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QString& text,
-                               const QFont& font) const
+void ProfileDelegate::invalidateMeasurements()
 {
-    // Digits share one width, so that the dates of consecutive rows line up
-    // whatever the font does with its digits.
-    const QFontMetrics metrics(font);
-    int digitWidth = 0;
-    int narrowest = std::numeric_limits<int>::max();
-    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
-        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QChar(digit)));
-        narrowest = std::min(narrowest, metrics.horizontalAdvance(QChar(digit)));
-    }
-    painter->setFont(font);
-    if (narrowest == digitWidth) {
-        // The font's own digits are already of one width.
-        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, text);
-        return;
-    }
-    int x = rect.left();
-    const int baseline = rect.top() + (rect.height() + metrics.ascent() - metrics.descent()) / 2;
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            const int advance = metrics.horizontalAdvance(c);
-            painter->drawText(QPoint(x + (digitWidth - advance) / 2, baseline), QString(c));
-            x += digitWidth;
-        } else {
-            painter->drawText(QPoint(x, baseline), QString(c));
-            x += metrics.horizontalAdvance(c);
+    m_dateWidth = -1;
+    m_buttonSizes.clear();
+    emit sizeHintChanged(QModelIndex());
+}
+
+void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QString& text,
+                               const QFont& font, Qt::LayoutDirection direction)
+{
+    // One layout for the whole text keeps the order of mixed scripts and
+    // the shaping of joined ones. Only where every character runs left to
+    // right do digits get one width, so that the dates of consecutive rows
+    // line up whatever the font does with its digits.
+    QTextLayout layout(text, font, painter->device());
+    QTextOption textOption(Qt::AlignLeading);
+    textOption.setTextDirection(direction);
+    textOption.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(textOption);
+    const bool leftToRightOnly =
+        direction == Qt::LeftToRight && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+            const QChar::Direction d = c.direction();
+            return d != QChar::DirR && d != QChar::DirAL && d != QChar::DirRLE &&
+                   d != QChar::DirRLO && d != QChar::DirRLI && d != QChar::DirAN;
+        });
+    if (leftToRightOnly) {
+        const QFontMetricsF metrics(font, painter->device());
+        qreal widest = 0;
+        for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+            widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
+        QList<QTextLayout::FormatRange> ranges;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qreal advance = metrics.horizontalAdvance(text.at(i));
+            if (!text.at(i).isDigit() || advance >= widest)
+                continue;
+            QTextLayout::FormatRange range;
+            range.start = int(i);
+            range.length = 1;
+            QFont spaced = font;
+            spaced.setLetterSpacing(QFont::AbsoluteSpacing, widest - advance);
+            range.format.setFont(spaced);
+            ranges.append(range);
         }
-        if (x > rect.right())
-            break;
+        layout.setFormats(ranges);
     }
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    line.setLineWidth(rect.width());
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
+    layout.draw(painter, QPointF(rect.left(), rect.top() + (rect.height() - line.height()) / 2));
+    painter->restore();
 }
 
 void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -136,41 +186,159 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const bool enabled = option.state & QStyle::State_Enabled;
     // Every row has the same background.
     painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
+    // Dimmed rows take their normal colours at the lower opacity: the
+    // disabled colours at that opacity would be all but unreadable.
     painter->setOpacity(m_opacity);
+    const QPalette::ColorGroup group =
+        option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
 
-    const QRect startButton = buttonRect(option, Action::start);
-    const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
-    const int datesWidth = dateWidth(option);
-    const QRect dateRect(startButton.left() - rowSpacing - datesWidth, row.top(), datesWidth,
-                         row.height());
-    const QRect nameRect(row.left(), row.top(),
-                         std::max(0, dateRect.left() - rowSpacing - row.left()), row.height());
-
+    const QRect name = nameRect(option);
     QFont nameFont = option.font;
     nameFont.setBold(index.data(ProfileListModel::IsActiveRole).toBool());
     painter->setFont(nameFont);
-    painter->setPen(
-        option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Text));
-    const QString name = QFontMetrics(nameFont).elidedText(
-        index.data(ProfileListModel::NameRole).toString(), Qt::ElideMiddle, nameRect.width());
-    painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, name);
+    painter->setPen(option.palette.color(group, QPalette::Text));
+    const QString elided = QFontMetrics(nameFont).elidedText(
+        index.data(ProfileListModel::NameRole).toString(), Qt::ElideMiddle, name.width());
+    painter->drawText(name, Qt::AlignLeading | Qt::AlignVCenter, elided);
 
     painter->setPen(text_styles::secondaryColor(widget));
-    drawDate(painter, dateRect, index.data(ProfileListModel::DateTextRole).toString(),
-             text_styles::callout());
+    drawDate(painter, dateRect(option), index.data(ProfileListModel::DateTextRole).toString(),
+             text_styles::callout(), option.direction);
 
     for (const Action action : actions()) {
         QStyleOptionButton button;
         button.initFrom(widget);
+        button.direction = option.direction;
         button.rect = buttonRect(option, action);
         button.text = title(action);
         button.state =
-            enabled ? (QStyle::State_Enabled | QStyle::State_Raised) : QStyle::State_None;
-        if (enabled && m_pressedIndex == index && m_pressedAction == action)
+            QStyle::State_Enabled | QStyle::State_Raised | (option.state & QStyle::State_Active);
+        if (enabled && isPressed(index, action))
             button.state |= QStyle::State_Sunken;
+        if (enabled && isHovered(index, action))
+            button.state |= QStyle::State_MouseOver;
         style->drawControl(QStyle::CE_PushButton, &button, painter, widget);
     }
+    painter->setOpacity(1.0);
+    // The current row shows that it has the keyboard: its keys act on it.
+    if (enabled && (option.state & QStyle::State_HasFocus)) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(widget);
+        focus.rect = option.rect.adjusted(1, 1, -1, -1);
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.backgroundColor = option.palette.color(group, QPalette::Base);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    }
     painter->restore();
+}
+
+std::optional<ProfileDelegate::Action> ProfileDelegate::actionAt(const QStyleOptionViewItem& option,
+                                                                 const QPoint& position) const
+{
+    for (const Action action : actions()) {
+        if (buttonRect(option, action).contains(position))
+            return action;
+    }
+    return std::nullopt;
+}
+
+bool ProfileDelegate::isPressed(const QModelIndex& index, Action action) const
+{
+    return m_pressedAction == action && m_pressedIndex.isValid() && m_pressedIndex == index;
+}
+
+bool ProfileDelegate::isHovered(const QModelIndex& index, Action action) const
+{
+    return m_hoverAction == action && m_hoverIndex.isValid() && m_hoverIndex == index;
+}
+
+void ProfileDelegate::updateRow(const QPersistentModelIndex& index) const
+{
+    if (m_view && index.isValid())
+        m_view->viewport()->update(m_view->visualRect(index));
+}
+
+void ProfileDelegate::letGo()
+{
+    const QPersistentModelIndex pressed = m_pressedIndex;
+    m_pressedAction.reset();
+    m_pressedIndex = QPersistentModelIndex();
+    updateRow(pressed);
+}
+
+void ProfileDelegate::setHover(const QPersistentModelIndex& index, std::optional<Action> action)
+{
+    if (m_hoverIndex == index && m_hoverAction == action)
+        return;
+    const QPersistentModelIndex previous = m_hoverIndex;
+    m_hoverIndex = action ? index : QPersistentModelIndex();
+    m_hoverAction = action;
+    updateRow(previous);
+    updateRow(m_hoverIndex);
+}
+
+void ProfileDelegate::attach(QAbstractItemView* view)
+{
+    m_view = view;
+    view->viewport()->installEventFilter(this);
+    view->installEventFilter(this);
+}
+
+bool ProfileDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_view)
+        return false;
+    if (watched == m_view) {
+        switch (event->type()) {
+        case QEvent::StyleChange:
+        case QEvent::FontChange:
+        case QEvent::LocaleChange:
+        case QEvent::LanguageChange:
+            invalidateMeasurements();
+            break;
+        case QEvent::EnabledChange:
+            letGo();
+            setHover({}, std::nullopt);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+        // The view only hands a release over a row to the row; one anywhere
+        // else must let go of the press too.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            !m_view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid())
+            letGo();
+        break;
+    case QEvent::MouseMove: {
+        const QPoint position = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QModelIndex index = m_view->indexAt(position);
+        if (m_pressedIndex.isValid() && index != m_pressedIndex)
+            letGo(); // left the row
+        std::optional<Action> hovered;
+        if (index.isValid() && m_view->isEnabled()) {
+            QStyleOptionViewItem option;
+            option.initFrom(m_view->viewport());
+            option.rect = m_view->visualRect(index);
+            option.direction = m_view->layoutDirection();
+            option.fontMetrics = m_view->fontMetrics();
+            option.widget = m_view;
+            hovered = actionAt(option, position);
+        }
+        setHover(index, hovered);
+        break;
+    }
+    case QEvent::Leave:
+        letGo();
+        setHover({}, std::nullopt);
+        break;
+    default:
+        break;
+    }
+    return false;
 }
 
 bool ProfileDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
@@ -179,34 +347,26 @@ bool ProfileDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
     Q_UNUSED(model);
     if (!(option.state & QStyle::State_Enabled))
         return false;
-    const auto hit = [&](const QPoint& position) -> std::optional<Action> {
-        for (const Action action : actions()) {
-            if (buttonRect(option, action).contains(position))
-                return action;
-        }
-        return std::nullopt;
-    };
-    auto* view = qobject_cast<QAbstractItemView*>(const_cast<QWidget*>(option.widget));
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return false;
-        m_pressedAction = hit(mouse->position().toPoint());
+        letGo();
+        m_pressedAction = actionAt(option, mouse->position().toPoint());
         m_pressedIndex = m_pressedAction ? QPersistentModelIndex(index) : QPersistentModelIndex();
-        if (view)
-            view->viewport()->update(option.rect);
+        updateRow(m_pressedIndex);
         return m_pressedAction.has_value();
     }
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        // Another button's release neither triggers nor lets go.
+        if (mouse->button() != Qt::LeftButton)
+            return false;
         const std::optional<Action> pressed = m_pressedAction;
-        const bool sameRow = m_pressedIndex == index;
-        m_pressedAction.reset();
-        m_pressedIndex = QPersistentModelIndex();
-        if (view)
-            view->viewport()->update(option.rect);
-        if (pressed && sameRow && hit(mouse->position().toPoint()) == pressed) {
+        const bool sameRow = m_pressedIndex.isValid() && m_pressedIndex == index;
+        letGo();
+        if (pressed && sameRow && actionAt(option, mouse->position().toPoint()) == pressed) {
             emit actionTriggered(*pressed, index);
             return true;
         }
@@ -216,10 +376,11 @@ bool ProfileDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return false;
-        if (hit(mouse->position().toPoint())) {
+        if (const std::optional<Action> action = actionAt(option, mouse->position().toPoint())) {
             // A quick second click on a button is a second press of it.
-            m_pressedAction = hit(mouse->position().toPoint());
+            m_pressedAction = action;
             m_pressedIndex = index;
+            updateRow(m_pressedIndex);
             return true;
         }
         emit actionTriggered(Action::start, index);
@@ -228,4 +389,23 @@ bool ProfileDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
     default:
         return false;
     }
+}
+
+bool ProfileDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    // Only over the name, and placed over this row's own name, so that it
+    // never covers the buttons of the row below.
+    const QRect name = nameRect(option);
+    if (!name.contains(event->pos())) {
+        QToolTip::hideText();
+        return true;
+    }
+    const QString text = index.data(Qt::ToolTipRole).toString();
+    const QPoint above = view->viewport()->mapToGlobal(
+        QPoint(event->pos().x(), option.rect.top() - 2 * option.fontMetrics.height()));
+    QToolTip::showText(above, text, view->viewport(), name);
+    return true;
 }

@@ -1,11 +1,19 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStyledItemDelegate>
+
+#include <optional>
+
+class QAbstractItemView;
 
 // Paints a profile row: the name (bold when active, elided in the middle),
 // the date, and the push buttons Start, Duplicate, Rename and Delete. The
-// buttons are painted, not widgets, so that thousands of rows stay cheap.
+// buttons are painted, not widgets, so that thousands of rows stay cheap;
+// they behave as push buttons do: only a left press and a left release on
+// the same button trigger it, leaving the row or releasing anywhere else
+// lets go, and the button under the mouse is drawn hovered.
 class ProfileDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -31,6 +39,21 @@ public:
 
     // Where a row's button sits, for hit tests and for tests.
     QRect buttonRect(const QStyleOptionViewItem& option, Action action) const;
+    QRect nameRect(const QStyleOptionViewItem& option) const;
+    QRect dateRect(const QStyleOptionViewItem& option) const;
+    // Follows the view's mouse beyond the rows (releases, leaving) and
+    // its changes of style, font and language.
+    void attach(QAbstractItemView* view);
+    // Sizes measured for another font, style or language are measured again.
+    void invalidateMeasurements();
+    bool isPressed(const QModelIndex& index, Action action) const;
+    bool isHovered(const QModelIndex& index, Action action) const;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+    // Draws the date as one laid-out text; in a left-to-right text whose
+    // digits differ in width, each digit is given the width of the widest.
+    static void drawDate(QPainter* painter, const QRect& rect, const QString& text,
+                         const QFont& font, Qt::LayoutDirection direction);
     // The opacity the rows are drawn at.
     void setOpacity(qreal opacity) { m_opacity = opacity; }
     qreal opacity() const { return m_opacity; }
@@ -44,8 +67,12 @@ private:
     QSize buttonSize(const QStyleOptionViewItem& option, Action action) const;
     QSize measureButton(const QStyleOptionViewItem& option, Action action) const;
     int dateWidth(const QStyleOptionViewItem& option) const;
-    void drawDate(QPainter* painter, const QRect& rect, const QString& text,
-                  const QFont& font) const;
+    std::optional<Action> actionAt(const QStyleOptionViewItem& option,
+                                   const QPoint& position) const;
+    void letGo();
+    void setHover(const QPersistentModelIndex& index, std::optional<Action> action);
+    void updateRow(const QPersistentModelIndex& index) const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Measured once: every row's date column has this width, and every row's
     // buttons these sizes.
@@ -54,4 +81,7 @@ private:
     mutable QList<QSize> m_buttonSizes;
     QPersistentModelIndex m_pressedIndex;
     std::optional<Action> m_pressedAction;
+    QPersistentModelIndex m_hoverIndex;
+    std::optional<Action> m_hoverAction;
+    QPointer<QAbstractItemView> m_view;
 };

@@ -3,17 +3,19 @@
 #include "state/launcherstate.h"
 #include "ui/emptystatebox.h"
 #include "ui/profiledelegate.h"
+#include "ui/profilelistaccessible.h"
 #include "ui/profilelistmodel.h"
+#include "ui/profilelistview.h"
 #include "ui/textstyles.h"
 
+#include <QEvent>
 #include <QLabel>
-#include <QListView>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     : QWidget(parent), m_state(state), m_model(new ProfileListModel(state, this)),
-      m_delegate(new ProfileDelegate(this)), m_list(new QListView(this)),
+      m_delegate(new ProfileDelegate(this)), m_list(new ProfileListView(this)),
       m_empty(new EmptyStateBox(this)), m_content(new QStackedWidget(this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -22,6 +24,8 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     auto* heading = new QLabel(tr("Profile List"), this);
     heading->setFont(text_styles::headline());
     layout->addWidget(heading);
+    static const bool accessibleRows = (ProfileListAccessible::install(), true);
+    Q_UNUSED(accessibleRows);
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
@@ -33,28 +37,32 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     m_list->setFrameShape(QFrame::StyledPanel);
     m_list->setMouseTracking(true);
     m_list->setMinimumHeight(220);
+    m_list->setAccessibleName(tr("Profiles"));
+    heading->setBuddy(m_list);
+    m_delegate->attach(m_list);
     m_content->addWidget(m_list);
     m_content->addWidget(m_empty);
     layout->addWidget(m_content, 1);
 
-    connect(m_delegate, &ProfileDelegate::actionTriggered, this,
-            [this](ProfileDelegate::Action action, const QModelIndex& index) {
-                const Profile profile = m_model->profileAt(index.row());
-                switch (action) {
-                case ProfileDelegate::Action::start:
-                    m_state.startProfile(profile);
-                    break;
-                case ProfileDelegate::Action::duplicate:
-                    m_state.duplicateProfile(profile);
-                    break;
-                case ProfileDelegate::Action::rename:
-                    emit renameRequested(profile);
-                    break;
-                case ProfileDelegate::Action::remove:
-                    emit deleteRequested(profile);
-                    break;
-                }
-            });
+    const auto act = [this](ProfileDelegate::Action action, const QModelIndex& index) {
+        const Profile profile = m_model->profileAt(index.row());
+        switch (action) {
+        case ProfileDelegate::Action::start:
+            m_state.startProfile(profile);
+            break;
+        case ProfileDelegate::Action::duplicate:
+            m_state.duplicateProfile(profile);
+            break;
+        case ProfileDelegate::Action::rename:
+            emit renameRequested(profile);
+            break;
+        case ProfileDelegate::Action::remove:
+            emit deleteRequested(profile);
+            break;
+        }
+    };
+    connect(m_delegate, &ProfileDelegate::actionTriggered, this, act);
+    connect(m_list, &ProfileListView::actionRequested, this, act);
     connect(&m_state, &LauncherState::profilesChanged, this, &ProfileListSection::followProfiles);
     connect(&m_state, &LauncherState::isPelvaroRunningChanged, this,
             &ProfileListSection::followRunningState);
@@ -66,6 +74,15 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
             &ProfileListSection::followProfiles);
     followProfiles();
     followRunningState();
+}
+
+void ProfileListSection::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The list's background is blended from the palette: a new theme needs
+    // a new blend, or light text would sit on the old light rows.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        followRunningState();
 }
 
 QWidget* ProfileListSection::content() const

@@ -8,7 +8,7 @@ class EmptyStateBox;
 class LauncherState;
 class ProfileDelegate;
 class ProfileListModel;
-class QListView;
+class ProfileListView;
 class QStackedWidget;
 
 // The heading "Profile List" and either the list of profiles or the box
@@ -21,7 +21,7 @@ class ProfileListSection : public QWidget
 public:
     explicit ProfileListSection(LauncherState& state, QWidget* parent = nullptr);
 
-    QListView* listView() const { return m_list; }
+    ProfileListView* listView() const { return m_list; }
     ProfileListModel* model() const { return m_model; }
     ProfileDelegate* delegate() const { return m_delegate; }
     EmptyStateBox* emptyBox() const { return m_empty; }
@@ -34,6 +34,9 @@ signals:
     void renameRequested(const Profile& profile);
     void deleteRequested(const Profile& profile);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void followProfiles();
     void followRunningState();
@@ -41,7 +44,7 @@ private:
     LauncherState& m_state;
     ProfileListModel* m_model;
     ProfileDelegate* m_delegate;
-    QListView* m_list;
+    ProfileListView* m_list;
     EmptyStateBox* m_empty;
     QStackedWidget* m_content;
     qreal m_contentOpacity = 1.0;

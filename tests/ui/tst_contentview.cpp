@@ -8,6 +8,7 @@
 #include "ui/foldersection.h"
 #include "ui/mainwindow.h"
 #include "ui/profilelistsection.h"
+#include "ui/profilelistview.h"
 #include "ui/segmentedcontrol.h"
 #include "ui/statusrow.h"
 #include "uitesting.h"

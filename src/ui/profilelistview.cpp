@@ -1,0 +1,111 @@
+#include "ui/profilelistview.h"
+
+#include <QAccessible>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+ProfileListView::ProfileListView(QWidget* parent) : QListView(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QKeySequence ProfileListView::shortcut(ProfileDelegate::Action action)
+{
+    switch (action) {
+    case ProfileDelegate::Action::start:
+        return QKeySequence(Qt::Key_Return);
+    case ProfileDelegate::Action::duplicate:
+        return QKeySequence(Qt::CTRL | Qt::Key_D);
+    case ProfileDelegate::Action::rename:
+        return QKeySequence(Qt::Key_F2);
+    case ProfileDelegate::Action::remove:
+        return QKeySequence(QKeySequence::Delete);
+    }
+    return {};
+}
+
+void ProfileListView::trigger(ProfileDelegate::Action action, const QModelIndex& index)
+{
+    if (isEnabled() && index.isValid())
+        emit actionRequested(action, index);
+}
+
+void ProfileListView::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex current = currentIndex();
+    const auto handle = [&](ProfileDelegate::Action action) {
+        trigger(action, current);
+        event->accept();
+    };
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (current.isValid() && modifiers == Qt::NoModifier) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return handle(ProfileDelegate::Action::start);
+        if (key == Qt::Key_F2)
+            return handle(ProfileDelegate::Action::rename);
+        if (key == Qt::Key_Delete)
+            return handle(ProfileDelegate::Action::remove);
+    }
+    if (current.isValid() && modifiers == Qt::ControlModifier && key == Qt::Key_D)
+        return handle(ProfileDelegate::Action::duplicate);
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, visualRect(current).center(),
+                                    viewport()->mapToGlobal(visualRect(current).center()));
+        contextMenuEvent(&menuEvent);
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+QMenu* ProfileListView::contextMenuFor(const QModelIndex& index)
+{
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QPersistentModelIndex row(index);
+    for (const ProfileDelegate::Action action : ProfileDelegate::actions()) {
+        QAction* item = menu->addAction(ProfileDelegate::title(action));
+        item->setShortcut(shortcut(action));
+        item->setEnabled(isEnabled());
+        connect(item, &QAction::triggered, this, [this, action, row] { trigger(action, row); });
+    }
+    return menu;
+}
+
+void ProfileListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QModelIndex index = currentIndex();
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        index = indexAt(event->pos());
+        if (index.isValid())
+            setCurrentIndex(index);
+    } else if (index.isValid()) {
+        const QRect row = visualRect(index);
+        at = viewport()->mapToGlobal(QPoint(row.left() + row.height(), row.bottom()));
+    }
+    if (!index.isValid() || !isEnabled())
+        return;
+    contextMenuFor(index)->popup(at);
+    event->accept();
+}
+
+void ProfileListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QListView::currentChanged(current, previous);
+    if (hasFocus() && current.isValid() && QAccessible::isActive()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current.row());
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void ProfileListView::focusInEvent(QFocusEvent* event)
+{
+    // The keys act on the current row: there always is one to see.
+    if (!currentIndex().isValid() && model() && model()->rowCount() > 0)
+        setCurrentIndex(model()->index(0, 0));
+    QListView::focusInEvent(event);
+}
