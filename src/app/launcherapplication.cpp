@@ -22,7 +22,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QIcon>
 #include <QJsonObject>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -230,12 +232,28 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     return exitCode;
 }
 
+// The launcher's own texts, built in, and Qt's (standard buttons, the
+// text fields' menus) from the system's Qt translations.
+class Translations
+{
+public:
+    Translations()
+    {
+        if (m_own.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
+                       QStringLiteral(":/i18n")))
+            QCoreApplication::installTranslator(&m_own);
+        if (m_qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_qt);
+    }
+
+private:
+    QTranslator m_own;
+    QTranslator m_qt;
+};
+
 int runWindow(SingleInstance& instance)
 {
-    QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
-                        QStringLiteral(":/i18n")))
-        QCoreApplication::installTranslator(&translator);
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pelvaro.Launcher"));
 
@@ -277,6 +295,12 @@ int runWindow(SingleInstance& instance)
         });
     }
     window.show();
+    // Set once the window is on screen: rendering the icon loads the SVG
+    // reader, which the first paint need not wait for.
+    QTimer::singleShot(0, &window, [] {
+        QApplication::setWindowIcon(
+            QIcon(QStringLiteral(":/icons/io.github.pelvaro.Launcher.svg")));
+    });
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }
@@ -289,6 +313,17 @@ int runLauncher(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     describeApplication();
+    // The window needs the widget application; everything else a plain one.
+    // Both exist before the texts are read, so that they are translated.
+    const ParsedCommandLine peek = command_line::parse(arguments);
+    const bool window = peek.request && peek.request->kind == LaunchRequest::Kind::window;
+    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    std::optional<FontWarmUp> fonts;
+    if (window)
+        fonts.emplace();
+    describeApplication();
+    const Translations translations;
     const ParsedCommandLine parsed = command_line::parse(arguments);
     if (!parsed.request) {
         print(stderr, parsed.output);
@@ -303,14 +338,9 @@ int runLauncher(int argc, char** argv)
     case LaunchRequest::Kind::version:
         print(stdout, parsed.output);
         return 0;
-    case LaunchRequest::Kind::list: {
-        QCoreApplication app(argc, argv);
-        describeApplication();
+    case LaunchRequest::Kind::list:
         return listProfiles(request);
-    }
     case LaunchRequest::Kind::start: {
-        QCoreApplication app(argc, argv);
-        describeApplication();
         const std::optional<QString> folder = runtimeFolder();
         if (!folder)
             return 1;
@@ -326,9 +356,6 @@ int runLauncher(int argc, char** argv)
     case LaunchRequest::Kind::window:
         break;
     }
-    QApplication app(argc, argv);
-    const FontWarmUp fonts;
-    describeApplication();
     const std::optional<QString> folder = runtimeFolder();
     if (!folder)
         return 1;

@@ -26,12 +26,27 @@ AlertDialog::AlertDialog(const QString& title, const QString& message, QWidget* 
     layout->addWidget(m_title);
     layout->addWidget(m_message);
     layout->addWidget(m_buttons);
+    // An alert is as large as its content, neither resized nor maximised.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+}
+
+void AlertDialog::setDefaultButton(QPushButton* button)
+{
+    for (QAbstractButton* each : m_buttons->buttons()) {
+        auto* push = static_cast<QPushButton*>(each);
+        push->setDefault(push == button);
+        push->setObjectName(push == button ? QStringLiteral("default") : QString());
+    }
+    if (button && !m_field)
+        button->setFocus();
 }
 
 QLineEdit* AlertDialog::addTextField(const QString& placeholder, const QString& text)
 {
     m_field = new QLineEdit(text, this);
     m_field->setPlaceholderText(placeholder);
+    m_field->setAccessibleName(placeholder);
     static_cast<QVBoxLayout*>(layout())->insertWidget(2, m_field);
     m_field->setFocus();
     m_field->selectAll();

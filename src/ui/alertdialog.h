@@ -26,6 +26,9 @@ public:
     QLineEdit* addTextField(const QString& placeholder, const QString& text);
     QPushButton* addButton(const QString& title, Role role);
     QPushButton* button(const QString& title) const;
+    // The button Return presses, which also has the focus when the alert
+    // opens (unless a text field takes it).
+    void setDefaultButton(QPushButton* button);
     QLineEdit* textField() const { return m_field; }
     QString title() const;
     QString message() const;

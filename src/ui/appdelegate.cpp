@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -112,6 +113,11 @@ int AppDelegate::showQuitAlert()
     QPushButton* quit = alert.addButton(tr("Quit"), QMessageBox::AcceptRole);
     alert.addButton(tr("Don't quit"), QMessageBox::RejectRole);
     alert.setDefaultButton(quit);
+    // Wide enough that the question does not wrap into a narrow column.
+    if (auto* grid = qobject_cast<QGridLayout*>(alert.layout()))
+        grid->addItem(new QSpacerItem(alert.fontMetrics().averageCharWidth() * 60, 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     alert.exec();
     return alert.clickedButton() == quit ? firstButtonReturn : firstButtonReturn + 1;
 }
@@ -126,11 +132,26 @@ QString AppDelegate::aboutCredits()
 
 void AppDelegate::showAboutPanel()
 {
+    // One panel: asking again brings it forward.
+    if (m_about) {
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
     auto* about = new QDialog(&m_window);
+    m_about = about;
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->setWindowTitle(tr("About Pelvaro Launcher"));
     auto* layout = new QVBoxLayout(about);
     layout->setContentsMargins(24, 20, 24, 16);
+    const QIcon icon = QApplication::windowIcon();
+    if (!icon.isNull()) {
+        auto* picture = new QLabel(about);
+        picture->setObjectName(QStringLiteral("icon"));
+        picture->setPixmap(icon.pixmap(64, 64));
+        picture->setAlignment(Qt::AlignCenter);
+        layout->addWidget(picture);
+    }
     auto* name = new QLabel(QApplication::applicationDisplayName(), about);
     name->setFont(text_styles::headline());
     name->setAlignment(Qt::AlignCenter);

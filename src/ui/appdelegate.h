@@ -7,6 +7,7 @@
 
 class LauncherState;
 class MainWindow;
+class QDialog;
 class QMenuBar;
 
 // The application shell: the window and its menu, the about box, and the
@@ -46,4 +47,5 @@ private:
 
     LauncherState& m_state;
     MainWindow& m_window;
+    QPointer<QDialog> m_about;
 };

@@ -26,7 +26,18 @@ ContentView::ContentView(LauncherState& state, QWidget* parent)
             &ContentView::beginQuitAndCreate);
     connect(m_profileList, &ProfileListSection::renameRequested, this, &ContentView::beginRename);
     connect(m_profileList, &ProfileListSection::deleteRequested, this, &ContentView::beginDelete);
-    connect(&m_state, &LauncherState::errorMessageChanged, this, &ContentView::scheduleDialogs);
+    connect(&m_state, &LauncherState::errorMessageChanged, this, &ContentView::followErrorMessage);
+    scheduleDialogs();
+}
+
+void ContentView::followErrorMessage()
+{
+    // The alert shows one message; one that replaces it while it is open
+    // (a failed save-back, say) would be lost when OK clears it.
+    const std::optional<QString> message = m_state.errorMessage();
+    const bool errorShown = m_dialog && m_dialog->title() == tr("Error");
+    if (errorShown && message && *message != m_shownError)
+        m_queuedErrors.append(*message);
     scheduleDialogs();
 }
 
@@ -96,8 +107,10 @@ AlertDialog* ContentView::buildDialog(DialogKind kind)
     AlertDialog* dialog = nullptr;
     switch (kind) {
     case DialogKind::error:
-        dialog = new AlertDialog(tr("Error"), m_state.errorMessage().value_or(QString()), this);
-        dialog->addButton(tr("OK"), AlertDialog::Role::cancel);
+        m_shownError = m_state.errorMessage().value_or(QString());
+        dialog = new AlertDialog(tr("Error"), m_shownError, this);
+        // Return acknowledges the alert.
+        dialog->setDefaultButton(dialog->addButton(tr("OK"), AlertDialog::Role::cancel));
         break;
     case DialogKind::rename: {
         dialog =
@@ -130,7 +143,8 @@ AlertDialog* ContentView::buildDialog(DialogKind kind)
                 .arg(m_deleteTarget->name()),
             this);
         dialog->addButton(tr("Delete"), AlertDialog::Role::destructive);
-        dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel);
+        // Return, Space and Escape must never delete by surprise.
+        dialog->setDefaultButton(dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel));
         break;
     }
     return dialog;
@@ -141,6 +155,9 @@ void ContentView::dialogClosed(DialogKind kind, const QString& clicked)
     switch (kind) {
     case DialogKind::error:
         m_state.setErrorMessage(std::nullopt);
+        // Errors that came while this one was shown follow it, one by one.
+        if (!m_queuedErrors.isEmpty())
+            m_state.setErrorMessage(m_queuedErrors.takeFirst());
         break;
     case DialogKind::rename: {
         const std::optional<Profile> target = m_renameTarget;

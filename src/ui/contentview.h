@@ -58,6 +58,7 @@ private:
         remove
     };
 
+    void followErrorMessage();
     void scheduleDialogs();
     void presentDialogs();
     AlertDialog* buildDialog(DialogKind kind);
@@ -75,5 +76,7 @@ private:
     QString m_createText;
 
     QPointer<AlertDialog> m_dialog;
+    QString m_shownError;
+    QStringList m_queuedErrors;
     bool m_presentationScheduled = false;
 };

@@ -6,12 +6,15 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 ElidedPathLabel::ElidedPathLabel(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::IBeamCursor);
+    setAccessibleName(tr("Profile folder path"));
 }
 
 void ElidedPathLabel::setText(const QString& text)
@@ -20,7 +23,7 @@ void ElidedPathLabel::setText(const QString& text)
         return;
     m_text = text;
     setToolTip(text);
-    setAccessibleName(text);
+    setAccessibleDescription(text);
     updateGeometry();
     update();
 }
@@ -57,6 +60,22 @@ void ElidedPathLabel::paintEvent(QPaintEvent*)
         painter.setPen(secondary);
     }
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    // It takes the focus to be copied from: it shows it has it.
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void ElidedPathLabel::focusInEvent(QFocusEvent* event)
+{
+    // Reached by the keyboard, the whole path is selected, ready to copy.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        m_selected = !m_text.isEmpty();
+    update();
+    QWidget::focusInEvent(event);
 }
 
 void ElidedPathLabel::mousePressEvent(QMouseEvent* event)

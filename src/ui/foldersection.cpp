@@ -7,6 +7,7 @@
 #include "ui/textstyles.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,7 @@ FolderSection::FolderSection(LauncherState& state, QWidget* parent)
     customLayout->setContentsMargins(0, 0, 0, 0);
     customLayout->setSpacing(8);
     m_pathField->setPlaceholderText(tr("Path to profile folder"));
+    m_pathField->setAccessibleName(tr("Path to profile folder"));
     m_pathField->setClearButtonEnabled(false);
     customLayout->addWidget(m_pathField, 1);
     customLayout->addWidget(m_chooseButton);
@@ -107,24 +109,37 @@ void FolderSection::followAccessStatus()
     const AccessStatus status = m_state.folderAccessStatus();
     const int size = m_accessIcon->height();
     QPalette palette = m_accessText->palette();
+    const QColor window = this->palette().color(QPalette::Window);
     switch (status.kind()) {
     case AccessStatus::Kind::untested:
         m_accessIcon->clear();
         m_accessText->setText(QStringLiteral(" "));
         palette.setColor(QPalette::WindowText, this->palette().color(QPalette::WindowText));
         break;
-    case AccessStatus::Kind::ok:
-        m_accessIcon->setPixmap(symbols::checkmarkCircleFill(okGreen).pixmap(size, size));
+    case AccessStatus::Kind::ok: {
+        // Shades that read on this theme's window, still green and red.
+        const QColor green = text_styles::readableOn(okGreen, window);
+        m_accessIcon->setPixmap(symbols::checkmarkCircleFill(green).pixmap(size, size));
         m_accessText->setText(tr("Read/write access OK"));
-        palette.setColor(QPalette::WindowText, okGreen);
-        break;
-    case AccessStatus::Kind::failure:
-        m_accessIcon->setPixmap(symbols::xmarkCircleFill(failureRed).pixmap(size, size));
-        m_accessText->setText(status.message());
-        palette.setColor(QPalette::WindowText, failureRed);
+        palette.setColor(QPalette::WindowText, green);
         break;
     }
+    case AccessStatus::Kind::failure: {
+        const QColor red = text_styles::readableOn(failureRed, window);
+        m_accessIcon->setPixmap(symbols::xmarkCircleFill(red).pixmap(size, size));
+        m_accessText->setText(status.message());
+        palette.setColor(QPalette::WindowText, red);
+        break;
+    }
+    }
     m_accessText->setPalette(palette);
+}
+
+void FolderSection::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        followAccessStatus();
 }
 
 void FolderSection::submitPath()

@@ -28,6 +28,9 @@ public:
     QLabel* accessText() const { return m_accessText; }
     bool showsCustomRow() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void followFolderMode();
     void followCustomFolderPath();

@@ -1,22 +1,159 @@
 #include "ui/segmentedcontrol.h"
 
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
+#include <QStyleOptionFocusRect>
+
+namespace {
+
+// One segment: painted as part of one joined control, the chosen segment
+// in the selection colours (a checked push button would look pressed, or
+// to some themes disabled).
+class SegmentButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    enum class Position
+    {
+        First,
+        Middle,
+        Last,
+        Only
+    };
+
+    SegmentButton(const QString& title, Position position, QWidget* parent)
+        : QPushButton(title, parent), m_position(position)
+    {
+        setCheckable(true);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        setAttribute(Qt::WA_Hover);
+    }
+
+    QSize sizeHint() const override
+    {
+        const QSize title = fontMetrics().size(Qt::TextShowMnemonic, text());
+        return {title.width() + 28,
+                std::max(title.height() + 10, QPushButton::sizeHint().height())};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        const qreal radius = 5;
+        const bool roundLeft = m_position == Position::First || m_position == Position::Only;
+        const bool roundRight = m_position == Position::Last || m_position == Position::Only;
+        QPainterPath shape;
+        shape.addRoundedRect(box, radius, radius);
+        // Square the joined sides.
+        QPainterPath square;
+        if (!roundLeft)
+            square.addRect(QRectF(box.left(), box.top(), radius * 2, box.height()));
+        if (!roundRight)
+            square.addRect(QRectF(box.right() - radius * 2, box.top(), radius * 2, box.height()));
+        shape = shape.united(square);
+        const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+        QColor fill = palette().color(group, isChecked() ? QPalette::Highlight : QPalette::Button);
+        if (!isChecked() && underMouse() && isEnabled())
+            fill = fill.lighter(palette().color(QPalette::Button).lightness() > 128 ? 104 : 125);
+        if (isDown())
+            fill = fill.darker(110);
+        painter.fillPath(shape, fill);
+        painter.setPen(QPen(palette().color(group, QPalette::Mid), 1));
+        painter.drawPath(shape);
+        painter.setPen(
+            palette().color(group, isChecked() ? QPalette::HighlightedText : QPalette::ButtonText));
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = rect().adjusted(3, 3, -3, -3);
+            focus.backgroundColor = fill;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+
+private:
+    Position m_position;
+};
+
+// A segment is one of a group of exclusive choices: a radio button to
+// screen readers, not a check box.
+class SegmentAccessible : public QAccessibleWidget
+{
+public:
+    explicit SegmentAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::RadioButton)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return button()->text();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && button()->isEnabled())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+QAccessibleInterface* segmentFactory(const QString& className, QObject* object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (className == QLatin1String("SegmentButton"))
+        return new SegmentAccessible(static_cast<QWidget*>(object));
+    if (className == QLatin1String("SegmentedControl"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Grouping);
+    return nullptr;
+}
+
+} // namespace
 
 SegmentedControl::SegmentedControl(const QStringList& titles, const QString& accessibleName,
                                    QWidget* parent)
     : QWidget(parent), m_group(new QButtonGroup(this))
 {
+    static const bool accessible = (QAccessible::installFactory(segmentFactory), true);
+    Q_UNUSED(accessible);
     setAccessibleName(accessibleName);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (int i = 0; i < titles.size(); ++i) {
-        auto* segment = new QPushButton(titles.at(i), this);
-        segment->setCheckable(true);
-        segment->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        const SegmentButton::Position position = titles.size() == 1 ? SegmentButton::Position::Only
+                                                 : i == 0           ? SegmentButton::Position::First
+                                                 : i == int(titles.size()) - 1
+                                                     ? SegmentButton::Position::Last
+                                                     : SegmentButton::Position::Middle;
+        auto* segment = new SegmentButton(titles.at(i), position, this);
         m_group->addButton(segment, i);
         layout->addWidget(segment);
     }
@@ -40,3 +177,10 @@ QString SegmentedControl::titleAt(int index) const
     QAbstractButton* button = m_group->button(index);
     return button ? button->text() : QString();
 }
+
+QAbstractButton* SegmentedControl::segment(int index) const
+{
+    return m_group->button(index);
+}
+
+#include "segmentedcontrol.moc"

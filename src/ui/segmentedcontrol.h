@@ -2,9 +2,11 @@
 
 #include <QWidget>
 
+class QAbstractButton;
 class QButtonGroup;
 
-// A row of joined, exclusive segments at their natural width.
+// A row of joined, exclusive segments at their natural width; to screen
+// readers a named group of radio buttons.
 class SegmentedControl : public QWidget
 {
     Q_OBJECT
@@ -16,6 +18,7 @@ public:
     int selectedIndex() const;
     void setSelectedIndex(int index);
     QString titleAt(int index) const;
+    QAbstractButton* segment(int index) const;
 
 signals:
     void segmentChosen(int index);

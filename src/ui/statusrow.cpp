@@ -4,6 +4,7 @@
 #include "ui/symbols.h"
 #include "ui/textstyles.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -50,10 +51,7 @@ StatusRow::StatusRow(LauncherState& state, QWidget* parent)
     m_statusText->setFont(text_styles::subheadline());
     m_statusText->setTextFormat(Qt::PlainText);
     m_warning->setFont(text_styles::subheadline());
-    QPalette orange = m_warning->palette();
-    orange.setColor(QPalette::WindowText, QColor(0xFF, 0x95, 0x00));
-    m_warning->setPalette(orange);
-    m_quitAndNew->setIcon(symbols::squareAndArrowDown(palette().color(QPalette::ButtonText)));
+    followTheme();
     m_quitAndNew->setToolTip(tr("Quit Pelvaro and create a new profile from its current settings"));
     layout->addWidget(m_indicator);
     layout->addWidget(m_statusText);
@@ -69,6 +67,27 @@ StatusRow::StatusRow(LauncherState& state, QWidget* parent)
     connect(&m_state, &LauncherState::pelvaroRunningWithUnknownProfileChanged, this,
             &StatusRow::followRunningState);
     followRunningState();
+}
+
+void StatusRow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        followTheme();
+}
+
+// The orange of the warning, in a shade that reads on this theme's window,
+// and the button's symbol in this theme's button text.
+void StatusRow::followTheme()
+{
+    QPalette orange = m_warning->palette();
+    const QColor readable =
+        text_styles::readableOn(warningOrange, palette().color(QPalette::Window));
+    if (orange.color(QPalette::WindowText) != readable) {
+        orange.setColor(QPalette::WindowText, readable);
+        m_warning->setPalette(orange);
+    }
+    m_quitAndNew->setIcon(symbols::squareAndArrowDown(palette().color(QPalette::ButtonText)));
 }
 
 void StatusRow::followRunningState()

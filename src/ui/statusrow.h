@@ -38,11 +38,17 @@ public:
     QLabel* warning() const { return m_warning; }
     QPushButton* quitAndNewButton() const { return m_quitAndNew; }
 
+    static constexpr QColor warningOrange{0xFF, 0x95, 0x00};
+
 signals:
     void quitAndNewProfileRequested();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void followRunningState();
+    void followTheme();
 
     LauncherState& m_state;
     RunningIndicator* m_indicator;
