@@ -166,10 +166,11 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
     }
     layout.beginLayout();
     QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setLineWidth(rect.width());
     layout.endLayout();
     if (!line.isValid())
         return;
-    line.setLineWidth(rect.width());
     painter->save();
     painter->setClipRect(rect, Qt::IntersectClip);
     layout.draw(painter, QPointF(rect.left(), rect.top() + (rect.height() - line.height()) / 2));

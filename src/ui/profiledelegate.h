@@ -26,6 +26,7 @@ public:
         rename,
         remove
     };
+    Q_ENUM(Action)
     static constexpr int rowSpacing = 12;
     static constexpr int verticalPadding = 2;
 

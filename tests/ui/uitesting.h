@@ -1,6 +1,12 @@
 #pragma once
 
+#include "state/launcherstate.h"
+#include "support/testenvironment.h"
+#include "ui/contentview.h"
+#include "ui/mainwindow.h"
 #include "ui/profiledelegate.h"
+#include "ui/profilelistsection.h"
+#include "ui/profilelistview.h"
 
 #include <QListView>
 #include <QStyleOptionViewItem>
@@ -34,5 +40,32 @@ inline void doubleClickRowText(QListView* view, int row)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, point);
 }
+
+// The launcher's window over a test environment with empty profiles.
+struct TestWindow
+{
+    TestEnvironment env;
+    LauncherState* state = nullptr;
+    std::unique_ptr<MainWindow> window;
+    ContentView* view = nullptr;
+    bool exposed = false;
+
+    explicit TestWindow(const QStringList& profiles = {})
+    {
+        QDir().mkpath(env.defaultFolder());
+        for (const QString& name : profiles)
+            test_files::writeBinaryPlist(env.defaultFolder() + u'/' + name,
+                                         PlistValue(PlistDictionary()));
+        state = &env.makeState();
+        window = std::make_unique<MainWindow>(*state);
+        view = window->contentView();
+        window->resize(820, 600);
+        window->show();
+        exposed = QTest::qWaitForWindowExposed(window.get());
+    }
+
+    ProfileListView* list() const { return view->profileListSection()->listView(); }
+    ProfileDelegate* delegate() const { return view->profileListSection()->delegate(); }
+};
 
 } // namespace ui_testing

@@ -1,0 +1,193 @@
+// Focus and shortcuts need a real window system: these run under Xvfb with
+// the xcb platform, where the key bindings of the desktop (Ctrl+Q to quit)
+// exist and the active window has the keyboard.
+
+#include "ui/alertdialog.h"
+#include "ui/appdelegate.h"
+#include "ui/elidedpathlabel.h"
+#include "ui/foldersection.h"
+#include "ui/segmentedcontrol.h"
+#include "uitesting.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+using ui_testing::TestWindow;
+
+namespace {
+
+// The window, active and with its menus, as a user meets it.
+struct ActiveWindow : TestWindow
+{
+    std::unique_ptr<AppDelegate> delegate;
+    bool active = false;
+
+    explicit ActiveWindow(const QStringList& profiles) : TestWindow(profiles)
+    {
+        delegate = std::make_unique<AppDelegate>(*state, *window);
+        delegate->applicationDidFinishLaunching();
+        window->activateWindow();
+        active = QTest::qWaitForWindowActive(window.get());
+    }
+};
+
+// Presses Tab until `target` has the focus; false if it never gets it.
+bool tabTo(QWidget* target)
+{
+    for (int i = 0; i < 20; ++i) {
+        if (target->hasFocus())
+            return true;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    return target->hasFocus();
+}
+
+} // namespace
+
+class WindowKeysTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void tabReachesTheRowsAndReturnStarts();
+    void pathLabelShowsItsFocus();
+    void deleteConfirmationDefaultsToCancel();
+    void returnClosesTheErrorAlert();
+    void controlQAsksBeforeQuittingARunningProfile();
+};
+
+void WindowKeysTest::initTestCase()
+{
+    if (QGuiApplication::platformName() != u"xcb")
+        QSKIP("These need the xcb platform (run under Xvfb).");
+}
+
+void WindowKeysTest::tabReachesTheRowsAndReturnStarts()
+{
+    ActiveWindow window({QStringLiteral("Alpha.plist"), QStringLiteral("Beta.plist")});
+    QVERIFY(window.active);
+    QVERIFY(tabTo(window.list()));
+    // The current row is the first, and the keys act on it.
+    QCOMPARE(window.list()->currentIndex().row(), 0);
+    QTest::keyClick(window.list(), Qt::Key_Down);
+    QTest::keyClick(window.list(), Qt::Key_Return);
+    QCOMPARE(window.state->activeProfileName(),
+             std::optional<QString>(QStringLiteral("Beta.plist")));
+    QTest::keyClick(window.list(), Qt::Key_F2);
+    AlertDialog* rename = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (rename = window.view->visibleDialog()) != nullptr; }));
+    QCOMPARE(rename->title(), QStringLiteral("Rename Profile"));
+    QVERIFY(QTest::qWaitFor([&] { return rename->textField()->hasFocus(); }));
+    QTest::keyClick(rename->textField(), Qt::Key_Escape);
+    QTRY_VERIFY(!window.view->visibleDialog());
+}
+
+void WindowKeysTest::pathLabelShowsItsFocus()
+{
+    ActiveWindow window({});
+    QVERIFY(window.active);
+    ElidedPathLabel* path = window.view->folderSection()->defaultPath();
+    QVERIFY(tabTo(path));
+    // Selected, ready to copy, and drawn with a focus frame: the picture
+    // differs from the one without focus.
+    QImage focused(path->size(), QImage::Format_RGB32);
+    path->render(&focused);
+    window.view->folderSection()->picker()->segment(0)->setFocus();
+    QTRY_VERIFY(!path->hasFocus());
+    QImage unfocused(path->size(), QImage::Format_RGB32);
+    path->render(&unfocused);
+    QVERIFY(focused != unfocused);
+}
+
+void WindowKeysTest::deleteConfirmationDefaultsToCancel()
+{
+    ActiveWindow window({QStringLiteral("Alpha.plist")});
+    QVERIFY(window.active);
+    QVERIFY(tabTo(window.list()));
+    QTest::keyClick(window.list(), Qt::Key_Delete);
+    AlertDialog* confirmation = nullptr;
+    QVERIFY(
+        QTest::qWaitFor([&] { return (confirmation = window.view->visibleDialog()) != nullptr; }));
+    QCOMPARE(confirmation->title(), QStringLiteral("Delete Profile"));
+    QPushButton* cancel = confirmation->button(QStringLiteral("Cancel"));
+    QVERIFY(QTest::qWaitFor([&] { return cancel->hasFocus(); }));
+    QVERIFY(cancel->isDefault());
+    QVERIFY(!confirmation->button(QStringLiteral("Delete"))->isDefault());
+    // Neither Space nor Return deletes.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTRY_VERIFY(!window.view->visibleDialog());
+    QCOMPARE(window.state->profiles().size(), 1);
+    QTest::keyClick(window.list(), Qt::Key_Delete);
+    QVERIFY(
+        QTest::qWaitFor([&] { return (confirmation = window.view->visibleDialog()) != nullptr; }));
+    QVERIFY(QTest::qWaitFor([&] { return confirmation->isActiveWindow(); }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!window.view->visibleDialog());
+    QCOMPARE(window.state->profiles().size(), 1);
+    // The alerts cannot be resized.
+    QCOMPARE(confirmation->minimumSize(), confirmation->maximumSize());
+}
+
+void WindowKeysTest::returnClosesTheErrorAlert()
+{
+    ActiveWindow window({});
+    QVERIFY(window.active);
+    window.state->setErrorMessage(QStringLiteral("First"));
+    AlertDialog* alert = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (alert = window.view->visibleDialog()) != nullptr; }));
+    // A second error while the first is shown comes after it.
+    window.state->setErrorMessage(QStringLiteral("Second"));
+    QVERIFY(QTest::qWaitFor([&] { return alert->isActiveWindow(); }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return window.view->visibleDialog() && window.view->visibleDialog() != alert; }));
+    alert = window.view->visibleDialog();
+    QCOMPARE(alert->message(), QStringLiteral("Second"));
+    QVERIFY(QTest::qWaitFor([&] { return alert->isActiveWindow(); }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!window.view->visibleDialog());
+    QCOMPARE(window.state->errorMessage(), std::nullopt);
+}
+
+// The desktop's Ctrl+Q reaches the quit confirmation, and the real alert
+// says what is at stake and offers to quit by default.
+void WindowKeysTest::controlQAsksBeforeQuittingARunningProfile()
+{
+    ActiveWindow window({QStringLiteral("Alpha.plist")});
+    QVERIFY(window.active);
+    window.state->startProfile(window.state->profiles().first());
+    window.env.workspace.launch(QStringLiteral("Pelvaro"));
+    QVERIFY(window.state->isPelvaroRunning());
+    QString title;
+    QString informative;
+    QString defaultButton;
+    int width = 0;
+    bool asked = false;
+    QTimer::singleShot(300, this, [&] {
+        auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!alert)
+            return;
+        asked = true;
+        title = alert->text();
+        informative = alert->informativeText();
+        defaultButton = alert->defaultButton() ? alert->defaultButton()->text() : QString();
+        width = alert->width();
+        for (QAbstractButton* button : alert->buttons()) {
+            if (button->text() == u"Don't quit")
+                button->click();
+        }
+    });
+    QTest::keyClick(window.window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(asked);
+    QCOMPARE(title, QStringLiteral("Pelvaro is still running."));
+    QVERIFY(informative.startsWith(u"If you quit Pelvaro Launcher now"));
+    QCOMPARE(defaultButton, QStringLiteral("Quit"));
+    QVERIFY2(width >= window.window->fontMetrics().averageCharWidth() * 55,
+             qPrintable(QString::number(width)));
+    QVERIFY(window.window->isVisible());
+}
+
+QTEST_MAIN(WindowKeysTest)
+#include "tst_windowkeys.moc"
