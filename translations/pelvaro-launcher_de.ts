@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
     <name>AppDelegate</name>
@@ -23,13 +24,13 @@
         <translation>Wenn Sie Pelvaro Launcher jetzt beenden, werden keine Änderungen im aktiven Pelvaro-Profil gesichert. Wirklich beenden?</translation>
     </message>
     <message>
-        <source>Don't quit</source>
+        <source>Don&apos;t quit</source>
         <translation>Nicht beenden</translation>
     </message>
     <message>
         <source>A launcher for managing Pelvaro preference profiles.
 
-Copies the selected profile into Pelvaro's preferences, launches Pelvaro, and saves any changes back to the profile when Pelvaro quits.</source>
+Copies the selected profile into Pelvaro&apos;s preferences, launches Pelvaro, and saves any changes back to the profile when Pelvaro quits.</source>
         <translation>Ein Starter zum Verwalten von Pelvaro-Einstellungsprofilen.
 
 Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro und sichert alle Änderungen zurück in das Profil, wenn Pelvaro beendet wird.</translation>
@@ -37,6 +38,105 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
     <message>
         <source>Version %1</source>
         <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Manages preference profiles for Pelvaro.
+
+Without options, opens the launcher&apos;s window, or brings an open one to the front.</source>
+        <translation>Verwaltet Einstellungsprofile für Pelvaro.
+
+Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vorn.</translation>
+    </message>
+    <message>
+        <source>Shows this help.</source>
+        <translation>Zeigt diese Hilfe.</translation>
+    </message>
+    <message>
+        <source>Shows the version.</source>
+        <translation>Zeigt die Version.</translation>
+    </message>
+    <message>
+        <source>Prints the profiles&apos; file names, one a line. Control characters in a name are written as C escapes (\n, \t, \xHH), and a backslash as \\.</source>
+        <translation>Gibt die Dateinamen der Profile aus, einen je Zeile. Steuerzeichen in einem Namen werden als C-Escapes geschrieben (\n, \t, \xHH), ein Backslash als \\.</translation>
+    </message>
+    <message>
+        <source>Starts the profile with this file name or name.</source>
+        <translation>Startet das Profil mit diesem Dateinamen oder Namen.</translation>
+    </message>
+    <message>
+        <source>Uses this profile folder instead of the chosen one, without changing any setting.</source>
+        <translation>Verwendet diesen Profilordner statt des gewählten, ohne eine Einstellung zu ändern.</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Unbekannte Option „%1“.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &quot;%1&quot;.</source>
+        <translation>Unerwartetes Argument „%1“.</translation>
+    </message>
+    <message>
+        <source>--list and --start cannot be used together.</source>
+        <translation>--list und --start können nicht zusammen verwendet werden.</translation>
+    </message>
+    <message>
+        <source>--start and --folder can each be given once.</source>
+        <translation>--start und --folder dürfen je nur einmal angegeben werden.</translation>
+    </message>
+    <message>
+        <source>--folder goes with --list or --start.</source>
+        <translation>--folder gehört zu --list oder --start.</translation>
+    </message>
+    <message>
+        <source>--folder needs a folder.</source>
+        <translation>--folder braucht einen Ordner.</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; cannot be used to reach the running launcher: it must be a folder of yours that only you can open. Remove it, or set XDG_RUNTIME_DIR.</source>
+        <translation>Der Ordner „%1“ kann nicht verwendet werden, um den laufenden Starter zu erreichen: Er muss Ihnen gehören und darf nur für Sie zugänglich sein. Entfernen Sie ihn oder setzen Sie XDG_RUNTIME_DIR.</translation>
+    </message>
+    <message>
+        <source>Waiting for the running launcher…</source>
+        <translation>Warten auf den laufenden Starter …</translation>
+    </message>
+    <message>
+        <source>The launcher&apos;s socket belongs to another user.</source>
+        <translation>Der Socket des Starters gehört einem anderen Benutzer.</translation>
+    </message>
+    <message>
+        <source>Another Pelvaro Launcher is running but does not answer.</source>
+        <translation>Ein anderer Pelvaro Launcher läuft, antwortet aber nicht.</translation>
+    </message>
+    <message>
+        <source>No profile folder is available.</source>
+        <translation>Es ist kein Profilordner verfügbar.</translation>
+    </message>
+    <message>
+        <source>Folder does not exist.</source>
+        <translation>Der Ordner existiert nicht.</translation>
+    </message>
+    <message>
+        <source>Pelvaro is already running; quit it before starting a profile.</source>
+        <translation>Pelvaro läuft bereits; beenden Sie es, bevor Sie ein Profil starten.</translation>
+    </message>
+    <message>
+        <source>A profile started from the command line is running. The window can open once Pelvaro has quit.</source>
+        <translation>Ein über die Befehlszeile gestartetes Profil läuft. Das Fenster kann geöffnet werden, sobald Pelvaro beendet ist.</translation>
+    </message>
+    <message>
+        <source>Pelvaro did not start.</source>
+        <translation>Pelvaro wurde nicht gestartet.</translation>
+    </message>
+    <message>
+        <source>No profile named &quot;%1&quot; in &quot;%2&quot;.</source>
+        <translation>Kein Profil namens „%1“ in „%2“.</translation>
+    </message>
+    <message>
+        <source>The name &quot;%1&quot; matches more than one profile: %2. Give the file name instead.</source>
+        <translation>Der Name „%1“ passt zu mehr als einem Profil: %2. Geben Sie stattdessen den Dateinamen an.</translation>
     </message>
 </context>
 <context>
@@ -54,7 +154,7 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
         <translation>Profil umbenennen</translation>
     </message>
     <message>
-        <source>Enter a new name for "%1".</source>
+        <source>Enter a new name for &quot;%1&quot;.</source>
         <translation>Geben Sie einen neuen Namen für „%1“ ein.</translation>
     </message>
     <message>
@@ -90,7 +190,7 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
         <translation>Profil löschen</translation>
     </message>
     <message>
-        <source>Are you sure you want to delete "%1"? This action cannot be undone.</source>
+        <source>Are you sure you want to delete &quot;%1&quot;? This action cannot be undone.</source>
         <translation>Möchten Sie „%1“ wirklich löschen? Dies kann nicht rückgängig gemacht werden.</translation>
     </message>
     <message>
@@ -103,6 +203,10 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
     <message>
         <source>Copy</source>
         <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Profile folder path</source>
+        <translation>Pfad des Profilordners</translation>
     </message>
 </context>
 <context>
@@ -155,23 +259,23 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
         <translation>Bitte geben Sie einen gültigen Namen ein.</translation>
     </message>
     <message>
-        <source>The name contains characters that cannot be used in a file name (for example "/" or ":").</source>
+        <source>The name contains characters that cannot be used in a file name (for example &quot;/&quot; or &quot;:&quot;).</source>
         <translation>Der Name enthält Zeichen, die in Dateinamen nicht erlaubt sind (zum Beispiel „/“ oder „:“).</translation>
     </message>
     <message>
-        <source>A file named "%1" already exists.</source>
+        <source>A file named &quot;%1&quot; already exists.</source>
         <translation>Eine Datei namens „%1“ existiert bereits.</translation>
     </message>
     <message>
-        <source>Could not rename "%1": %2</source>
+        <source>Could not rename &quot;%1&quot;: %2</source>
         <translation>„%1“ konnte nicht umbenannt werden: %2</translation>
     </message>
     <message>
-        <source>Could not duplicate "%1": %2</source>
+        <source>Could not duplicate &quot;%1&quot;: %2</source>
         <translation>„%1“ konnte nicht dupliziert werden: %2</translation>
     </message>
     <message>
-        <source>Could not delete "%1": %2</source>
+        <source>Could not delete &quot;%1&quot;: %2</source>
         <translation>„%1“ konnte nicht gelöscht werden: %2</translation>
     </message>
     <message>
@@ -183,19 +287,19 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
         <translation>Wählen Sie den Ordner mit den Pelvaro-Profildateien (plist).</translation>
     </message>
     <message>
-        <source>Could not save profile "%1": %2</source>
+        <source>Could not save profile &quot;%1&quot;: %2</source>
         <translation>Profil „%1“ konnte nicht gesichert werden: %2</translation>
     </message>
     <message>
-        <source>Could not create profile "%1": %2</source>
+        <source>Could not create profile &quot;%1&quot;: %2</source>
         <translation>Profil „%1“ konnte nicht erstellt werden: %2</translation>
     </message>
     <message>
-        <source>Could not save profile "%1": no Pelvaro preferences were found.</source>
+        <source>Could not save profile &quot;%1&quot;: no Pelvaro preferences were found.</source>
         <translation>Profil „%1“ konnte nicht gesichert werden: Es wurden keine Pelvaro-Einstellungen gefunden.</translation>
     </message>
     <message>
-        <source>Could not create profile "%1": no Pelvaro preferences were found.</source>
+        <source>Could not create profile &quot;%1&quot;: no Pelvaro preferences were found.</source>
         <translation>Profil „%1“ konnte nicht erstellt werden: Es wurden keine Pelvaro-Einstellungen gefunden.</translation>
     </message>
     <message>
@@ -203,8 +307,24 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
         <translation>Es ist kein Profilordner verfügbar.</translation>
     </message>
     <message>
-        <source>Pelvaro's preferences file does not hold a readable preferences dictionary.</source>
+        <source>Pelvaro&apos;s preferences file does not hold a readable preferences dictionary.</source>
         <translation>Die Einstellungsdatei von Pelvaro enthält keine lesbaren Einstellungen.</translation>
+    </message>
+    <message>
+        <source>Could not create profile &quot;%1&quot;: a file of that name already exists.</source>
+        <translation>Profil „%1“ konnte nicht erstellt werden: Eine Datei dieses Namens existiert bereits.</translation>
+    </message>
+    <message>
+        <source>Pelvaro&apos;s preferences are locked by another program.</source>
+        <translation>Die Einstellungen von Pelvaro sind von einem anderen Programm gesperrt.</translation>
+    </message>
+    <message>
+        <source>Pelvaro could not be found.</source>
+        <translation>Pelvaro wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>Pelvaro could not be opened: %1</source>
+        <translation>Pelvaro konnte nicht geöffnet werden: %1</translation>
     </message>
 </context>
 <context>
@@ -246,6 +366,10 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
     <message>
         <source>Choose a Profile Folder to see available profiles.</source>
         <translation>Wählen Sie einen Profilordner, um die verfügbaren Profile zu sehen.</translation>
+    </message>
+    <message>
+        <source>Profiles</source>
+        <translation>Profile</translation>
     </message>
 </context>
 <context>

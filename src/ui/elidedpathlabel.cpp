@@ -50,8 +50,8 @@ void ElidedPathLabel::paintEvent(QPaintEvent*)
     const QString shown = fontMetrics().elidedText(m_text, Qt::ElideMiddle, width() - 2);
     const QRect textRect = rect().adjusted(1, 0, -1, 0);
     if (m_selected) {
-        const QRect selection =
-            fontMetrics().boundingRect(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        const QRect selection = fontMetrics().boundingRect(
+            textRect, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextForceLeftToRight, shown);
         painter.fillRect(selection, palette().color(QPalette::Highlight));
         painter.setPen(palette().color(QPalette::HighlightedText));
     } else {
@@ -59,7 +59,9 @@ void ElidedPathLabel::paintEvent(QPaintEvent*)
         secondary.setAlphaF(0.55f);
         painter.setPen(secondary);
     }
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    // A path reads left to right in every script.
+    painter.drawText(textRect, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextForceLeftToRight,
+                     shown);
     // It takes the focus to be copied from: it shows it has it.
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

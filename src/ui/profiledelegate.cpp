@@ -206,6 +206,7 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     drawDate(painter, dateRect(option), index.data(ProfileListModel::DateTextRole).toString(),
              text_styles::callout(), option.direction);
 
+    painter->setFont(option.font);
     for (const Action action : actions()) {
         QStyleOptionButton button;
         button.initFrom(widget);

@@ -3,6 +3,8 @@
 // with the active profile, Pelvaro running with an unknown profile, the four
 // dialogs and the quit warning.
 //   pelvaro-screenshots OUTPUT_DIR
+// or one picture of the list in another setting:
+//   pelvaro-screenshots OUTPUT_DIR dark|german|right-to-left|keyboard-focus
 
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
@@ -11,9 +13,13 @@
 #include "ui/contentview.h"
 #include "ui/mainwindow.h"
 #include "ui/profilelistsection.h"
+#include "ui/profilelistview.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QListView>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -63,8 +69,69 @@ void writeSamples(const QString& folder)
 
 } // namespace
 
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
+    palette.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
+    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
+    palette.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
+    palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3A));
+    palette.setColor(QPalette::ButtonText, QColor(0xEE, 0xEE, 0xEE));
+    palette.setColor(QPalette::Highlight, QColor(0x2A, 0x82, 0xDA));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(0x3A, 0x3A, 0x3A));
+    palette.setColor(QPalette::ToolTipText, QColor(0xEE, 0xEE, 0xEE));
+    palette.setColor(QPalette::PlaceholderText, QColor(0x99, 0x99, 0x99));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x55));
+    return palette;
+}
+
+// One picture of the list with the active profile, in another setting.
+int variant(const QString& output, const QString& name)
+{
+    TestEnvironment env;
+    writeSamples(env.defaultFolder());
+    LauncherState& state = env.makeState();
+    MainWindow window(state);
+    AppDelegate delegate(state, window);
+    window.resize(820, 600);
+    window.move(60, 60);
+    if (name == u"dark") {
+        // The theme changes while the window is open, as a user switches it.
+        window.show();
+        settle();
+        QApplication::setPalette(darkPalette());
+    }
+    window.show();
+    delegate.applicationDidFinishLaunching();
+    state.startProfile(state.profiles().at(1));
+    if (name == u"keyboard-focus") {
+        window.activateWindow();
+        QListView* list = window.contentView()->profileListSection()->listView();
+        list->setFocus(Qt::TabFocusReason);
+        list->setCurrentIndex(list->model()->index(2, 0));
+    }
+    const QStringList numbers{QStringLiteral("dark"), QStringLiteral("german"),
+                              QStringLiteral("right-to-left"), QStringLiteral("keyboard-focus")};
+    save(&window, output, QStringLiteral("%1-%2").arg(10 + numbers.indexOf(name)).arg(name));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    const QString variantName = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (variantName == u"german") {
+        qputenv("LANG", "de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    } else if (variantName == u"right-to-left") {
+        qputenv("LANG", "he_IL.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::Hebrew, QLocale::Israel));
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
@@ -72,10 +139,20 @@ int main(int argc, char** argv)
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(output);
     QTranslator translator;
-    if (qEnvironmentVariable("LANG").startsWith(u"de") &&
-        translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
-                        QStringLiteral(":/i18n")))
-        QApplication::installTranslator(&translator);
+    QTranslator qtTranslator;
+    if (qEnvironmentVariable("LANG").startsWith(u"de")) {
+        if (translator.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
+                            QStringLiteral(":/i18n")))
+            QApplication::installTranslator(&translator);
+        if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&qtTranslator);
+    }
+    if (variantName == u"right-to-left")
+        QApplication::setLayoutDirection(Qt::RightToLeft);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/io.github.pelvaro.Launcher.svg")));
+    if (!variantName.isEmpty())
+        return variant(output, variantName);
 
     TestEnvironment env;
     LauncherState& state = env.makeState();
