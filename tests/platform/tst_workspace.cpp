@@ -184,12 +184,12 @@ void WorkspaceTest::processThatBecomesPelvaroIsRecognised_data()
     const QString pelvaro = u'"' + standInLink(QStringLiteral("Pelvaro")) + u'"';
     const QString sh = QStringLiteral("sh");
     const QStringList slowWrapper{QStringLiteral("-c"),
-                                  u"sleep 0.4; exec " + pelvaro + u" --headless"};
+                                  u"sleep 1; exec " + pelvaro + u" --headless"};
     const QStringList shellChild{QStringLiteral("-c"),
-                                 u"sleep 0.4; " + pelvaro + u" --headless; true"};
+                                 u"sleep 1; " + pelvaro + u" --headless; true"};
     const QStringList renames{QStringLiteral("--headless"), QStringLiteral("--name"),
                               QStringLiteral("Pelvaro"), QStringLiteral("--name-after"),
-                              QStringLiteral("400")};
+                              QStringLiteral("1000")};
     const QString standIn = QStringLiteral(STAND_IN_PELVARO);
     const QStringList direct{QStringLiteral("--headless")};
     for (const char* howFound : {"timed scans", "rescans", "followed"}) {
