@@ -268,6 +268,12 @@ void ProfileDelegate::letGo()
     updateRow(pressed);
 }
 
+void ProfileDelegate::forgetMouse()
+{
+    letGo();
+    setHover({}, std::nullopt);
+}
+
 void ProfileDelegate::setHover(const QPersistentModelIndex& index, std::optional<Action> action)
 {
     if (m_hoverIndex == index && m_hoverAction == action)
@@ -299,8 +305,7 @@ bool ProfileDelegate::eventFilter(QObject* watched, QEvent* event)
             invalidateMeasurements();
             break;
         case QEvent::EnabledChange:
-            letGo();
-            setHover({}, std::nullopt);
+            forgetMouse();
             break;
         default:
             break;
@@ -334,8 +339,7 @@ bool ProfileDelegate::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::Leave:
-        letGo();
-        setHover({}, std::nullopt);
+        forgetMouse();
         break;
     default:
         break;

@@ -71,6 +71,7 @@ private:
     std::optional<Action> actionAt(const QStyleOptionViewItem& option,
                                    const QPoint& position) const;
     void letGo();
+    void forgetMouse();
     void setHover(const QPersistentModelIndex& index, std::optional<Action> action);
     void updateRow(const QPersistentModelIndex& index) const;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -24,28 +24,9 @@ using ui_testing::clickRowButton;
 
 namespace {
 
-struct Window
+struct Window : ui_testing::TestWindow
 {
-    TestEnvironment env;
-    LauncherState* state = nullptr;
-    std::unique_ptr<MainWindow> window;
-    ContentView* view = nullptr;
-
-    explicit Window(const QStringList& profiles = {})
-    {
-        QDir().mkpath(env.defaultFolder());
-        for (const QString& name : profiles)
-            test_files::writeBinaryPlist(env.defaultFolder() + u'/' + name,
-                                         PlistValue(PlistDictionary()));
-        state = &env.makeState();
-        window = std::make_unique<MainWindow>(*state);
-        view = window->contentView();
-        window->resize(820, 600);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-
-    QListView* list() const { return view->profileListSection()->listView(); }
+    explicit Window(const QStringList& profiles = {}) : TestWindow(profiles) { QVERIFY(exposed); }
 
     AlertDialog* waitForDialog() const
     {

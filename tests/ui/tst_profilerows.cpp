@@ -1,3 +1,4 @@
+#include "support/darkpalette.h"
 #include "ui/foldersection.h"
 #include "ui/segmentedcontrol.h"
 #include "ui/statusrow.h"
@@ -16,20 +17,6 @@ using ui_testing::rowOption;
 using ui_testing::TestWindow;
 
 namespace {
-
-QPalette darkPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
-    palette.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
-    palette.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3A));
-    palette.setColor(QPalette::ButtonText, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::Highlight, QColor(0x2A, 0x82, 0xDA));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    return palette;
-}
 
 // The colour a pixel shows when `top` is painted at `opacity` over `bottom`.
 QColor over(const QColor& top, const QColor& bottom, qreal opacity)
@@ -290,7 +277,7 @@ void ProfileRowsTest::themeChangeKeepsTheListReadable()
 {
     TestWindow window({QStringLiteral("Alpha.plist")});
     QVERIFY(window.exposed);
-    const QPalette dark = darkPalette();
+    const QPalette dark = test_palettes::dark();
     QApplication::setPalette(dark);
     QCoreApplication::processEvents();
     const QColor base = window.list()->palette().color(QPalette::Base);
@@ -314,7 +301,7 @@ void ProfileRowsTest::dimmedAndColouredTextsAreReadable()
 {
     QFETCH(bool, dark);
     if (dark)
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(test_palettes::dark());
     TestWindow window({QStringLiteral("Alpha.plist")});
     QVERIFY(window.exposed);
     // Pelvaro runs, with an unknown profile: the list is dimmed and the

@@ -7,6 +7,7 @@
 //   pelvaro-screenshots OUTPUT_DIR dark|german|right-to-left|keyboard-focus
 
 #include "state/launcherstate.h"
+#include "support/darkpalette.h"
 #include "support/testenvironment.h"
 #include "ui/alertdialog.h"
 #include "ui/appdelegate.h"
@@ -69,28 +70,6 @@ void writeSamples(const QString& folder)
 
 } // namespace
 
-QPalette darkPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
-    palette.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
-    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
-    palette.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3A));
-    palette.setColor(QPalette::ButtonText, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::Highlight, QColor(0x2A, 0x82, 0xDA));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, QColor(0x3A, 0x3A, 0x3A));
-    palette.setColor(QPalette::ToolTipText, QColor(0xEE, 0xEE, 0xEE));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x99, 0x99, 0x99));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x55));
-    return palette;
-}
-
 // One picture of the list with the active profile, in another setting.
 int variant(const QString& output, const QString& name)
 {
@@ -105,7 +84,7 @@ int variant(const QString& output, const QString& name)
         // The theme changes while the window is open, as a user switches it.
         window.show();
         settle();
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(test_palettes::dark());
     }
     window.show();
     delegate.applicationDidFinishLaunching();
