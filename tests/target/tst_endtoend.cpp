@@ -46,6 +46,11 @@ void EndToEndTest::quitAndCreateCapturesTheSameSettings()
     LauncherState& state = road.state();
     state.startProfile(state.profiles().first());
     QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
+    // Pelvaro is seen from the moment it is exec'd; asked to quit before it
+    // has set itself up, it would die without writing its settings.
+    const std::optional<RunningApplication> pelvaro = road.runningPelvaro();
+    QVERIFY(pelvaro);
+    QVERIFY(test_files::waitUntilStandInIsReady(pelvaro->processId));
     state.quitPelvaroAndCreateProfile(QStringLiteral("Captured"));
     QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning(), 10000);
     const PlistDictionary captured = road.profileContent(QStringLiteral("Captured.plist"));
