@@ -5,22 +5,12 @@
 #     support's canonical form and plistlib's binary or XML encoding of it.
 #   load: reads encodings (one base64 line each) and prints what plistlib
 #     makes of each, or an error.
-import base64, datetime, json, plistlib, random, struct, sys
+import base64, datetime, json, os, plistlib, random, sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from plistcanon import canon  # noqa: E402
 EPOCH = datetime.datetime(2001, 1, 1)
 BOM = "\ufeff"
-
-def canon(v):
-    if isinstance(v, bool): return {"bool": v}
-    if isinstance(v, int): return {"int": str(v)}
-    if isinstance(v, float): return {"real": struct.pack(">d", v).hex()}
-    if isinstance(v, str): return {"string": v}
-    if isinstance(v, bytes): return {"data": base64.b64encode(v).decode()}
-    if isinstance(v, datetime.datetime):
-        return {"date": str((v - EPOCH) // datetime.timedelta(microseconds=1))}
-    if isinstance(v, plistlib.UID): return {"uid": str(v.data)}
-    if isinstance(v, list): return {"array": [canon(x) for x in v]}
-    if isinstance(v, dict): return {"dict": {k: canon(x) for k, x in v.items()}}
-    raise TypeError(type(v))
 
 def text(r):
     pool = ["a", "Z", "0", " ", "&", "<", ">", "\"", "'", "é", "ß", "中", "ك", "\U0001F600",
