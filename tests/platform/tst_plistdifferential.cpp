@@ -14,16 +14,7 @@ const QString script = QStringLiteral(TESTS_SOURCE_DIR "/platform/plistdifferent
 
 std::optional<QByteArray> runScript(const QStringList& arguments, const QByteArray& input = {})
 {
-    QProcess python;
-    python.start(QStringLiteral(PYTHON3_EXECUTABLE), QStringList{script} + arguments);
-    if (!python.waitForStarted(10000))
-        return std::nullopt;
-    python.write(input);
-    python.closeWriteChannel();
-    if (!python.waitForFinished(120000) || python.exitStatus() != QProcess::NormalExit ||
-        python.exitCode() != 0)
-        return std::nullopt;
-    return python.readAllStandardOutput();
+    return plistlib::runScript(script, arguments, input);
 }
 
 // The first place where two canonical values part, for the failure message.

@@ -19,19 +19,25 @@ QJsonObject tagged(const char* tag, const QJsonValue& value)
 
 std::optional<QByteArray> runPython(const QStringList& arguments, const QByteArray& input)
 {
+    return plistlib::runScript(script, arguments, input);
+}
+
+} // namespace
+
+std::optional<QByteArray> plistlib::runScript(const QString& path, const QStringList& arguments,
+                                              const QByteArray& input)
+{
     QProcess python;
-    python.start(QStringLiteral(PYTHON3_EXECUTABLE), QStringList{script} + arguments);
+    python.start(QStringLiteral(PYTHON3_EXECUTABLE), QStringList{path} + arguments);
     if (!python.waitForStarted(10000))
         return std::nullopt;
     python.write(input);
     python.closeWriteChannel();
-    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit ||
+    if (!python.waitForFinished(120000) || python.exitStatus() != QProcess::NormalExit ||
         python.exitCode() != 0)
         return std::nullopt;
     return python.readAllStandardOutput();
 }
-
-} // namespace
 
 QJsonValue plistlib::canonical(const PlistValue& value)
 {

@@ -16,4 +16,8 @@ PlistValue fromCanonical(const QJsonValue& json);
 std::optional<QJsonValue> load(const QByteArray& bytes);
 // plistlib's own encoding ("binary" or "xml") of a canonical value.
 std::optional<QByteArray> dump(const QJsonValue& json, const QString& format);
+// The standard output of the Python script at `path`, given `input`; none
+// when it fails.
+std::optional<QByteArray> runScript(const QString& path, const QStringList& arguments,
+                                    const QByteArray& input = {});
 } // namespace plistlib
