@@ -31,7 +31,7 @@ QVariant ProfileListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return profile.fileName();
     case DateTextRole:
-        return m_dates.format(profile.modifiedAt);
+        return m_dates->format(profile.modifiedAt);
     case IsActiveRole:
         return isActive(profile);
     case ProfileRole:
@@ -54,6 +54,13 @@ QHash<int, QByteArray> ProfileListModel::roleNames() const
 QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
 {
     return DateFormatter(locale).format(when);
+}
+
+void ProfileListModel::setLocale(const QLocale& locale)
+{
+    m_dates = std::make_unique<DateFormatter>(locale);
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, 0), {DateTextRole});
 }
 
 bool ProfileListModel::isActive(const Profile& profile) const

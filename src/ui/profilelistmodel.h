@@ -6,6 +6,8 @@
 #include <QAbstractListModel>
 #include <QLocale>
 
+#include <memory>
+
 class LauncherState;
 
 // The profiles of the state, one row each. A reload inserts, removes and
@@ -31,6 +33,8 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     Profile profileAt(int row) const { return m_rows.value(row); }
+    // Dates are shown in this locale from now on.
+    void setLocale(const QLocale& locale);
     // The abbreviated date with the short time of the locale.
     static QString dateText(const QDateTime& when, const QLocale& locale = QLocale());
 
@@ -43,5 +47,5 @@ private:
     LauncherState& m_state;
     QList<Profile> m_rows;
     std::optional<QString> m_activeProfileName;
-    DateFormatter m_dates;
+    std::unique_ptr<DateFormatter> m_dates = std::make_unique<DateFormatter>();
 };

@@ -83,6 +83,8 @@ void ProfileListSection::changeEvent(QEvent* event)
     // a new blend, or light text would sit on the old light rows.
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         followRunningState();
+    if (event->type() == QEvent::LocaleChange)
+        m_model->setLocale(locale());
 }
 
 QWidget* ProfileListSection::content() const

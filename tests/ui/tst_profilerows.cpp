@@ -1,5 +1,6 @@
 #include "support/darkpalette.h"
 #include "ui/foldersection.h"
+#include "ui/profilelistmodel.h"
 #include "ui/segmentedcontrol.h"
 #include "ui/statusrow.h"
 #include "ui/textstyles.h"
@@ -65,6 +66,7 @@ private slots:
     void datesAreOneLaidOutText_data();
     void datesAreOneLaidOutText();
     void folderPickerIsAGroupOfChoices();
+    void datesFollowALocaleChange();
 };
 
 void ProfileRowsTest::cleanup()
@@ -389,6 +391,19 @@ void ProfileRowsTest::folderPickerIsAGroupOfChoices()
     QCOMPARE(QAccessible::queryAccessibleInterface(window.view->folderSection()->pathField())
                  ->text(QAccessible::Name),
              QStringLiteral("Path to profile folder"));
+}
+
+void ProfileRowsTest::datesFollowALocaleChange()
+{
+    TestWindow window({QStringLiteral("Alpha.plist")});
+    QVERIFY(window.exposed);
+    const QModelIndex row = window.list()->model()->index(0, 0);
+    const QString before = row.data(ProfileListModel::DateTextRole).toString();
+    window.view->profileListSection()->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    const QString after = row.data(ProfileListModel::DateTextRole).toString();
+    QCOMPARE(after, ProfileListModel::dateText(window.state->profiles().first().modifiedAt,
+                                               QLocale(QLocale::German, QLocale::Germany)));
+    QVERIFY(after != before);
 }
 
 QTEST_MAIN(ProfileRowsTest)
