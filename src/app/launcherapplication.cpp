@@ -241,13 +241,16 @@ public:
     {
         if (m_own.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
                        QStringLiteral(":/i18n")))
-            QCoreApplication::installTranslator(&m_own);
+            m_installed = QCoreApplication::installTranslator(&m_own);
         if (m_qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(&m_qt);
+            m_installed = QCoreApplication::installTranslator(&m_qt) || m_installed;
     }
+    // Whether any text may now read otherwise than in English.
+    bool installed() const { return m_installed; }
 
 private:
+    bool m_installed = false;
     QTranslator m_own;
     QTranslator m_qt;
 };
@@ -324,7 +327,9 @@ int runLauncher(int argc, char** argv)
         fonts.emplace();
     describeApplication();
     const Translations translations;
-    const ParsedCommandLine parsed = command_line::parse(arguments);
+    // Read again only when its texts can change.
+    const ParsedCommandLine parsed =
+        translations.installed() ? command_line::parse(arguments) : peek;
     if (!parsed.request) {
         print(stderr, parsed.output);
         return parsed.exitCode;

@@ -290,21 +290,6 @@ SingleInstance::sendUntil(const QJsonObject& request, const QElapsedTimer& clock
     return Outcome{Outcome::Kind::Answered, QJsonDocument::fromJson(buffer.left(end)).object()};
 }
 
-std::optional<SingleInstance::Outcome> SingleInstance::send(const QJsonObject& request,
-                                                            int timeoutMs) const
-{
-    QElapsedTimer clock;
-    clock.start();
-    // A primary that has just taken the lock may not listen yet.
-    for (;;) {
-        if (std::optional<Outcome> outcome = sendUntil(request, clock, timeoutMs, {}))
-            return outcome;
-        if (clock.elapsed() >= std::min(timeoutMs, 1000))
-            return std::nullopt;
-        ::usleep(20'000);
-    }
-}
-
 SingleInstance::Outcome SingleInstance::claimOrHandOver(const QJsonObject& request, int patienceMs,
                                                         const std::function<void()>& stillWaiting,
                                                         int noticeAfterMs)

@@ -66,10 +66,6 @@ public:
                             const std::function<void()>& stillWaiting = {},
                             int noticeAfterMs = 2000);
 
-    // One attempt to hand `request` to the primary: none when nothing
-    // listens on the socket.
-    std::optional<Outcome> send(const QJsonObject& request, int timeoutMs = 10000) const;
-
     int openConnections() const { return m_connections; }
 
 private:

@@ -185,6 +185,28 @@ std::optional<QString> writeTarget(const QString& path, int* error)
     return std::nullopt;
 }
 
+// Renames `from` to `to` only if nothing holds that name; 0 or the error.
+// `copyWouldDo` tells that the file system cannot do it but a copy could
+// (another volume, or one that neither renames without replacing nor links).
+int renameWithoutReplacing(const QByteArray& from, const QByteArray& to, bool* copyWouldDo)
+{
+    *copyWouldDo = false;
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) {
+        *copyWouldDo = errno == EXDEV;
+        return errno;
+    }
+    // The file system cannot rename without replacing: a hard link fails on
+    // an existing name just as well.
+    if (::link(from.constData(), to.constData()) != 0) {
+        *copyWouldDo = errno == EXDEV || errno == EPERM;
+        return errno;
+    }
+    ::unlink(from.constData());
+    return 0;
+}
+
 enum class Placement
 {
     Replace,
@@ -230,15 +252,9 @@ FileResult writeAtomically(const QString& path, const QByteArray& bytes, Placeme
     if (placement == Placement::Replace) {
         if (::rename(from.constData(), to.constData()) != 0)
             return abandon(errno);
-    } else if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
-                           RENAME_NOREPLACE) != 0) {
-        if (errno != EINVAL && errno != ENOSYS)
-            return abandon(errno);
-        // Without renameat2 on this file system: a hard link fails on an
-        // existing name just as well.
-        if (::link(from.constData(), to.constData()) != 0)
-            return abandon(errno);
-        ::unlink(from.constData());
+    } else if (bool copyWouldDo = false;
+               const int error = renameWithoutReplacing(from, to, &copyWouldDo)) {
+        return abandon(error);
     }
     syncDirectory(directoryOf(target));
     return FileResult::success();
@@ -425,24 +441,12 @@ FileResult LinuxFileSystem::moveItem(const QString& from, const QString& to)
     const QString verb = QStringLiteral("moved");
     const QByteArray source = encoded(from);
     const QByteArray target = encoded(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
+    bool copyWouldDo = false;
+    const int error = renameWithoutReplacing(source, target, &copyWouldDo);
+    if (error == 0)
         return FileResult::success();
-    const int error = errno;
-    if (error == EEXIST)
-        return failure(verb, from, EEXIST);
-    if (error != EINVAL && error != ENOSYS && error != EXDEV)
+    if (!copyWouldDo)
         return failure(verb, from, error);
-    if (error != EXDEV) {
-        // The file system cannot rename without replacing: a hard link fails
-        // on an existing target just as well.
-        if (::link(source.constData(), target.constData()) == 0) {
-            ::unlink(source.constData());
-            return FileResult::success();
-        }
-        if (errno != EXDEV && errno != EPERM)
-            return failure(verb, from, errno);
-    }
     if (FileResult copied = copyItem(from, to); !copied)
         return copied;
     if (::unlink(source.constData()) != 0) {

@@ -35,7 +35,7 @@ void ContentView::followErrorMessage()
     // The alert shows one message; one that replaces it while it is open
     // (a failed save-back, say) would be lost when OK clears it.
     const std::optional<QString> message = m_state.errorMessage();
-    const bool errorShown = m_dialog && m_dialog->title() == tr("Error");
+    const bool errorShown = m_dialog && m_dialogKind == DialogKind::error;
     if (errorShown && message && *message != m_shownError)
         m_queuedErrors.append(*message);
     scheduleDialogs();
@@ -88,6 +88,7 @@ void ContentView::presentDialogs()
     if (!kind)
         return;
     m_dialog = buildDialog(*kind);
+    m_dialogKind = *kind;
     const DialogKind shown = *kind;
     connect(m_dialog, &QDialog::finished, this, [this, shown] {
         AlertDialog* dialog = m_dialog;

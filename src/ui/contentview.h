@@ -76,6 +76,7 @@ private:
     QString m_createText;
 
     QPointer<AlertDialog> m_dialog;
+    DialogKind m_dialogKind = DialogKind::error;
     QString m_shownError;
     QStringList m_queuedErrors;
     bool m_presentationScheduled = false;

@@ -68,42 +68,47 @@ int ProfileDelegate::dateWidth(const QStyleOptionViewItem& option) const
     return m_dateWidth;
 }
 
-QRect ProfileDelegate::buttonRect(const QStyleOptionViewItem& option, Action action) const
+ProfileDelegate::RowLayout ProfileDelegate::layoutRow(const QStyleOptionViewItem& option) const
 {
+    // Laid out left to right, then mirrored as the row's direction asks.
     const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
+    RowLayout layout;
     int right = row.right() + 1;
     const QList<Action> all = actions();
     for (int i = int(all.size()) - 1; i >= 0; --i) {
         const QSize size = buttonSize(option, all.at(i));
-        const QRect rect(right - size.width(), row.top() + (row.height() - size.height()) / 2,
-                         size.width(), size.height());
-        if (all.at(i) == action)
-            return QStyle::visualRect(option.direction, option.rect, rect);
-        right = rect.left() - rowSpacing;
+        layout.buttons[size_t(i)] =
+            QRect(right - size.width(), row.top() + (row.height() - size.height()) / 2,
+                  size.width(), size.height());
+        right = layout.buttons[size_t(i)].left() - rowSpacing;
     }
-    return {};
+    const int width = dateWidth(option);
+    layout.date = QRect(right - width, row.top(), width, row.height());
+    layout.name = QRect(row.left(), row.top(),
+                        std::max(0, layout.date.left() - rowSpacing - row.left()), row.height());
+    const auto mirrored = [&](QRect& rect) {
+        rect = QStyle::visualRect(option.direction, option.rect, rect);
+    };
+    mirrored(layout.name);
+    mirrored(layout.date);
+    for (QRect& button : layout.buttons)
+        mirrored(button);
+    return layout;
+}
+
+QRect ProfileDelegate::buttonRect(const QStyleOptionViewItem& option, Action action) const
+{
+    return layoutRow(option).buttons[size_t(action)];
 }
 
 QRect ProfileDelegate::dateRect(const QStyleOptionViewItem& option) const
 {
-    QStyleOptionViewItem leftToRight = option;
-    leftToRight.direction = Qt::LeftToRight;
-    const QRect startButton = buttonRect(leftToRight, Action::start);
-    const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
-    const int width = dateWidth(option);
-    const QRect rect(startButton.left() - rowSpacing - width, row.top(), width, row.height());
-    return QStyle::visualRect(option.direction, option.rect, rect);
+    return layoutRow(option).date;
 }
 
 QRect ProfileDelegate::nameRect(const QStyleOptionViewItem& option) const
 {
-    QStyleOptionViewItem leftToRight = option;
-    leftToRight.direction = Qt::LeftToRight;
-    const QRect date = dateRect(leftToRight);
-    const QRect row = option.rect.adjusted(6, verticalPadding, -6, -verticalPadding);
-    const QRect rect(row.left(), row.top(), std::max(0, date.left() - rowSpacing - row.left()),
-                     row.height());
-    return QStyle::visualRect(option.direction, option.rect, rect);
+    return layoutRow(option).name;
 }
 
 QSize ProfileDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -193,7 +198,8 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QPalette::ColorGroup group =
         option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
 
-    const QRect name = nameRect(option);
+    const RowLayout layout = layoutRow(option);
+    const QRect& name = layout.name;
     QFont nameFont = option.font;
     nameFont.setBold(index.data(ProfileListModel::IsActiveRole).toBool());
     painter->setFont(nameFont);
@@ -203,7 +209,7 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawText(name, Qt::AlignLeading | Qt::AlignVCenter, elided);
 
     painter->setPen(text_styles::secondaryColor(widget));
-    drawDate(painter, dateRect(option), index.data(ProfileListModel::DateTextRole).toString(),
+    drawDate(painter, layout.date, index.data(ProfileListModel::DateTextRole).toString(),
              text_styles::callout(), option.direction);
 
     painter->setFont(option.font);
@@ -211,7 +217,7 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         QStyleOptionButton button;
         button.initFrom(widget);
         button.direction = option.direction;
-        button.rect = buttonRect(option, action);
+        button.rect = layout.buttons[size_t(action)];
         button.text = title(action);
         button.state =
             QStyle::State_Enabled | QStyle::State_Raised | (option.state & QStyle::State_Active);
@@ -237,8 +243,9 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 std::optional<ProfileDelegate::Action> ProfileDelegate::actionAt(const QStyleOptionViewItem& option,
                                                                  const QPoint& position) const
 {
+    const RowLayout layout = layoutRow(option);
     for (const Action action : actions()) {
-        if (buttonRect(option, action).contains(position))
+        if (layout.buttons[size_t(action)].contains(position))
             return action;
     }
     return std::nullopt;

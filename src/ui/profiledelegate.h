@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 
+#include <array>
 #include <optional>
 
 class QAbstractItemView;
@@ -65,6 +66,14 @@ signals:
     void actionTriggered(ProfileDelegate::Action action, const QModelIndex& index);
 
 private:
+    // Where the parts of a row sit, in the row's direction.
+    struct RowLayout
+    {
+        QRect name;
+        QRect date;
+        std::array<QRect, 4> buttons;
+    };
+    RowLayout layoutRow(const QStyleOptionViewItem& option) const;
     QSize buttonSize(const QStyleOptionViewItem& option, Action action) const;
     QSize measureButton(const QStyleOptionViewItem& option, Action action) const;
     int dateWidth(const QStyleOptionViewItem& option) const;

@@ -31,17 +31,17 @@ QString socketPath()
 }
 
 // Sends from another thread while this one's event loop serves the primary.
-std::optional<QJsonObject> sendWhileServing(const SingleInstance& sender,
-                                            const QJsonObject& request)
+std::optional<QJsonObject> sendWhileServing(SingleInstance& sender, const QJsonObject& request,
+                                            int patienceMs = 10000)
 {
     std::optional<QJsonObject> answer;
     std::unique_ptr<QThread> thread(QThread::create([&] {
-        const std::optional<SingleInstance::Outcome> outcome = sender.send(request);
-        if (outcome && outcome->kind == SingleInstance::Outcome::Kind::Answered)
-            answer = outcome->answer;
+        const SingleInstance::Outcome outcome = sender.claimOrHandOver(request, patienceMs);
+        if (outcome.kind == SingleInstance::Outcome::Kind::Answered)
+            answer = outcome.answer;
     }));
     thread->start();
-    // send() gives up after its own timeout, so this ends.
+    // The hand-over gives up after its patience, so this ends.
     while (!thread->isFinished())
         QTest::qWait(10);
     return answer;
@@ -446,16 +446,8 @@ void SingleInstanceTest::silentClientsNeitherStarveNorSpin()
         QTest::qWait(300);
         QVERIFY(primary.openConnections() <= SingleInstance::maximumConnections);
         SingleInstance second(runtimeFolder());
-        std::optional<QJsonObject> answer;
-        std::unique_ptr<QThread> thread(QThread::create([&] {
-            const SingleInstance::Outcome outcome =
-                second.claimOrHandOver({{QStringLiteral("name"), QStringLiteral("x")}}, 20000);
-            if (outcome.kind == SingleInstance::Outcome::Kind::Answered)
-                answer = outcome.answer;
-        }));
-        thread->start();
-        while (!thread->isFinished())
-            QTest::qWait(10);
+        const std::optional<QJsonObject> answer =
+            sendWhileServing(second, {{QStringLiteral("name"), QStringLiteral("x")}}, 20000);
         QVERIFY(answer);
         QCOMPARE(answer->value(QStringLiteral("echo")).toObject().value(QStringLiteral("name")),
                  QStringLiteral("x"));
