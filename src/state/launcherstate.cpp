@@ -28,7 +28,6 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
 {
     m_launchPendingTimer.setSingleShot(true);
     m_launchPendingTimer.setInterval(launchPendingMs);
-    connect(&m_launchPendingTimer, &QTimer::timeout, this, [this] { m_launchPending = false; });
     m_folderQuietTimer.setSingleShot(true);
     m_folderQuietTimer.setInterval(folderQuietMs);
     connect(&m_folderQuietTimer, &QTimer::timeout, this, &LauncherState::reloadForFolderEvents);

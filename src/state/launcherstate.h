@@ -60,7 +60,7 @@ public:
     FileSystem& fm() const { return *m_services.fileSystem; }
     // Pelvaro was asked to open and has neither been seen running nor
     // failed to open, for up to `launchPendingMs`.
-    bool isLaunchPending() const { return m_launchPending; }
+    bool isLaunchPending() const { return m_launchPendingTimer.isActive(); }
     static constexpr int launchPendingMs = 30000;
 
     // --- folder locations
@@ -149,7 +149,6 @@ private:
     QList<QMetaObject::Connection> m_workspaceObservers;
     std::unique_ptr<DirectoryWatch> m_folderMonitorSource;
     std::optional<QString> m_pendingNewProfileName;
-    bool m_launchPending = false;
     // Listing a large folder again after a batch of its events waits this
     // many times as long as the last listing took, or for a quiet moment.
     static constexpr int folderReloadRestFactor = 5;
@@ -157,6 +156,7 @@ private:
     QTimer m_folderQuietTimer;
     QElapsedTimer m_folderReloadClock;
     qint64 m_folderReloadCostNs = 0;
+    // Runs while a launch is pending.
     QTimer m_launchPendingTimer;
 
     // Where the save-back and a pending new profile go: the folders of the

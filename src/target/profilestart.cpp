@@ -43,13 +43,13 @@ void LauncherState::startProfile(const Profile& profile)
     launchPelvaro();
 }
 
-// Besides the log lines, a launch that fails is shown: otherwise the user
-// waits for a Pelvaro that never comes, with the profile marked active.
 QString LauncherState::lockedPreferencesDescription()
 {
     return tr("Pelvaro's preferences are locked by another program.");
 }
 
+// Besides the log lines, a launch that fails is shown: otherwise the user
+// waits for a Pelvaro that never comes, with the profile marked active.
 void LauncherState::launchPelvaro()
 {
     Workspace& workspace = *m_services.workspace;
@@ -76,7 +76,6 @@ void LauncherState::launchPelvaro()
 
 void LauncherState::setLaunchPending(bool pending)
 {
-    m_launchPending = pending;
     if (pending)
         m_launchPendingTimer.start();
     else

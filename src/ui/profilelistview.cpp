@@ -20,7 +20,7 @@ QKeySequence ProfileListView::shortcut(ProfileDelegate::Action action)
     case ProfileDelegate::Action::rename:
         return QKeySequence(Qt::Key_F2);
     case ProfileDelegate::Action::remove:
-        return QKeySequence(QKeySequence::Delete);
+        return QKeySequence(Qt::Key_Delete);
     }
     return {};
 }
@@ -34,22 +34,20 @@ void ProfileListView::trigger(ProfileDelegate::Action action, const QModelIndex&
 void ProfileListView::keyPressEvent(QKeyEvent* event)
 {
     const QModelIndex current = currentIndex();
-    const auto handle = [&](ProfileDelegate::Action action) {
-        trigger(action, current);
-        event->accept();
-    };
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (current.isValid() && modifiers == Qt::NoModifier) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            return handle(ProfileDelegate::Action::start);
-        if (key == Qt::Key_F2)
-            return handle(ProfileDelegate::Action::rename);
-        if (key == Qt::Key_Delete)
-            return handle(ProfileDelegate::Action::remove);
+    if (current.isValid()) {
+        // Enter on the keypad is Return's twin.
+        const QKeySequence pressed(
+            QKeyCombination(modifiers, key == Qt::Key_Enter ? Qt::Key_Return : Qt::Key(key)));
+        for (const ProfileDelegate::Action action : ProfileDelegate::actions()) {
+            if (pressed == shortcut(action)) {
+                trigger(action, current);
+                event->accept();
+                return;
+            }
+        }
     }
-    if (current.isValid() && modifiers == Qt::ControlModifier && key == Qt::Key_D)
-        return handle(ProfileDelegate::Action::duplicate);
     if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
         QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, visualRect(current).center(),
                                     viewport()->mapToGlobal(visualRect(current).center()));
