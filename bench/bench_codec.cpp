@@ -3,8 +3,8 @@
 
 #include "benchmark.h"
 #include "codecfixture.h"
-#include "platform/plistreader.h"
-#include "platform/plistwriter.h"
+#include "plist/plistreader.h"
+#include "plist/plistwriter.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

@@ -7,7 +7,7 @@
 
 #include "benchmark.h"
 #include "codecfixture.h"
-#include "platform/plistwriter.h"
+#include "plist/plistwriter.h"
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     LinuxFileSystem fileSystem;
     const QString floorPath = env.defaultFolder() + u"/Floor.plist";
     const double floor =
-        bench::medianMs(runs, [&] { fileSystem.writeFileAtomically(floorPath, bytes); });
+        bench::medianMs(runs, [&] { (void)fileSystem.writeFileAtomically(floorPath, bytes); });
     if (state.errorMessage())
         std::printf("error: %s\n", qPrintable(*state.errorMessage()));
 

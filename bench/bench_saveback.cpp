@@ -4,7 +4,6 @@
 // it, and the launcher's CPU time while Pelvaro runs and nothing happens.
 
 #include "benchmark.h"
-#include "platform/workspace_linux.h"
 #include "state/launcherstate.h"
 #include "support/pelvaroroad.h"
 #include "target/pelvaroapplication.h"
@@ -38,7 +37,7 @@ double cpuSeconds()
 double saveBackLatency(PelvaroRoad& road, int runs)
 {
     LauncherState& state = road.state();
-    LinuxWorkspace& workspace = road.workspace();
+    Workspace& workspace = road.workspace();
     const auto runningPelvaro = [&] { return road.runningPelvaro(); };
     std::vector<double> latencies;
     for (int run = 0; run < runs; ++run) {
@@ -95,7 +94,7 @@ int main(int argc, char** argv)
     test_files::installStandInPelvaro();
     PelvaroRoad road;
     LauncherState& state = road.state();
-    LinuxWorkspace& workspace = road.workspace();
+    Workspace& workspace = road.workspace();
     const auto runningPelvaro = [&] { return road.runningPelvaro(); };
     const int runs = qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS") > 0
                          ? qEnvironmentVariableIntValue("PELVARO_BENCH_RUNS")

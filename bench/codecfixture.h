@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/plistvalue.h"
+#include "plist/plistvalue.h"
 
 // A preferences domain of 20,000 keys of mixed types, about 1 MB in the
 // binary form.

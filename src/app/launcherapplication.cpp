@@ -5,8 +5,8 @@
 #include "app/runtimefolder.h"
 #include "app/singleinstance.h"
 #include "app/terminaltext.h"
-#include "platform/filesystem_linux.h"
-#include "platform/platformservices.h"
+#include "platform/desktopplatform.h"
+#include "platform/filesystem.h"
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
 #include "profiles/profilelisting.h"
@@ -26,7 +26,7 @@
 #include <QJsonObject>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QStandardPaths>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
@@ -138,14 +138,9 @@ QString startNamedProfile(LauncherState& state, FileSystem& fileSystem, const QS
 
 int listProfiles(const LaunchRequest& request)
 {
-    LinuxFileSystem fileSystem;
-    UserDefaults userDefaults;
-    PlatformServices services;
-    services.fileSystem = &fileSystem;
-    services.userDefaults = &userDefaults;
-    services.homePath = QDir::homePath();
-    services.applicationSupportPath =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const PlatformServices services = platform.services();
+    FileSystem& fileSystem = *services.fileSystem;
     const std::optional<QString> folder =
         request.folder ? request.folder : LauncherState::folderFromSettings(services);
     if (!folder) {
@@ -264,8 +259,9 @@ int runWindow(SingleInstance& instance)
     MainWindow window(state);
     QtFolderChooser chooser(&window);
     state.setFolderChooser(&chooser);
+    // The state outlives this function; the chooser does not.
+    const auto forgetChooser = qScopeGuard([&state] { state.setFolderChooser(nullptr); });
     AppDelegate delegate(state, window);
-    LinuxFileSystem fileSystem;
     instance.setHandler([&](const QJsonObject& request) {
         const QString command = request.value(QStringLiteral("command")).toString();
         // Brought forward as it was: a maximised window stays maximised.
@@ -280,7 +276,7 @@ int runWindow(SingleInstance& instance)
                 ? std::optional(request.value(QStringLiteral("folder")).toString())
                 : std::nullopt;
         const QString failure = startNamedProfile(
-            state, fileSystem, request.value(QStringLiteral("name")).toString(), folder);
+            state, state.fm(), request.value(QStringLiteral("name")).toString(), folder);
         return reply(failure.isEmpty() ? 0 : 1, failure);
     });
     window.resize(820, 640);

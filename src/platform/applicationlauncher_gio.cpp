@@ -2,10 +2,9 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
-#include "platform/workspace_linux.h"
+#include "platform/applicationlauncher_gio.h"
 
 #include <QFile>
-#include <QTimer>
 
 #include <dlfcn.h>
 
@@ -55,7 +54,8 @@ private:
 
 } // namespace
 
-std::optional<QString> LinuxWorkspace::urlForApplication(const QString& bundleIdentifier)
+std::optional<QString>
+GioApplicationLauncher::locationForApplication(const QString& bundleIdentifier)
 {
     const Gio* gio = Gio::instance();
     if (!gio)
@@ -72,39 +72,31 @@ std::optional<QString> LinuxWorkspace::urlForApplication(const QString& bundleId
     return location;
 }
 
-void LinuxWorkspace::openApplication(const QString& location, OpenCompletion completion)
+Result<qint64> GioApplicationLauncher::open(const QString& location)
 {
-    std::optional<QString> failure;
     const Gio* gio = Gio::instance();
-    GDesktopAppInfo* info =
-        gio ? gio->newInfoFromFile(QFile::encodeName(location).constData()) : nullptr;
-    if (!gio) {
-        failure = QStringLiteral("GIO (libgio-2.0.so.0) cannot be loaded.");
-    } else if (!info) {
-        failure = u"The desktop entry \u201C" + location + u"\u201D cannot be read.";
-    } else {
-        GError* error = nullptr;
-        // The same launch as g_app_info_launch(), which passes these spawn
-        // flags, but it tells the ID of the process it started: that process
-        // may be a wrapper that becomes the application only later.
-        qint64 processId = 0;
-        const GDesktopAppLaunchCallback started = [](GDesktopAppInfo*, GPid pid, gpointer data) {
-            *static_cast<qint64*>(data) = pid;
-        };
-        if (gio->launch(info, nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, started,
-                        &processId, &error)) {
-            followLaunchedProcess(processId);
-        } else {
-            failure = QString::fromUtf8(error ? error->message : "unknown error");
-            if (error)
-                gio->freeError(error);
-        }
-        gio->unref(info);
-    }
-    if (!failure)
-        scanOftenForLaunch();
-    QTimer::singleShot(0, this, [completion = std::move(completion), failure] {
-        if (completion)
-            completion(failure);
-    });
+    if (!gio)
+        return PlatformError{
+            Operation::launch, ErrorCode::unavailable, QStringLiteral("libgio-2.0.so.0"), 0, {}};
+    GDesktopAppInfo* info = gio->newInfoFromFile(QFile::encodeName(location).constData());
+    if (!info)
+        return PlatformError{Operation::launch, ErrorCode::notFound, location, 0, {}};
+    GError* error = nullptr;
+    // The same launch as g_app_info_launch(), which passes these spawn
+    // flags, but it tells the ID of the process it started.
+    qint64 processId = 0;
+    const GDesktopAppLaunchCallback started = [](GDesktopAppInfo*, GPid pid, gpointer data) {
+        *static_cast<qint64*>(data) = pid;
+    };
+    const bool launched = gio->launch(info, nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                                      started, &processId, &error);
+    gio->unref(info);
+    if (launched)
+        return processId;
+    // GLib phrases its errors in the user's language itself.
+    PlatformError failure{Operation::launch, ErrorCode::systemError, location, 0,
+                          QString::fromUtf8(error ? error->message : "")};
+    if (error)
+        gio->freeError(error);
+    return failure;
 }

@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 // Reports changes of one directory: an entry was added, removed or renamed
 // (`write`), or the directory itself was deleted, renamed, or its volume went
 // away. Events read together are reported together, on the main thread.
@@ -22,10 +20,6 @@ public:
         Revoke = 0x8,
     };
     Q_DECLARE_FLAGS(Events, Event)
-
-    // A watch on `path`, or none when it cannot be opened. The backend is
-    // chosen by the build.
-    static std::unique_ptr<DirectoryWatch> open(const QString& path);
 
     using QObject::QObject;
 

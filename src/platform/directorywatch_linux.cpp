@@ -10,7 +10,7 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
-std::unique_ptr<DirectoryWatch> DirectoryWatch::open(const QString& path)
+std::unique_ptr<InotifyDirectoryWatch> InotifyDirectoryWatch::open(const QString& path)
 {
     const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0)

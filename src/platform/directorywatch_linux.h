@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <memory>
+
 class QSocketNotifier;
 
 // inotify on one directory. A burst of events is gathered for a few
@@ -15,7 +17,7 @@ class QSocketNotifier;
 // the folder unheard, so there the folder is also checked every
 // `pollIntervalMs`: its times and the names it holds, without a stat per
 // entry. PELVARO_FOLDER_POLLING=1 checks every folder so.
-class InotifyDirectoryWatch : public DirectoryWatch
+class InotifyDirectoryWatch final : public DirectoryWatch
 {
     Q_OBJECT
 
@@ -23,11 +25,14 @@ public:
     static constexpr int gatherMs = 15;
     static constexpr int pollIntervalMs = 2000;
 
+    // A watch on `path`, or none when it cannot be opened.
+    static std::unique_ptr<InotifyDirectoryWatch> open(const QString& path);
     // Whether inotify may miss changes of the folder at `path`.
     static bool needsPolling(const QString& path);
 
     InotifyDirectoryWatch(int inotifyFd, QString path);
     ~InotifyDirectoryWatch() override;
+    Q_DISABLE_COPY_MOVE(InotifyDirectoryWatch)
 
     QString path() const override { return m_path; }
     int descriptor() const override { return m_fd; }

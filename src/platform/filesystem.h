@@ -1,24 +1,18 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 
-// The outcome of a file-system call that can fail. On failure `description`
-// is a readable sentence naming what failed and why.
-struct FileResult
-{
-    bool ok = true;
-    QString description;
-
-    static FileResult success() { return {}; }
-    static FileResult failure(QString description) { return {false, std::move(description)}; }
-    explicit operator bool() const { return ok; }
-};
+class DirectoryWatch;
 
 // What tells one file or folder from another, whatever path leads to it.
 struct FileIdentity
@@ -26,6 +20,43 @@ struct FileIdentity
     quint64 device = 0;
     quint64 inode = 0;
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// What tells one version of a file from another: replaced, grown or touched.
+struct FileStamp
+{
+    FileIdentity identity;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// An advisory lock, held until this is destroyed.
+class FileLock
+{
+public:
+    FileLock() = default;
+    explicit FileLock(std::function<void()> release) : m_release(std::move(release)) {}
+    FileLock(FileLock&& other) noexcept : m_release(std::exchange(other.m_release, {})) {}
+    FileLock& operator=(FileLock&& other) noexcept
+    {
+        if (this != &other) {
+            if (m_release)
+                m_release();
+            m_release = std::exchange(other.m_release, {});
+        }
+        return *this;
+    }
+    ~FileLock()
+    {
+        if (m_release)
+            m_release();
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    std::function<void()> m_release;
 };
 
 struct DirectoryEntry
@@ -52,9 +83,11 @@ public:
     virtual bool exists(const QString& path) const = 0;
     virtual bool isDirectory(const QString& path) const = 0;
     virtual bool isReadable(const QString& path) const = 0;
-    virtual FileResult createDirectory(const QString& path) = 0;
+    [[nodiscard]] virtual Result<void> createDirectory(const QString& path) = 0;
     // The identity of what `path` leads to, links followed.
     virtual std::optional<FileIdentity> identity(const QString& path) const = 0;
+    // The stamp of what `path` leads to, links followed; none when nothing does.
+    virtual std::optional<FileStamp> stamp(const QString& path) const = 0;
 
     // The folder's own entries (no recursion, hidden names skipped). Entries
     // refused by `wanted` are dropped before their metadata is fetched, and
@@ -63,15 +96,27 @@ public:
     virtual std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
                                                                const NameFilter& wanted) const = 0;
 
-    virtual std::optional<QByteArray> readFile(const QString& path, QString* description) const = 0;
-    virtual FileResult writeFile(const QString& path, const QByteArray& bytes) = 0;
+    [[nodiscard]] virtual Result<QByteArray> readFile(const QString& path) const = 0;
+    [[nodiscard]] virtual Result<void> writeFile(const QString& path, const QByteArray& bytes) = 0;
     // Replaces the file, or the file a link at `path` leads to, as a whole.
-    virtual FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) = 0;
+    [[nodiscard]] virtual Result<void> writeFileAtomically(const QString& path,
+                                                           const QByteArray& bytes) = 0;
     // Creates the file as a whole; fails when anything holds the name.
-    virtual FileResult createFileAtomically(const QString& path, const QByteArray& bytes) = 0;
+    [[nodiscard]] virtual Result<void> createFileAtomically(const QString& path,
+                                                            const QByteArray& bytes) = 0;
 
-    virtual FileResult moveItem(const QString& from, const QString& to) = 0;
-    virtual FileResult copyItem(const QString& from, const QString& to) = 0;
+    [[nodiscard]] virtual Result<void> moveItem(const QString& from, const QString& to) = 0;
+    [[nodiscard]] virtual Result<void> copyItem(const QString& from, const QString& to) = 0;
     // Removes a file or a link; never a folder.
-    virtual FileResult removeItem(const QString& path) = 0;
+    [[nodiscard]] virtual Result<void> removeItem(const QString& path) = 0;
+
+    // Reports changes of the folder at `path`; none when it cannot be watched.
+    virtual std::unique_ptr<DirectoryWatch> watchDirectory(const QString& path) = 0;
+
+    // Takes an exclusive advisory lock on the file at `lockPath`, created if
+    // need be, waiting up to `timeoutMs` for another holder: callers run on
+    // the main thread, which must not freeze behind another program. Fails
+    // with ErrorCode::locked when the wait ran out.
+    [[nodiscard]] virtual Result<FileLock> lockExclusively(const QString& lockPath,
+                                                           int timeoutMs) = 0;
 };

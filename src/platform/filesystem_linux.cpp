@@ -1,7 +1,9 @@
 #include "platform/filesystem_linux.h"
 
+#include "platform/directorywatch_linux.h"
 #include "platform/systemlog.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -12,16 +14,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QString fileNameOf(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash < 0 ? path : path.mid(slash + 1);
-}
 
 QString directoryOf(const QString& path)
 {
@@ -31,45 +28,9 @@ QString directoryOf(const QString& path)
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
-// A sentence in the style of a desktop file manager: what could not be done
-// to which file, and why.
-QString describeFailure(const QString& verb, const QString& path, int error)
+PlatformError failure(Operation operation, const QString& path, int error)
 {
-    const QString subject =
-        u"The file \u201C" + fileNameOf(path) + u"\u201D couldn\u2019t be " + verb;
-    switch (error) {
-    case ENOENT:
-        return subject + u" because there is no such file.";
-    case EEXIST:
-        return subject + u" because an item with the same name already exists.";
-    case EACCES:
-    case EPERM:
-        return subject + u" because you don\u2019t have permission to access it.";
-    case ENOSPC:
-    case EDQUOT:
-        return subject + u" because there isn\u2019t enough space.";
-    case EROFS:
-        return subject + u" because the volume is read only.";
-    case EISDIR:
-        return subject + u" because it is a folder.";
-    case ENOTDIR:
-        return subject + u" because a part of its path is not a folder.";
-    case EFBIG:
-        return subject + u" because it is larger than " +
-               QString::number(FileSystem::maximumReadSize / (1024 * 1024)) +
-               u" MB, far more than settings take.";
-    case ENODEV:
-        return subject + u" because it is not a regular file.";
-    case ENAMETOOLONG:
-        return subject + u" because its name is too long.";
-    default:
-        return subject + u": " + qt_error_string(error) + u'.';
-    }
-}
-
-FileResult failure(const QString& verb, const QString& path, int error)
-{
-    return FileResult::failure(describeFailure(verb, path, error));
+    return PlatformError::fromErrno(operation, path, error);
 }
 
 QByteArray encoded(const QString& path)
@@ -217,23 +178,22 @@ enum class Placement
 // target, or, for CreateOnly, into a name nothing holds. `target` either
 // keeps its old content or gets all of the new one. A replaced file keeps
 // its permissions.
-FileResult writeAtomically(const QString& path, const QByteArray& bytes, Placement placement,
-                           const QString& verb)
+Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Placement placement)
 {
     int error = 0;
     const std::optional<QString> resolved =
         placement == Placement::Replace ? writeTarget(path, &error) : std::optional(path);
     if (!resolved)
-        return failure(verb, path, error);
+        return failure(Operation::write, path, error);
     const QString& target = *resolved;
     QString temporary;
     FileDescriptor fd(openTemporaryIn(directoryOf(target), &temporary));
     if (!fd.valid())
-        return failure(verb, path, errno);
+        return failure(Operation::write, path, errno);
     const auto abandon = [&](int error) {
         fd.reset();
         ::unlink(encoded(temporary).constData());
-        return failure(verb, path, error);
+        return failure(Operation::write, path, error);
     };
     if (!writeAll(fd.get(), bytes.constData(), bytes.size()))
         return abandon(errno);
@@ -257,7 +217,7 @@ FileResult writeAtomically(const QString& path, const QByteArray& bytes, Placeme
         return abandon(error);
     }
     syncDirectory(directoryOf(target));
-    return FileResult::success();
+    return {};
 }
 
 // Opens `path` for reading if it is a regular file of a size worth reading;
@@ -310,15 +270,50 @@ bool LinuxFileSystem::isReadable(const QString& path) const
     return ::access(encoded(path).constData(), R_OK) == 0;
 }
 
-FileResult LinuxFileSystem::createDirectory(const QString& path)
+Result<void> LinuxFileSystem::createDirectory(const QString& path)
 {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(encoded(path).toStdString()), error);
     if (error)
-        return FileResult::failure(u"The folder \u201C" + fileNameOf(path) +
-                                   u"\u201D couldn\u2019t be created: " +
-                                   QString::fromStdString(error.message()) + u'.');
-    return FileResult::success();
+        return failure(Operation::createFolder, path, error.value());
+    return {};
+}
+
+std::optional<FileStamp> LinuxFileSystem::stamp(const QString& path) const
+{
+    struct stat info
+    {
+    };
+    if (::stat(encoded(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileStamp{{quint64(info.st_dev), quint64(info.st_ino)},
+                     qint64(info.st_size),
+                     qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+std::unique_ptr<DirectoryWatch> LinuxFileSystem::watchDirectory(const QString& path)
+{
+    return InotifyDirectoryWatch::open(path);
+}
+
+Result<FileLock> LinuxFileSystem::lockExclusively(const QString& lockPath, int timeoutMs)
+{
+    const int fd = ::open(encoded(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return failure(Operation::lock, lockPath, errno);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != EWOULDBLOCK || deadline.hasExpired()) {
+            ::close(fd);
+            return failure(Operation::lock, lockPath, error);
+        }
+        ::usleep(10'000);
+    }
+    // Closing the descriptor releases the lock.
+    return FileLock([fd] { ::close(fd); });
 }
 
 std::optional<FileIdentity> LinuxFileSystem::identity(const QString& path) const
@@ -379,12 +374,10 @@ std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QStrin
     return entries;
 }
 
-std::optional<QByteArray> LinuxFileSystem::readFile(const QString& path, QString* description) const
+Result<QByteArray> LinuxFileSystem::readFile(const QString& path) const
 {
-    const auto fail = [&](int error) -> std::optional<QByteArray> {
-        if (description)
-            *description = describeFailure(QStringLiteral("read"), path, error);
-        return std::nullopt;
+    const auto fail = [&](int error) -> Result<QByteArray> {
+        return failure(Operation::read, path, error);
     };
     struct stat info
     {
@@ -412,54 +405,53 @@ std::optional<QByteArray> LinuxFileSystem::readFile(const QString& path, QString
     return bytes;
 }
 
-FileResult LinuxFileSystem::writeFile(const QString& path, const QByteArray& bytes)
+Result<void> LinuxFileSystem::writeFile(const QString& path, const QByteArray& bytes)
 {
-    const QString verb = QStringLiteral("saved");
     FileDescriptor fd(
         ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd.valid())
-        return failure(verb, path, errno);
+        return failure(Operation::write, path, errno);
     if (!writeAll(fd.get(), bytes.constData(), bytes.size()))
-        return failure(verb, path, errno);
+        return failure(Operation::write, path, errno);
     if (!fd.close())
-        return failure(verb, path, errno);
-    return FileResult::success();
+        return failure(Operation::write, path, errno);
+    return {};
 }
 
-FileResult LinuxFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
+Result<void> LinuxFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return writeAtomically(path, bytes, Placement::Replace, QStringLiteral("saved"));
+    return writeAtomically(path, bytes, Placement::Replace);
 }
 
-FileResult LinuxFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
+Result<void> LinuxFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return writeAtomically(path, bytes, Placement::CreateOnly, QStringLiteral("saved"));
+    return writeAtomically(path, bytes, Placement::CreateOnly);
 }
 
-FileResult LinuxFileSystem::moveItem(const QString& from, const QString& to)
+Result<void> LinuxFileSystem::moveItem(const QString& from, const QString& to)
 {
-    const QString verb = QStringLiteral("moved");
+    const Operation verb = Operation::move;
     const QByteArray source = encoded(from);
     const QByteArray target = encoded(to);
     bool copyWouldDo = false;
     const int error = renameWithoutReplacing(source, target, &copyWouldDo);
     if (error == 0)
-        return FileResult::success();
+        return {};
     if (!copyWouldDo)
         return failure(verb, from, error);
-    if (FileResult copied = copyItem(from, to); !copied)
-        return copied;
+    if (Result<void> copied = copyItem(from, to); !copied)
+        return PlatformError{verb, copied.error().code, from, copied.error().systemError, {}};
     if (::unlink(source.constData()) != 0) {
         const int unlinkError = errno;
         ::unlink(target.constData());
         return failure(verb, from, unlinkError);
     }
-    return FileResult::success();
+    return {};
 }
 
-FileResult LinuxFileSystem::copyItem(const QString& from, const QString& to)
+Result<void> LinuxFileSystem::copyItem(const QString& from, const QString& to)
 {
-    const QString verb = QStringLiteral("copied");
+    const Operation verb = Operation::copy;
     struct stat info
     {
     };
@@ -492,21 +484,21 @@ FileResult LinuxFileSystem::copyItem(const QString& from, const QString& to)
     }
     if (!target.close())
         return abandon(errno);
-    return FileResult::success();
+    return {};
 }
 
-FileResult LinuxFileSystem::removeItem(const QString& path)
+Result<void> LinuxFileSystem::removeItem(const QString& path)
 {
     // unlink() takes a file or a link and refuses a folder: whatever took a
     // profile's name, its contents are not ours to delete.
     const QByteArray name = encoded(path);
     if (::unlink(name.constData()) == 0)
-        return FileResult::success();
+        return {};
     int error = errno;
     struct stat info
     {
     };
     if (error == EPERM && ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode))
         error = EISDIR;
-    return failure(QStringLiteral("removed"), path, error);
+    return failure(Operation::remove, path, error);
 }

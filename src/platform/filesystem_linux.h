@@ -16,17 +16,20 @@ public:
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
     bool isReadable(const QString& path) const override;
-    FileResult createDirectory(const QString& path) override;
+    Result<void> createDirectory(const QString& path) override;
     std::optional<FileIdentity> identity(const QString& path) const override;
+    std::optional<FileStamp> stamp(const QString& path) const override;
     std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
                                                        const NameFilter& wanted) const override;
-    std::optional<QByteArray> readFile(const QString& path, QString* description) const override;
-    FileResult writeFile(const QString& path, const QByteArray& bytes) override;
-    FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;
-    FileResult createFileAtomically(const QString& path, const QByteArray& bytes) override;
-    FileResult moveItem(const QString& from, const QString& to) override;
-    FileResult copyItem(const QString& from, const QString& to) override;
-    FileResult removeItem(const QString& path) override;
+    Result<QByteArray> readFile(const QString& path) const override;
+    Result<void> writeFile(const QString& path, const QByteArray& bytes) override;
+    Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
+    Result<void> moveItem(const QString& from, const QString& to) override;
+    Result<void> copyItem(const QString& from, const QString& to) override;
+    Result<void> removeItem(const QString& path) override;
+    std::unique_ptr<DirectoryWatch> watchDirectory(const QString& path) override;
+    Result<FileLock> lockExclusively(const QString& lockPath, int timeoutMs) override;
 
 private:
     void reportUnlistedName(const QByteArray& folder, const char* name) const;

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <memory>
-
 class FileSystem;
 class FolderChooser;
 class PreferencesService;
@@ -26,20 +24,4 @@ struct PlatformServices
     QString homePath;
     // The user's application-support folder; empty when the system has none.
     QString applicationSupportPath;
-};
-
-// The real services of this desktop, built once for the process.
-class DesktopPlatform
-{
-public:
-    DesktopPlatform();
-    ~DesktopPlatform();
-    PlatformServices services() const;
-
-private:
-    std::unique_ptr<SystemLog> m_log;
-    std::unique_ptr<FileSystem> m_fileSystem;
-    std::unique_ptr<UserDefaults> m_userDefaults;
-    std::unique_ptr<PreferencesService> m_preferences;
-    std::unique_ptr<Workspace> m_workspace;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/plistvalue.h"
+#include "platform/result.h"
+#include "plist/plistvalue.h"
 
 #include <QStringList>
 
@@ -17,16 +18,7 @@ public:
     virtual PlistDictionary copyMultiple(const QStringList& keys) = 0;
     virtual void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) = 0;
     // Writes this process's pending changes and picks up those of others.
-    virtual bool synchronize() = 0;
-
-    enum class SyncFailure
-    {
-        None,
-        // Another program held the domain's lock longer than a synchronise
-        // waits for it.
-        Locked,
-        Other,
-    };
-    // Why the last synchronize() failed.
-    virtual SyncFailure lastSyncFailure() const { return SyncFailure::None; }
+    // Fails with ErrorCode::locked when another program held the domain's
+    // lock longer than a synchronise waits for it.
+    [[nodiscard]] virtual Result<void> synchronize() = 0;
 };

@@ -1,60 +1,7 @@
 #include "platform/preferencesstore.h"
 
-#include "platform/filesystem.h"
-#include "platform/plistreader.h"
-#include "platform/plistwriter.h"
-
-#include <QDeadlineTimer>
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// Holds an exclusive advisory lock on a lock file for its lifetime. It
-// waits for another holder up to `timeoutMs` only: this runs on the main
-// thread, which must not freeze behind another program.
-class DomainLock
-{
-public:
-    DomainLock(const QString& lockPath, int timeoutMs)
-    {
-        m_fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd < 0)
-            return;
-        const QDeadlineTimer deadline(timeoutMs);
-        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno != EWOULDBLOCK || deadline.hasExpired()) {
-                m_busy = errno == EWOULDBLOCK;
-                ::close(m_fd);
-                m_fd = -1;
-                return;
-            }
-            ::usleep(10'000);
-        }
-    }
-    ~DomainLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    DomainLock(const DomainLock&) = delete;
-    DomainLock& operator=(const DomainLock&) = delete;
-    bool held() const { return m_fd >= 0; }
-    // Another holder kept it past the timeout.
-    bool busy() const { return m_busy; }
-
-private:
-    int m_fd = -1;
-    bool m_busy = false;
-};
-
-} // namespace
+#include "plist/plistreader.h"
+#include "plist/plistwriter.h"
 
 PreferencesStore::PreferencesStore(FileSystem& fileSystem, const QString& homePath,
                                    const QString& domain)
@@ -69,7 +16,7 @@ QString PreferencesStore::domainFilePath(const QString& homePath, const QString&
 
 PlistDictionary PreferencesStore::readFromDisk() const
 {
-    const std::optional<QByteArray> bytes = m_fileSystem.readFile(m_filePath, nullptr);
+    const Result<QByteArray> bytes = m_fileSystem.readFile(m_filePath);
     if (!bytes)
         return {};
     const std::optional<PlistValue> value = PlistReader::read(*bytes);
@@ -78,15 +25,9 @@ PlistDictionary PreferencesStore::readFromDisk() const
     return value->toDictionary();
 }
 
-PreferencesStore::FileStamp PreferencesStore::stamp() const
+std::optional<FileStamp> PreferencesStore::stamp() const
 {
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(m_filePath).constData(), &info) != 0)
-        return {};
-    return {true, qint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    return m_fileSystem.stamp(m_filePath);
 }
 
 void PreferencesStore::ensureLoaded()
@@ -165,24 +106,25 @@ void PreferencesStore::dropPending()
     m_pendingReplacesDomain = false;
 }
 
-bool PreferencesStore::synchronize()
+Result<void> PreferencesStore::synchronize()
 {
     // Changes that could not be written are dropped, and the domain is read
     // again at its next use: kept, they would be merged much later over
     // what others wrote meanwhile.
-    const auto failed = [this](SyncFailure reason = SyncFailure::Other) {
+    const auto failed = [this](PlatformError error) -> Result<void> {
         dropPending();
         m_loaded = false;
-        m_lastSyncFailure = reason;
-        return false;
+        return error;
     };
-    m_lastSyncFailure = SyncFailure::None;
     const QString folder = m_filePath.left(m_filePath.lastIndexOf(u'/'));
-    if (!m_fileSystem.isDirectory(folder) && !m_fileSystem.createDirectory(folder))
-        return failed();
-    const DomainLock lock(m_filePath + u".lock", lockTimeoutMs);
-    if (!lock.held())
-        return failed(lock.busy() ? SyncFailure::Locked : SyncFailure::Other);
+    if (!m_fileSystem.isDirectory(folder)) {
+        if (Result<void> created = m_fileSystem.createDirectory(folder); !created)
+            return failed(created.error());
+    }
+    const Result<FileLock> lock =
+        m_fileSystem.lockExclusively(m_filePath + u".lock", lockTimeoutMs);
+    if (!lock)
+        return failed(lock.error());
     // Unless another process has replaced the file since it was read, the
     // copy in memory is what the disk holds plus the pending changes. A
     // replaced domain is the copy in memory, whatever the disk holds.
@@ -196,12 +138,14 @@ bool PreferencesStore::synchronize()
                 merged.insert(entry.first, entry.second);
             merged.remove(QStringList(m_pendingRemovals.cbegin(), m_pendingRemovals.cend()));
         }
-        if (!m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged)))
-            return failed();
+        if (Result<void> written =
+                m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged));
+            !written)
+            return failed(written.error());
         dropPending();
     }
     m_values = std::move(merged);
     m_loaded = true;
     m_loadedStamp = stamp();
-    return true;
+    return {};
 }

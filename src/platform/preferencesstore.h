@@ -1,10 +1,9 @@
 #pragma once
 
+#include "platform/filesystem.h"
 #include "platform/preferencesservice.h"
 
 #include <QSet>
-
-class FileSystem;
 
 // A domain kept in <home>/Library/Preferences/<domain>.plist in the binary
 // form. Reads come from a copy in memory; changes stay pending until
@@ -12,7 +11,7 @@ class FileSystem;
 // that keys written meanwhile by another process survive. While nothing is
 // pending, a copy whose file another process has since replaced is read
 // again, as a shared preferences service would show it.
-class PreferencesStore : public PreferencesService
+class PreferencesStore final : public PreferencesService
 {
 public:
     PreferencesStore(FileSystem& fileSystem, const QString& homePath, const QString& domain);
@@ -22,8 +21,7 @@ public:
     std::optional<QStringList> copyKeyList() override;
     PlistDictionary copyMultiple(const QStringList& keys) override;
     void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) override;
-    bool synchronize() override;
-    SyncFailure lastSyncFailure() const override { return m_lastSyncFailure; }
+    Result<void> synchronize() override;
 
     // How long a synchronise waits for another holder of the domain's lock.
     static constexpr int lockTimeoutMs = 3000;
@@ -31,17 +29,7 @@ public:
     QString filePath() const { return m_filePath; }
 
 private:
-    // What tells one version of the domain file from another.
-    struct FileStamp
-    {
-        bool exists = false;
-        qint64 inode = 0;
-        qint64 size = 0;
-        qint64 modifiedNs = 0;
-        friend bool operator==(const FileStamp&, const FileStamp&) = default;
-    };
-
-    FileStamp stamp() const;
+    std::optional<FileStamp> stamp() const;
     PlistDictionary readFromDisk() const;
     void ensureLoaded();
     bool hasPending() const
@@ -54,7 +42,7 @@ private:
     FileSystem& m_fileSystem;
     QString m_filePath;
     bool m_loaded = false;
-    FileStamp m_loadedStamp;
+    std::optional<FileStamp> m_loadedStamp;
     PlistDictionary m_values;
     // The changes not yet written, in the order they were made; the latest
     // change of a key wins.
@@ -63,5 +51,4 @@ private:
     // The pending changes leave exactly the keys they set: the domain in
     // memory replaces the file's.
     bool m_pendingReplacesDomain = false;
-    SyncFailure m_lastSyncFailure = SyncFailure::None;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QList>
 #include <QMetaType>
 #include <QObject>
@@ -27,14 +29,14 @@ class Workspace : public QObject
     Q_OBJECT
 
 public:
-    using OpenCompletion = std::function<void(const std::optional<QString>& error)>;
+    using OpenCompletion = std::function<void(const Result<void>& opened)>;
 
     using QObject::QObject;
 
     // The location (a desktop entry) of the application with this bundle ID.
-    virtual std::optional<QString> urlForApplication(const QString& bundleIdentifier) = 0;
-    // Opens the application; `completion` receives the error text on failure.
-    // It is always called later, never from inside this call.
+    virtual std::optional<QString> locationForApplication(const QString& bundleIdentifier) = 0;
+    // Opens the application; `completion` hears whether it started. It is
+    // always called later, never from inside this call.
     virtual void openApplication(const QString& location, OpenCompletion completion) = 0;
     virtual QList<RunningApplication> runningApplications() = 0;
     virtual void terminate(const RunningApplication& application) = 0;

@@ -1,5 +1,4 @@
 #include "profiles/profilelisting.h"
-#include "state/launcherstate.h"
 
 #include "platform/filesystem.h"
 #include "profiles/profilesorter.h"
@@ -33,10 +32,4 @@ QList<Profile> profile_listing::listProfiles(const FileSystem& fileSystem, const
     static const ProfileSorter sorter;
     sorter.sort(profiles);
     return profiles;
-}
-
-void LauncherState::reloadProfiles()
-{
-    const std::optional<QString> folder = currentFolderURL();
-    setProfiles(folder ? profile_listing::listProfiles(fm(), *folder) : QList<Profile>());
 }

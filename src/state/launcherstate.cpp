@@ -1,9 +1,13 @@
 #include "state/launcherstate.h"
 
-#include "platform/directorywatch.h"
-#include "platform/filesystem.h"
+#include "platform/desktopplatform.h"
+#include "platform/folderchooser.h"
 #include "platform/systemlog.h"
 #include "platform/userdefaults.h"
+#include "platform/workspace.h"
+#include "profiles/profilefolder.h"
+#include "state/errortext.h"
+#include "target/pelvarosession.h"
 
 namespace {
 
@@ -24,13 +28,20 @@ LauncherState& LauncherState::shared()
 }
 
 LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
-    : QObject(parent), m_services(services)
+    : QObject(parent), m_services(services),
+      m_folder(std::make_unique<ProfileFolder>(*services.fileSystem)),
+      m_files(*services.fileSystem), m_session(std::make_unique<PelvaroSession>(services))
 {
     m_launchPendingTimer.setSingleShot(true);
     m_launchPendingTimer.setInterval(launchPendingMs);
-    m_folderQuietTimer.setSingleShot(true);
-    m_folderQuietTimer.setInterval(folderQuietMs);
-    connect(&m_folderQuietTimer, &QTimer::timeout, this, &LauncherState::reloadForFolderEvents);
+    connect(m_folder.get(), &ProfileFolder::contentsChanged, this, &LauncherState::reloadProfiles);
+    connect(m_folder.get(), &ProfileFolder::watchChanged, this,
+            &LauncherState::folderMonitorSourceChanged);
+    connect(
+        m_session.get(), &PelvaroSession::launchFailed, this, [this](const PlatformError& error) {
+            setLaunchPending(false);
+            setErrorMessage(tr("Pelvaro could not be opened: %1").arg(error_text::describe(error)));
+        });
     const std::optional<QString> storedMode = m_services.userDefaults->stringForKey(folderModeKey);
     m_folderMode = storedMode && *storedMode == folder_mode::rawValue(FolderMode::custom)
                        ? FolderMode::custom
@@ -146,15 +157,9 @@ void LauncherState::setPendingNewProfileName(const std::optional<QString>& name)
     emit pendingNewProfileNameChanged();
 }
 
-void LauncherState::setFolderMonitorSource(std::unique_ptr<DirectoryWatch> source)
+const DirectoryWatch* LauncherState::folderMonitorSource() const
 {
-    if (m_folderMonitorSource) {
-        // Closed now; deleted later, since this may run inside its own signal.
-        m_folderMonitorSource->cancel();
-        m_folderMonitorSource.release()->deleteLater();
-    }
-    m_folderMonitorSource = std::move(source);
-    emit folderMonitorSourceChanged();
+    return m_folder->currentWatch();
 }
 
 QString LauncherState::defaultFolderFor(const PlatformServices& services)
@@ -197,9 +202,9 @@ void LauncherState::ensureDefaultFolderExists()
     const QString folder = defaultFolderURL();
     if (fm().exists(folder))
         return;
-    if (const FileResult created = fm().createDirectory(folder); !created)
+    if (const Result<void> created = fm().createDirectory(folder); !created)
         m_services.log->write(u"Pelvaro Launcher: failed to create default folder: " +
-                              created.description);
+                              error_text::describe(created.error()));
 }
 
 void LauncherState::switchFolder()
@@ -207,4 +212,329 @@ void LauncherState::switchFolder()
     checkFolderAccess();
     reloadProfiles();
     startFolderMonitor();
+}
+
+// --- the profile folder
+
+void LauncherState::checkFolderAccess()
+{
+    const std::optional<QString> folder = currentFolderURL();
+    if (!folder) {
+        setFolderAccessStatus(AccessStatus::untested());
+        return;
+    }
+    switch (m_folder->checkAccess(*folder)) {
+    case ProfileFolder::Access::usable:
+        setFolderAccessStatus(AccessStatus::ok());
+        break;
+    case ProfileFolder::Access::missing:
+        setFolderAccessStatus(AccessStatus::failure(tr("Folder does not exist.")));
+        break;
+    case ProfileFolder::Access::unreadable:
+        setFolderAccessStatus(AccessStatus::failure(tr("No read access to folder.")));
+        break;
+    case ProfileFolder::Access::unwritable:
+        setFolderAccessStatus(AccessStatus::failure(tr("No write access to folder.")));
+        break;
+    }
+}
+
+void LauncherState::startFolderMonitor()
+{
+    m_folder->watch(currentFolderURL());
+}
+
+void LauncherState::reloadProfiles()
+{
+    const std::optional<QString> folder = currentFolderURL();
+    setProfiles(folder ? m_folder->profiles(*folder) : QList<Profile>());
+}
+
+// --- profile files
+
+std::optional<QString> LauncherState::validatedProfileFileName(const QString& typedName)
+{
+    const Result<QString, NameProblem> fileName = ProfileFiles::validatedFileName(typedName);
+    if (!fileName) {
+        showNameProblem(fileName.error());
+        return std::nullopt;
+    }
+    return *fileName;
+}
+
+void LauncherState::showNameProblem(NameProblem problem)
+{
+    switch (problem) {
+    case NameProblem::invalid:
+        setErrorMessage(tr("Please enter a valid name."));
+        break;
+    case NameProblem::forbiddenCharacter:
+        setErrorMessage(tr("The name contains characters that cannot be used in a file name "
+                           "(for example \"/\" or \":\")."));
+        break;
+    }
+}
+
+bool LauncherState::isActiveProfileFile(const Profile& profile) const
+{
+    if (!m_activeProfileName || *m_activeProfileName != profile.fileName())
+        return false;
+    // Only the file the active profile was started from; a same-named file
+    // of another folder is not it.
+    return !m_activeProfileFolder || m_files.isSameFolder(profile.folder(), *m_activeProfileFolder,
+                                                          m_activeProfileFolderIdentity);
+}
+
+void LauncherState::renameProfile(const Profile& profile, const QString& typedName)
+{
+    const std::optional<QString> folder = currentFolderURL();
+    if (!folder)
+        return;
+    const std::optional<QString> fileName = validatedProfileFileName(typedName);
+    if (!fileName)
+        return;
+    const Result<QString> renamed = m_files.rename(profile, *folder, *fileName);
+    if (!renamed) {
+        if (renamed.error().code == ErrorCode::alreadyExists)
+            setErrorMessage(tr("A file named \"%1\" already exists.").arg(*fileName));
+        else
+            setErrorMessage(tr("Could not rename \"%1\": %2")
+                                .arg(profile.fileName(), error_text::describe(renamed.error())));
+        return;
+    }
+    if (*renamed == profile.url)
+        return;
+    if (isActiveProfileFile(profile)) {
+        m_activeProfileFolder = file_path::parent(*renamed);
+        setActiveProfileName(*fileName);
+    }
+    reloadProfiles();
+}
+
+void LauncherState::duplicateProfile(const Profile& profile)
+{
+    const std::optional<QString> folder = currentFolderURL();
+    if (!folder)
+        return;
+    if (const Result<QString> copy = m_files.duplicate(profile, *folder); !copy) {
+        setErrorMessage(tr("Could not duplicate \"%1\": %2")
+                            .arg(profile.fileName(), error_text::describe(copy.error())));
+        return;
+    }
+    reloadProfiles();
+}
+
+void LauncherState::deleteProfile(const Profile& profile)
+{
+    if (const Result<void> removed = m_files.remove(profile); !removed) {
+        setErrorMessage(tr("Could not delete \"%1\": %2")
+                            .arg(profile.fileName(), error_text::describe(removed.error())));
+        return;
+    }
+    if (isActiveProfileFile(profile))
+        setActiveProfileName(std::nullopt);
+    reloadProfiles();
+}
+
+void LauncherState::chooseCustomFolder()
+{
+    if (!m_services.folderChooser)
+        return;
+    const std::optional<QString> chosen = m_services.folderChooser->chooseFolder(
+        tr("Choose"), tr("Select the folder containing Pelvaro profile plist files."),
+        currentFolderURL());
+    if (!chosen)
+        return;
+    setCustomFolderPath(*chosen);
+    switchFolder();
+}
+
+// --- Pelvaro
+
+void LauncherState::startProfile(const Profile& profile)
+{
+    const QString fileName = profile.fileName();
+    if (const Result<void, SessionFailure> applied = m_session->applyProfile(profile.url);
+        !applied) {
+        const SessionFailure& failure = applied.error();
+        if (failure.problem == SessionFailure::Problem::profileUnreadable)
+            setErrorMessage(u"Could not read profile \"" + fileName + u"\".");
+        else if (failure.problem == SessionFailure::Problem::preferencesLocked)
+            setErrorMessage(u"Could not apply profile \"" + fileName +
+                            u"\" to Pelvaro preferences: " + describe(failure));
+        else
+            setErrorMessage(u"Could not apply profile \"" + fileName +
+                            u"\" to Pelvaro preferences.");
+        return;
+    }
+    m_activeProfileFolder = profile.folder();
+    m_activeProfileFolderIdentity = fm().identity(profile.folder());
+    setActiveProfileName(fileName);
+    launchPelvaro();
+}
+
+// Besides the log lines, a launch that fails is shown: otherwise the user
+// waits for a Pelvaro that never comes, with the profile marked active.
+void LauncherState::launchPelvaro()
+{
+    if (!m_session->launch()) {
+        setErrorMessage(tr("Pelvaro could not be found."));
+        return;
+    }
+    setLaunchPending(true);
+}
+
+void LauncherState::setLaunchPending(bool pending)
+{
+    if (pending)
+        m_launchPendingTimer.start();
+    else
+        m_launchPendingTimer.stop();
+}
+
+std::optional<PlistDictionary> LauncherState::readPreferencesDomain()
+{
+    Result<std::optional<PlistDictionary>, SessionFailure> domain =
+        m_session->readPreferencesDomain();
+    return domain ? std::move(domain).value() : std::nullopt;
+}
+
+void LauncherState::saveActiveProfile()
+{
+    if (!m_activeProfileName || m_activeProfileName->isEmpty())
+        return;
+    writeCurrentPreferences(/*saveBack=*/true, *m_activeProfileName,
+                            m_activeProfileFolder ? m_activeProfileFolder : currentFolderURL());
+}
+
+void LauncherState::createProfileFromCurrentPreferences(const QString& fileName)
+{
+    writeCurrentPreferences(/*saveBack=*/false, fileName, currentFolderURL());
+}
+
+void LauncherState::writeCurrentPreferences(bool saveBack, const QString& fileName,
+                                            const std::optional<QString>& folder)
+{
+    if (!folder)
+        return;
+    const Result<void, SessionFailure> written = m_session->writeCurrentPreferences(
+        saveBack ? PelvaroSession::WriteMode::replace : PelvaroSession::WriteMode::create,
+        file_path::appending(*folder, fileName));
+    if (written)
+        return;
+    const SessionFailure& failure = written.error();
+    if (failure.problem == SessionFailure::Problem::targetExists) {
+        setErrorMessage(tr("Could not create profile \"%1\": a file of that name already exists.")
+                            .arg(fileName));
+    } else if (failure.problem == SessionFailure::Problem::noPreferences) {
+        setErrorMessage(
+            saveBack ? tr("Could not save profile \"%1\": no Pelvaro preferences were found.")
+                           .arg(fileName)
+                     : tr("Could not create profile \"%1\": no Pelvaro preferences were found.")
+                           .arg(fileName));
+    } else {
+        setErrorMessage(
+            saveBack ? tr("Could not save profile \"%1\": %2").arg(fileName, describe(failure))
+                     : tr("Could not create profile \"%1\": %2").arg(fileName, describe(failure)));
+    }
+}
+
+QString LauncherState::describe(const SessionFailure& failure)
+{
+    switch (failure.problem) {
+    case SessionFailure::Problem::preferencesLocked:
+        return tr("Pelvaro's preferences are locked by another program.");
+    case SessionFailure::Problem::preferencesUnreadable:
+        return tr("Pelvaro's preferences file does not hold a readable preferences dictionary.");
+    case SessionFailure::Problem::profileUnreadable:
+    case SessionFailure::Problem::notApplied:
+    case SessionFailure::Problem::noPreferences:
+    case SessionFailure::Problem::targetExists:
+    case SessionFailure::Problem::notWritten:
+        break;
+    }
+    return failure.cause ? error_text::describe(*failure.cause) : QString();
+}
+
+void LauncherState::refreshRunningState()
+{
+    const QList<RunningApplication> instances = m_session->runningInstances();
+    const std::optional<QString> found =
+        instances.isEmpty() ? std::nullopt : instances.first().localizedName;
+    setRunningPelvaroName(found);
+    setIsPelvaroRunning(found.has_value());
+}
+
+void LauncherState::installWorkspaceObservers()
+{
+    Workspace* workspace = m_services.workspace;
+    // `this` as the context: the subscriptions end with the state object.
+    m_workspaceObservers = {
+        connect(workspace, &Workspace::applicationLaunched, this,
+                &LauncherState::handleApplicationLaunched),
+        connect(workspace, &Workspace::applicationTerminated, this,
+                [this] { handleApplicationTerminated(); }),
+    };
+    emit workspaceObserversChanged();
+}
+
+void LauncherState::handleApplicationLaunched(const RunningApplication& application)
+{
+    if (!PelvaroSession::isPelvaro(application))
+        return;
+    setLaunchPending(false);
+    setIsPelvaroRunning(true);
+    setRunningPelvaroName(application.localizedName);
+    setPelvaroRunningWithUnknownProfile(!m_activeProfileName.has_value());
+}
+
+void LauncherState::handleApplicationTerminated()
+{
+    const bool wasRunning = m_isPelvaroRunning;
+    refreshRunningState();
+    if (wasRunning && !m_isPelvaroRunning)
+        handlePelvaroQuit();
+}
+
+void LauncherState::handlePelvaroQuit()
+{
+    setIsPelvaroRunning(false);
+    setPelvaroRunningWithUnknownProfile(false);
+    setLaunchPending(false);
+    saveActiveProfile();
+    if (m_pendingNewProfileName) {
+        const QString fileName = *m_pendingNewProfileName;
+        const std::optional<QString> folder = m_pendingNewProfileFolder;
+        setPendingNewProfileName(std::nullopt);
+        writeCurrentPreferences(/*saveBack=*/false, fileName, folder);
+    }
+    setActiveProfileName(std::nullopt);
+    reloadProfiles();
+}
+
+void LauncherState::quitPelvaroAndCreateProfile(const QString& typedName)
+{
+    const std::optional<QString> folder = currentFolderURL();
+    if (!folder) {
+        setErrorMessage(tr("No profile folder is available."));
+        return;
+    }
+    const std::optional<QString> fileName = validatedProfileFileName(typedName);
+    if (!fileName)
+        return;
+    if (fm().exists(file_path::appending(*folder, *fileName))) {
+        setErrorMessage(tr("A file named \"%1\" already exists.").arg(*fileName));
+        return;
+    }
+    const QList<RunningApplication> instances = m_session->runningInstances();
+    if (!instances.isEmpty()) {
+        // The new profile goes to the folder of this moment, whatever the
+        // folder is when Pelvaro has quit.
+        m_pendingNewProfileFolder = *folder;
+        setPendingNewProfileName(*fileName);
+        m_session->terminate(instances);
+        return;
+    }
+    createProfileFromCurrentPreferences(*fileName);
+    reloadProfiles();
 }

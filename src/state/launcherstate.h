@@ -2,12 +2,12 @@
 
 #include "platform/filesystem.h"
 #include "platform/platformservices.h"
-#include "platform/plistvalue.h"
+#include "plist/plistvalue.h"
+#include "profiles/profilefiles.h"
 #include "state/accessstatus.h"
 #include "state/foldermode.h"
 #include "state/profile.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
@@ -19,14 +19,23 @@
 class DirectoryWatch;
 struct RunningApplication;
 
+class PelvaroSession;
+class ProfileFolder;
+struct SessionFailure;
+
 // Everything the launcher knows: where the profile folder is and whether it
 // can be used, its profiles, the profile started last, whether Pelvaro runs,
 // and the last error to show. Confined to the main thread.
 //
+// The work is done by its collaborators: the profile folder (access, watch,
+// listing), the profile files (names, rename, duplicate, delete) and the
+// Pelvaro session (start, save-back, quit). This object keeps the
+// properties, decides, and turns failures into the message to show.
+//
 // Observable properties notify only on a real change. The settings
 // (folderMode, customFolderPath, activeProfileName) are stored on every
 // assignment, changed or not.
-class LauncherState : public QObject
+class LauncherState final : public QObject
 {
     Q_OBJECT
 
@@ -36,6 +45,7 @@ public:
 
     explicit LauncherState(const PlatformServices& services, QObject* parent = nullptr);
     ~LauncherState() override;
+    Q_DISABLE_COPY_MOVE(LauncherState)
 
     // --- observable properties
     FolderMode folderMode() const { return m_folderMode; }
@@ -55,7 +65,7 @@ public:
     {
         return m_workspaceObservers;
     }
-    const DirectoryWatch* folderMonitorSource() const { return m_folderMonitorSource.get(); }
+    const DirectoryWatch* folderMonitorSource() const;
     std::optional<QString> pendingNewProfileName() const { return m_pendingNewProfileName; }
     FileSystem& fm() const { return *m_services.fileSystem; }
     // Pelvaro was asked to open and has neither been seen running nor
@@ -113,12 +123,6 @@ signals:
     void pendingNewProfileNameChanged();
 
 private:
-    enum class ProfileWriter
-    {
-        save,
-        create
-    };
-
     void setFolderAccessStatus(const AccessStatus& status);
     void setProfiles(QList<Profile> profiles);
     void setIsPelvaroRunning(bool running);
@@ -126,16 +130,19 @@ private:
     void setPelvaroRunningWithUnknownProfile(bool unknown);
     void setPendingNewProfileName(const std::optional<QString>& name);
     void setLaunchPending(bool pending);
-    void setFolderMonitorSource(std::unique_ptr<DirectoryWatch> source);
     void switchFolder();
-    void handleFolderEvents(int events);
-    void reloadForFolderEvents();
-    void writeCurrentPreferences(ProfileWriter writer, const QString& fileName,
+    // Writes Pelvaro's current preferences to `fileName` in `folder`: over
+    // the profile for a save-back, as a new file for a new profile.
+    void writeCurrentPreferences(bool saveBack, const QString& fileName,
                                  const std::optional<QString>& folder);
     bool isActiveProfileFile(const Profile& profile) const;
-    static QString lockedPreferencesDescription();
+    void showNameProblem(NameProblem problem);
+    static QString describe(const SessionFailure& failure);
 
     PlatformServices m_services;
+    std::unique_ptr<ProfileFolder> m_folder;
+    ProfileFiles m_files;
+    std::unique_ptr<PelvaroSession> m_session;
 
     FolderMode m_folderMode = FolderMode::defaultFolder;
     QString m_customFolderPath;
@@ -147,15 +154,7 @@ private:
     std::optional<QString> m_runningPelvaroName;
     bool m_pelvaroRunningWithUnknownProfile = false;
     QList<QMetaObject::Connection> m_workspaceObservers;
-    std::unique_ptr<DirectoryWatch> m_folderMonitorSource;
     std::optional<QString> m_pendingNewProfileName;
-    // Listing a large folder again after a batch of its events waits this
-    // many times as long as the last listing took, or for a quiet moment.
-    static constexpr int folderReloadRestFactor = 5;
-    static constexpr int folderQuietMs = 50;
-    QTimer m_folderQuietTimer;
-    QElapsedTimer m_folderReloadClock;
-    qint64 m_folderReloadCostNs = 0;
     // Runs while a launch is pending.
     QTimer m_launchPendingTimer;
 

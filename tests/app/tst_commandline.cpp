@@ -1,6 +1,6 @@
 #include "app/commandline.h"
-#include "platform/plistreader.h"
-#include "platform/workspace_linux.h"
+#include "platform/processmonitor_linux.h"
+#include "plist/plistreader.h"
 #include "support/launcherprocess.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
@@ -164,12 +164,12 @@ void CommandLineTest::startRefusals()
 
 void CommandLineTest::startWithoutWindowRunsTheWholeRoad()
 {
-    LinuxWorkspace workspace(pelvaro::applicationNames());
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
     QProcess process;
     process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE),
                   {QStringLiteral("--start"), QStringLiteral("Twin.PLIST")});
     QVERIFY(process.waitForStarted());
-    QVERIFY(terminatePelvaroWhenRunning(workspace));
+    QVERIFY(terminatePelvaroWhenRunning(processes));
     QVERIFY(process.waitForFinished(15000));
     QCOMPARE(process.exitCode(), 0);
     const PlistDictionary saved = profile(QStringLiteral("Twin.PLIST"));
@@ -186,13 +186,13 @@ void CommandLineTest::startThroughSlowWrappersSavesBack()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("GIO_LAUNCH_DESKTOP"),
                        test_files::writeSlowLaunchWrapper(1500));
-    LinuxWorkspace workspace(pelvaro::applicationNames());
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE),
                   {QStringLiteral("--start"), QStringLiteral("Work")});
     QVERIFY(process.waitForStarted());
-    QVERIFY(terminatePelvaroWhenRunning(workspace, 15000));
+    QVERIFY(terminatePelvaroWhenRunning(processes, 15000));
     QVERIFY(process.waitForFinished(15000));
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), QString());
     QCOMPARE(process.exitCode(), 0);

@@ -1,6 +1,6 @@
 #include "app/singleinstance.h"
-#include "platform/plistreader.h"
-#include "platform/workspace_linux.h"
+#include "platform/processmonitor_linux.h"
+#include "plist/plistreader.h"
 #include "support/launcherprocess.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
@@ -183,7 +183,7 @@ void SingleInstanceTest::launchersStartedTogetherRunOneStart()
 {
     QFETCH(bool, windowOpen);
     QFETCH(QStringList, commands);
-    LinuxWorkspace workspace(pelvaro::applicationNames());
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
     std::vector<std::unique_ptr<QProcess>> launchers;
     const auto stopAll = qScopeGuard([&] {
         for (const auto& launcher : launchers)
@@ -199,11 +199,11 @@ void SingleInstanceTest::launchersStartedTogetherRunOneStart()
         launchers.push_back(startLauncher(
             name.isEmpty() ? QStringList{} : QStringList{QStringLiteral("--start"), name}));
 
-    QVERIFY(QTest::qWaitFor([&] { return runningPelvaroCount(workspace) > 0; }, 15000));
+    QVERIFY(QTest::qWaitFor([&] { return runningPelvaroCount(processes) > 0; }, 15000));
     // Late starts have had their chance to make a second one.
     QTest::qWait(1500);
-    QCOMPARE(runningPelvaroCount(workspace), 1);
-    QVERIFY(terminatePelvaroWhenRunning(workspace));
+    QCOMPARE(runningPelvaroCount(processes), 1);
+    QVERIFY(terminatePelvaroWhenRunning(processes));
 
     int succeeded = 0;
     for (size_t i = first; i < launchers.size(); ++i) {
@@ -465,7 +465,7 @@ void SingleInstanceTest::relativeFolderIsTheCallers()
     const QString target = callerFolder.filePath(QStringLiteral("profiles/Elsewhere.plist"));
     test_files::writeBinaryPlist(
         target, PlistValue(test_files::dictionary({{QStringLiteral("From"), PlistValue(true)}})));
-    LinuxWorkspace workspace(pelvaro::applicationNames());
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
     const std::unique_ptr<QProcess> window = startLauncher({}, windowFolder.path());
     const auto stop = qScopeGuard([&] { stopLauncher(*window); });
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
@@ -476,7 +476,7 @@ void SingleInstanceTest::relativeFolderIsTheCallers()
     QVERIFY(client->waitForFinished(15000));
     QCOMPARE(QString::fromLocal8Bit(client->readAllStandardError()), QString());
     QCOMPARE(client->exitCode(), 0);
-    QVERIFY(terminatePelvaroWhenRunning(workspace));
+    QVERIFY(terminatePelvaroWhenRunning(processes));
     QTRY_VERIFY_WITH_TIMEOUT(PlistReader::read(test_files::readBytes(target))
                                  ->toDictionary()
                                  .contains(QStringLiteral("LaunchCount")),
@@ -484,7 +484,7 @@ void SingleInstanceTest::relativeFolderIsTheCallers()
 }
 void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
 {
-    LinuxWorkspace workspace(pelvaro::applicationNames());
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
     QProcess window;
     window.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), QStringList{});
     QVERIFY(window.waitForStarted());
@@ -499,7 +499,7 @@ void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
     const Run run =
         launcher_process::run({QStringLiteral("--start"), QStringLiteral("Work")}, 10000);
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(terminatePelvaroWhenRunning(workspace));
+    QVERIFY(terminatePelvaroWhenRunning(processes));
     QTRY_VERIFY_WITH_TIMEOUT(
         profile(QStringLiteral("Work.plist")).contains(QStringLiteral("LaunchCount")), 10000);
     // The window made the only state: it saved back and still runs.

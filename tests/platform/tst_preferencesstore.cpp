@@ -1,4 +1,4 @@
-#include "platform/plistreader.h"
+#include "plist/plistreader.h"
 #include "support/plistlib.h"
 #include "support/testenvironment.h"
 
@@ -183,7 +183,7 @@ void PreferencesStoreTest::failedWriteLeavesFileAndReportsFalse()
                                  {});
     QVERIFY(env.preferences->synchronize());
     const QByteArray before = test_files::readBytes(env.domainFile());
-    env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
+    env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
     env.preferences->setMultiple(test_files::dictionary({{QStringLiteral("b"), PlistValue(true)}}),
                                  {});
     QVERIFY(!env.preferences->synchronize());
@@ -207,7 +207,7 @@ void PreferencesStoreTest::failedApplyIsNotWrittenLater()
         {});
     QVERIFY(env.preferences->synchronize());
 
-    env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
+    env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
     const PlistDictionary first =
         test_files::dictionary({{QStringLiteral("a"), PlistValue(QStringLiteral("FIRST"))}});
     env.preferences->setMultiple(first, first.missingKeys(*env.preferences->copyKeyList()));

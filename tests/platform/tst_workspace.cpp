@@ -1,4 +1,4 @@
-#include "platform/workspace_linux.h"
+#include "support/realworkspace.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
 
@@ -11,7 +11,7 @@ QString standInLink(const QString& name)
     return QFileInfo(QStringLiteral(STAND_IN_PELVARO)).path() + u'/' + name;
 }
 
-bool listed(LinuxWorkspace& workspace, qint64 processId)
+bool listed(Workspace& workspace, qint64 processId)
 {
     for (const RunningApplication& application : workspace.runningApplications()) {
         if (application.processId == processId)
@@ -49,13 +49,15 @@ void WorkspaceTest::launchAndExitAreReported()
     QFETCH(QString, name);
     // No timed scans here: launches are found by rescans this test asks
     // for, so an exit can only be heard of through the pidfd.
-    LinuxWorkspace workspace(pelvaro::applicationNames(), 24 * 3600 * 1000);
+    RealWorkspace real(24 * 3600 * 1000);
+    DesktopWorkspace& workspace = real.workspace;
+    LinuxProcessMonitor& monitor = real.monitor;
     QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
     QProcess process;
     process.start(standInLink(name), {QStringLiteral("--headless")});
     QVERIFY(process.waitForStarted());
     const qint64 processId = process.processId();
-    QTRY_VERIFY_WITH_TIMEOUT((workspace.rescan(), listed(workspace, processId)), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((monitor.rescan(), listed(workspace, processId)), 5000);
     bool announced = false;
     for (const QList<QVariant>& arguments : std::as_const(launched)) {
         const auto application = arguments.at(0).value<RunningApplication>();
@@ -91,7 +93,8 @@ void WorkspaceTest::launchAndExitAreReported()
 
 void WorkspaceTest::otherExitsAreReportedAtTheNextScan()
 {
-    LinuxWorkspace workspace(pelvaro::applicationNames());
+    RealWorkspace real;
+    DesktopWorkspace& workspace = real.workspace;
     QProcess sleeper;
     sleeper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     QVERIFY(sleeper.waitForStarted());
@@ -112,15 +115,18 @@ void WorkspaceTest::desktopEntryIsFoundAndOpened()
     test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
                            "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=touch " +
                                QFile::encodeName(marker) + "\n");
-    LinuxWorkspace workspace(pelvaro::applicationNames());
-    const std::optional<QString> location = workspace.urlForApplication(pelvaro::bundleIdentifier);
+    RealWorkspace real;
+    DesktopWorkspace& workspace = real.workspace;
+    const std::optional<QString> location =
+        workspace.locationForApplication(pelvaro::bundleIdentifier);
     QVERIFY(location);
     QVERIFY(location->endsWith(u"/applications/com.corvandel.pelvaro.desktop"));
     bool completed = false;
-    std::optional<QString> error;
-    workspace.openApplication(*location, [&](const std::optional<QString>& result) {
+    std::optional<PlatformError> error;
+    workspace.openApplication(*location, [&](const Result<void>& result) {
         completed = true;
-        error = result;
+        if (!result)
+            error = result.error();
     });
     QVERIFY2(!completed, "the completion must come later, not from inside the call");
     QTRY_VERIFY(completed);
@@ -130,19 +136,51 @@ void WorkspaceTest::desktopEntryIsFoundAndOpened()
 
 void WorkspaceTest::missingEntryAndFailedLaunch()
 {
-    LinuxWorkspace workspace(pelvaro::applicationNames());
-    QVERIFY(!workspace.urlForApplication(QStringLiteral("com.corvandel.nothing-here")));
+    RealWorkspace real;
+    DesktopWorkspace& workspace = real.workspace;
+    QVERIFY(!workspace.locationForApplication(QStringLiteral("com.corvandel.nothing-here")));
     const QString broken = qEnvironmentVariable("HOME") + u"/broken.desktop";
     test_files::writeBytes(broken, "[Desktop Entry]\nType=Application\nName=Broken\n"
                                    "Exec=/nonexistent/program-that-is-not-there\n");
-    std::optional<QString> error;
+    std::optional<PlatformError> error;
     bool completed = false;
-    workspace.openApplication(broken, [&](const std::optional<QString>& result) {
+    workspace.openApplication(broken, [&](const Result<void>& result) {
         completed = true;
-        error = result;
+        if (!result)
+            error = result.error();
     });
     QTRY_VERIFY(completed);
-    QVERIFY(error && !error->isEmpty());
+    QVERIFY(error);
+    QCOMPARE(error->operation, Operation::launch);
+
+    error.reset();
+    completed = false;
+    workspace.openApplication(qEnvironmentVariable("HOME") + u"/missing.desktop",
+                              [&](const Result<void>& result) {
+                                  completed = true;
+                                  if (!result)
+                                      error = result.error();
+                              });
+    QTRY_VERIFY(completed);
+    QVERIFY(error);
+    QCOMPARE(error->code, ErrorCode::notFound);
+
+    // A spawn that fails (its working folder is gone) gives GLib's reason,
+    // phrased in the user's language by GLib itself.
+    const QString failing = qEnvironmentVariable("HOME") + u"/failing.desktop";
+    test_files::writeBytes(failing, "[Desktop Entry]\nType=Application\nName=Failing\n"
+                                    "Exec=true\nPath=/nonexistent/folder\n");
+    error.reset();
+    completed = false;
+    workspace.openApplication(failing, [&](const Result<void>& result) {
+        completed = true;
+        if (!result)
+            error = result.error();
+    });
+    QTRY_VERIFY(completed);
+    QVERIFY(error);
+    QCOMPARE(error->code, ErrorCode::systemError);
+    QVERIFY(!error->systemMessage.isEmpty());
 }
 
 void WorkspaceTest::openedApplicationIsFoundBeforeTheNextScan()
@@ -155,17 +193,20 @@ void WorkspaceTest::openedApplicationIsFoundBeforeTheNextScan()
                            "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
                                QFile::encodeName(standInLink(QStringLiteral("Pelvaro"))) +
                                "\" --headless\n");
-    LinuxWorkspace workspace(pelvaro::applicationNames(), 24 * 3600 * 1000);
+    RealWorkspace real(24 * 3600 * 1000);
+    DesktopWorkspace& workspace = real.workspace;
+    LinuxProcessMonitor& monitor = real.monitor;
     QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
     QSignalSpy terminated(&workspace, &Workspace::applicationTerminated);
-    const auto leaveNothingRunning = qScopeGuard([&workspace] {
-        workspace.rescan();
+    const auto leaveNothingRunning = qScopeGuard([&workspace, &monitor] {
+        monitor.rescan();
         for (const RunningApplication& running : workspace.runningApplications()) {
             if (running.localizedName && pelvaro::isApplicationName(*running.localizedName))
                 workspace.terminate(running);
         }
     });
-    const std::optional<QString> location = workspace.urlForApplication(pelvaro::bundleIdentifier);
+    const std::optional<QString> location =
+        workspace.locationForApplication(pelvaro::bundleIdentifier);
     QVERIFY(location);
     workspace.openApplication(*location, {});
     QVERIFY(launched.wait(5000));
@@ -216,13 +257,15 @@ void WorkspaceTest::processThatBecomesPelvaroIsRecognised()
     QFETCH(QStringList, arguments);
     QFETCH(QString, howFound);
     const bool timedScans = howFound == u"timed scans";
-    LinuxWorkspace workspace(pelvaro::applicationNames(), timedScans ? 100 : 24 * 3600 * 1000);
+    RealWorkspace real(timedScans ? 100 : 24 * 3600 * 1000);
+    DesktopWorkspace& workspace = real.workspace;
+    LinuxProcessMonitor& monitor = real.monitor;
     QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
     QProcess process;
     process.start(program, arguments);
     QVERIFY(process.waitForStarted());
     const auto stop = qScopeGuard([&] {
-        workspace.rescan();
+        monitor.rescan();
         for (const RunningApplication& running : workspace.runningApplications()) {
             if (running.localizedName == u"Pelvaro")
                 workspace.terminate(running);
@@ -238,16 +281,16 @@ void WorkspaceTest::processThatBecomesPelvaroIsRecognised()
         return false;
     };
     // Seen first under the name it starts with.
-    workspace.rescan();
+    monitor.rescan();
     QVERIFY(listed(workspace, process.processId()));
     if (program != standInLink(QStringLiteral("Pelvaro")))
         QVERIFY(!announcedAsPelvaro());
     if (howFound == u"followed")
-        workspace.followLaunchedProcess(process.processId());
+        monitor.followLaunchedProcess(process.processId());
     QVERIFY(QTest::qWaitFor(
         [&] {
             if (howFound == u"rescans")
-                workspace.rescan();
+                monitor.rescan();
             return announcedAsPelvaro();
         },
         10000));

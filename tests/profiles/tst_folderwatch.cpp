@@ -80,7 +80,7 @@ void FolderWatchTest::accessFailures()
         folder = env.root() + u"/file";
         test_files::writeBytes(folder, "x");
     }
-    using Op = FaultyFileSystem::Operation;
+    using Op = FaultyFileSystem::Fault;
     if (situation == u"unreadable" || situation == u"neither")
         env.fileSystem.failing.insert(Op::isReadable);
     if (situation == u"unwritable" || situation == u"neither")
@@ -248,7 +248,7 @@ void FolderWatchTest::pollingHearsWhatInotifyMisses()
     if (polling)
         qputenv("PELVARO_FOLDER_POLLING", "1");
     const auto reset = qScopeGuard([] { qunsetenv("PELVARO_FOLDER_POLLING"); });
-    const std::unique_ptr<DirectoryWatch> watch = DirectoryWatch::open(folder);
+    const std::unique_ptr<InotifyDirectoryWatch> watch = InotifyDirectoryWatch::open(folder);
     QVERIFY(watch);
     QSignalSpy events(watch.get(), &DirectoryWatch::eventsReceived);
     QTest::qWait(50);

@@ -99,10 +99,12 @@ void LauncherStateTest::plainFileInPlaceOfDefaultFolder()
 void LauncherStateTest::failureToCreateDefaultFolderIsLogged()
 {
     TestEnvironment env;
-    env.fileSystem.failing.insert(FaultyFileSystem::Operation::createDirectory);
+    env.fileSystem.failing.insert(FaultyFileSystem::Fault::createDirectory);
     env.makeState();
-    QCOMPARE(env.log.lines, QStringList{u"Pelvaro Launcher: failed to create default folder: " +
-                                        FaultyFileSystem::injectedDescription()});
+    QCOMPARE(env.log.lines,
+             QStringList{u"Pelvaro Launcher: failed to create default folder: The folder "
+                         u"\u201CPelvaro Launcher\u201D couldn\u2019t be created: " +
+                         FaultyFileSystem::injectedDescription()});
 }
 
 void LauncherStateTest::reassignmentPersistsWithoutNotifying_data()

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-std::optional<QString> FakeWorkspace::urlForApplication(const QString& bundleIdentifier)
+std::optional<QString> FakeWorkspace::locationForApplication(const QString& bundleIdentifier)
 {
     Q_UNUSED(bundleIdentifier);
     return installedLocation;
@@ -11,7 +11,9 @@ std::optional<QString> FakeWorkspace::urlForApplication(const QString& bundleIde
 void FakeWorkspace::openApplication(const QString& location, OpenCompletion completion)
 {
     openedLocations.append(location);
-    QTimer::singleShot(0, this, [this, completion] { completion(openError); });
+    QTimer::singleShot(0, this, [this, completion] {
+        completion(openError ? Result<void>(*openError) : Result<void>());
+    });
 }
 
 void FakeWorkspace::terminate(const RunningApplication& application)

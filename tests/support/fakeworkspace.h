@@ -4,18 +4,19 @@
 
 // A workspace the test drives by hand: which applications run, whether
 // Pelvaro is installed, and what opening it does.
-class FakeWorkspace : public Workspace
+class FakeWorkspace final : public Workspace
 {
     Q_OBJECT
 
 public:
     std::optional<QString> installedLocation =
         QStringLiteral("/fake/com.corvandel.pelvaro.desktop");
-    std::optional<QString> openError;
+    // What opening fails with; GLib phrases such errors itself.
+    std::optional<PlatformError> openError;
     QStringList openedLocations;
     QList<RunningApplication> terminated;
 
-    std::optional<QString> urlForApplication(const QString& bundleIdentifier) override;
+    std::optional<QString> locationForApplication(const QString& bundleIdentifier) override;
     void openApplication(const QString& location, OpenCompletion completion) override;
     QList<RunningApplication> runningApplications() override { return m_running; }
     void terminate(const RunningApplication& application) override;

@@ -3,15 +3,17 @@
 #include <QThread>
 
 namespace {
-FileResult injected()
+
+PlatformError injected(Operation operation, const QString& path)
 {
-    return FileResult::failure(FaultyFileSystem::injectedDescription());
+    return {operation, ErrorCode::systemError, path, 0, FaultyFileSystem::injectedDescription()};
 }
+
 } // namespace
 
 bool FaultyFileSystem::isReadable(const QString& path) const
 {
-    return !failing.contains(Operation::isReadable) && LinuxFileSystem::isReadable(path);
+    return !failing.contains(Fault::isReadable) && LinuxFileSystem::isReadable(path);
 }
 
 std::optional<QList<DirectoryEntry>> FaultyFileSystem::listDirectory(const QString& path,
@@ -23,54 +25,65 @@ std::optional<QList<DirectoryEntry>> FaultyFileSystem::listDirectory(const QStri
     return LinuxFileSystem::listDirectory(path, wanted);
 }
 
-FileResult FaultyFileSystem::createDirectory(const QString& path)
+Result<void> FaultyFileSystem::createDirectory(const QString& path)
 {
-    return failing.contains(Operation::createDirectory) ? injected()
-                                                        : LinuxFileSystem::createDirectory(path);
+    if (failing.contains(Fault::createDirectory))
+        return injected(Operation::createFolder, path);
+    return LinuxFileSystem::createDirectory(path);
 }
 
-std::optional<QByteArray> FaultyFileSystem::readFile(const QString& path,
-                                                     QString* description) const
+Result<QByteArray> FaultyFileSystem::readFile(const QString& path) const
 {
-    if (failing.contains(Operation::readFile)) {
-        if (description)
-            *description = injectedDescription();
-        return std::nullopt;
-    }
-    return LinuxFileSystem::readFile(path, description);
+    if (failing.contains(Fault::readFile))
+        return injected(Operation::read, path);
+    return LinuxFileSystem::readFile(path);
 }
 
-FileResult FaultyFileSystem::writeFile(const QString& path, const QByteArray& bytes)
+Result<void> FaultyFileSystem::writeFile(const QString& path, const QByteArray& bytes)
 {
-    return failing.contains(Operation::writeFile) ? injected()
-                                                  : LinuxFileSystem::writeFile(path, bytes);
+    if (failing.contains(Fault::writeFile))
+        return injected(Operation::write, path);
+    return LinuxFileSystem::writeFile(path, bytes);
 }
 
-FileResult FaultyFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
+Result<void> FaultyFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return failing.contains(Operation::writeFileAtomically)
-               ? injected()
-               : LinuxFileSystem::writeFileAtomically(path, bytes);
+    if (failing.contains(Fault::writeFileAtomically))
+        return injected(Operation::write, path);
+    return LinuxFileSystem::writeFileAtomically(path, bytes);
 }
 
-FileResult FaultyFileSystem::moveItem(const QString& from, const QString& to)
+Result<void> FaultyFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return failing.contains(Operation::moveItem) ? injected() : LinuxFileSystem::moveItem(from, to);
+    if (failing.contains(Fault::createFileAtomically))
+        return injected(Operation::write, path);
+    return LinuxFileSystem::createFileAtomically(path, bytes);
 }
 
-FileResult FaultyFileSystem::copyItem(const QString& from, const QString& to)
+Result<void> FaultyFileSystem::moveItem(const QString& from, const QString& to)
 {
-    return failing.contains(Operation::copyItem) ? injected() : LinuxFileSystem::copyItem(from, to);
+    if (failing.contains(Fault::moveItem))
+        return injected(Operation::move, from);
+    return LinuxFileSystem::moveItem(from, to);
 }
 
-FileResult FaultyFileSystem::removeItem(const QString& path)
+Result<void> FaultyFileSystem::copyItem(const QString& from, const QString& to)
 {
-    return failing.contains(Operation::removeItem) ? injected() : LinuxFileSystem::removeItem(path);
+    if (failing.contains(Fault::copyItem))
+        return injected(Operation::copy, from);
+    return LinuxFileSystem::copyItem(from, to);
 }
 
-FileResult FaultyFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
+Result<void> FaultyFileSystem::removeItem(const QString& path)
 {
-    return failing.contains(Operation::createFileAtomically)
-               ? injected()
-               : LinuxFileSystem::createFileAtomically(path, bytes);
+    if (failing.contains(Fault::removeItem))
+        return injected(Operation::remove, path);
+    return LinuxFileSystem::removeItem(path);
+}
+
+Result<FileLock> FaultyFileSystem::lockExclusively(const QString& lockPath, int timeoutMs)
+{
+    if (failing.contains(Fault::lockExclusively))
+        return injected(Operation::lock, lockPath);
+    return LinuxFileSystem::lockExclusively(lockPath, timeoutMs);
 }

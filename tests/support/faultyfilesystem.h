@@ -6,10 +6,10 @@
 
 // The real file system, with failures injected on demand: root ignores
 // permission bits, so tests force faults here instead.
-class FaultyFileSystem : public LinuxFileSystem
+class FaultyFileSystem final : public LinuxFileSystem
 {
 public:
-    enum class Operation
+    enum class Fault
     {
         isReadable,
         createDirectory,
@@ -20,23 +20,26 @@ public:
         moveItem,
         copyItem,
         removeItem,
+        lockExclusively,
     };
 
-    QSet<Operation> failing;
+    QSet<Fault> failing;
     // Makes every listing take this long, as a huge folder's does.
     int listingDelayMs = 0;
     mutable int listings = 0;
+    // The reason an injected failure gives, in the system's own words.
     static QString injectedDescription() { return QStringLiteral("Injected failure."); }
 
     bool isReadable(const QString& path) const override;
     std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
                                                        const NameFilter& wanted) const override;
-    FileResult createDirectory(const QString& path) override;
-    std::optional<QByteArray> readFile(const QString& path, QString* description) const override;
-    FileResult writeFile(const QString& path, const QByteArray& bytes) override;
-    FileResult writeFileAtomically(const QString& path, const QByteArray& bytes) override;
-    FileResult createFileAtomically(const QString& path, const QByteArray& bytes) override;
-    FileResult moveItem(const QString& from, const QString& to) override;
-    FileResult copyItem(const QString& from, const QString& to) override;
-    FileResult removeItem(const QString& path) override;
+    Result<void> createDirectory(const QString& path) override;
+    Result<QByteArray> readFile(const QString& path) const override;
+    Result<void> writeFile(const QString& path, const QByteArray& bytes) override;
+    Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
+    Result<void> moveItem(const QString& from, const QString& to) override;
+    Result<void> copyItem(const QString& from, const QString& to) override;
+    Result<void> removeItem(const QString& path) override;
+    Result<FileLock> lockExclusively(const QString& lockPath, int timeoutMs) override;
 };

@@ -1,7 +1,7 @@
 #include "support/launcherprocess.h"
 
-#include "platform/plistreader.h"
-#include "platform/workspace_linux.h"
+#include "platform/processmonitor_linux.h"
+#include "plist/plistreader.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
 
@@ -37,7 +37,7 @@ launcher_process::Run launcher_process::run(const QStringList& arguments, int ti
     return result;
 }
 
-bool launcher_process::terminatePelvaroWhenRunning(LinuxWorkspace& workspace, int timeoutMs)
+bool launcher_process::terminatePelvaroWhenRunning(LinuxProcessMonitor& workspace, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -56,7 +56,7 @@ bool launcher_process::terminatePelvaroWhenRunning(LinuxWorkspace& workspace, in
     return false;
 }
 
-int launcher_process::runningPelvaroCount(LinuxWorkspace& workspace)
+int launcher_process::runningPelvaroCount(LinuxProcessMonitor& workspace)
 {
     workspace.rescan();
     int count = 0;

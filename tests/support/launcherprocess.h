@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/plistvalue.h"
+#include "plist/plistvalue.h"
 
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
-class LinuxWorkspace;
+class LinuxProcessMonitor;
 
 // The launcher's executable run as a user runs it, in this test's sandbox.
 namespace launcher_process {
@@ -27,9 +27,9 @@ Run run(const QStringList& arguments, int timeoutMs = 30000,
 
 // Terminates the first stand-in Pelvaro once it is running and ready to
 // save; false when none ran within the time.
-bool terminatePelvaroWhenRunning(LinuxWorkspace& workspace, int timeoutMs = 10000);
+bool terminatePelvaroWhenRunning(LinuxProcessMonitor& workspace, int timeoutMs = 10000);
 // How many stand-in Pelvaro processes run now.
-int runningPelvaroCount(LinuxWorkspace& workspace);
+int runningPelvaroCount(LinuxProcessMonitor& workspace);
 
 PlistDictionary profile(const QString& fileName);
 

@@ -1,17 +1,16 @@
 #include "support/pelvaroroad.h"
 
-#include "platform/plistreader.h"
+#include "plist/plistreader.h"
 #include "target/pelvaroapplication.h"
 
 #include <QDir>
 
 PelvaroRoad::PelvaroRoad()
-    : m_workspace(pelvaro::applicationNames()),
-      m_preferences(m_env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier)
+    : m_preferences(m_env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier)
 {
     // The stand-in reads the process's own home, so the state does too.
     PlatformServices services = m_env.services();
-    services.workspace = &m_workspace;
+    services.workspace = &m_workspace.workspace;
     services.preferences = &m_preferences;
     services.homePath = QDir::homePath();
     QDir().mkpath(m_env.defaultFolder());
@@ -31,7 +30,7 @@ PlistDictionary PelvaroRoad::profileContent(const QString& fileName) const
 
 std::optional<RunningApplication> PelvaroRoad::runningPelvaro()
 {
-    for (const RunningApplication& application : m_workspace.runningApplications()) {
+    for (const RunningApplication& application : m_workspace.workspace.runningApplications()) {
         if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
             return application;
     }
@@ -42,6 +41,6 @@ void PelvaroRoad::terminatePelvaro()
 {
     if (const std::optional<RunningApplication> pelvaro = runningPelvaro()) {
         test_files::waitUntilStandInIsReady(pelvaro->processId);
-        m_workspace.terminate(*pelvaro);
+        m_workspace.workspace.terminate(*pelvaro);
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/preferencesstore.h"
-#include "platform/workspace_linux.h"
 #include "state/launcherstate.h"
+#include "support/realworkspace.h"
 #include "support/testenvironment.h"
 
 #include <memory>
@@ -17,7 +17,8 @@ public:
     PelvaroRoad();
 
     LauncherState& state() { return *m_state; }
-    LinuxWorkspace& workspace() { return m_workspace; }
+    DesktopWorkspace& workspace() { return m_workspace.workspace; }
+    LinuxProcessMonitor& processes() { return m_workspace.monitor; }
     TestEnvironment& environment() { return m_env; }
 
     PlistDictionary profileContent(const QString& fileName) const;
@@ -26,7 +27,7 @@ public:
 
 private:
     TestEnvironment m_env;
-    LinuxWorkspace m_workspace;
+    RealWorkspace m_workspace;
     PreferencesStore m_preferences;
     std::unique_ptr<LauncherState> m_state;
 };

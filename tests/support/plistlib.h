@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/plistvalue.h"
+#include "plist/plistvalue.h"
 
 #include <QJsonValue>
 

@@ -1,6 +1,6 @@
 #include "support/testenvironment.h"
 
-#include "platform/plistwriter.h"
+#include "plist/plistwriter.h"
 #include "state/launcherstate.h"
 #include "target/pelvaroapplication.h"
 

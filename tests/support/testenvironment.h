@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/platformservices.h"
-#include "platform/plistvalue.h"
 #include "platform/preferencesstore.h"
 #include "platform/userdefaults.h"
+#include "plist/plistvalue.h"
 #include "state/profile.h"
 #include "support/fakeworkspace.h"
 #include "support/faultyfilesystem.h"

@@ -1,4 +1,4 @@
-#include "platform/plistreader.h"
+#include "plist/plistreader.h"
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
 
@@ -170,10 +170,11 @@ void PelvaroWatchTest::failedSaveBackStillClearsTheActiveProfile()
 {
     Scenario scenario;
     scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write"));
-    scenario.env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
+    scenario.env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
     scenario.run(QStringLiteral("quit:0"));
     QCOMPARE(scenario.state->errorMessage(),
-             std::optional<QString>(u"Could not save profile \"Work.plist\": " +
+             std::optional<QString>(u"Could not save profile \"Work.plist\": The file "
+                                    u"\u201CWork.plist\u201D couldn\u2019t be saved: " +
                                     FaultyFileSystem::injectedDescription()));
     QCOMPARE(scenario.state->activeProfileName(), std::nullopt);
 }

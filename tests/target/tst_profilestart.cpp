@@ -1,4 +1,4 @@
-#include "platform/plistreader.h"
+#include "plist/plistreader.h"
 #include "state/launcherstate.h"
 #include "support/plistlib.h"
 #include "support/testenvironment.h"
@@ -147,7 +147,7 @@ void ProfileStartTest::failedSynchronizeNeitherActivatesNorLaunches()
         env.defaultFolder() + u"/Work.plist",
         PlistValue(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}})));
     LauncherState& state = env.makeState();
-    env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
+    env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
     state.startProfile(state.profiles().first());
     QCOMPARE(state.errorMessage(),
              std::optional<QString>(
@@ -179,7 +179,8 @@ void ProfileStartTest::failedLaunchIsLoggedAndShownLater()
     QDir().mkpath(env.defaultFolder());
     test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
                                  PlistValue(PlistDictionary()));
-    env.workspace.openError = QStringLiteral("Exec failed");
+    env.workspace.openError = PlatformError{
+        Operation::launch, ErrorCode::systemError, {}, 0, QStringLiteral("Exec failed")};
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
     QVERIFY(env.log.lines.isEmpty());
@@ -281,10 +282,11 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
     test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
     LauncherState& state = env.makeState();
     state.setActiveProfileName(QStringLiteral("Work.plist"));
-    env.fileSystem.failing.insert(FaultyFileSystem::Operation::writeFileAtomically);
+    env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
     state.saveActiveProfile();
     QCOMPARE(state.errorMessage(),
-             std::optional<QString>(u"Could not save profile \"Work.plist\": " +
+             std::optional<QString>(u"Could not save profile \"Work.plist\": The file "
+                                    u"\u201CWork.plist\u201D couldn\u2019t be saved: " +
                                     FaultyFileSystem::injectedDescription()));
     QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
              QByteArray("{ old = profile; }"));
@@ -338,7 +340,7 @@ void ProfileStartTest::killedWriterNeverLeavesAPartialFile()
         if (child == 0) {
             LinuxFileSystem fileSystem;
             for (int i = 0;; ++i)
-                fileSystem.writeFileAtomically(target, i % 2 ? versionA : versionB);
+                (void)fileSystem.writeFileAtomically(target, i % 2 ? versionA : versionB);
         }
         ::usleep(useconds_t(random->bounded(200, 8000)));
         ::kill(child, SIGKILL);

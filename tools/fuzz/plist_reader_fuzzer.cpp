@@ -2,8 +2,8 @@
 // without a fault, and whatever reads must survive a write and a second
 // read unchanged.
 
-#include "platform/plistreader.h"
-#include "platform/plistwriter.h"
+#include "plist/plistreader.h"
+#include "plist/plistwriter.h"
 
 #include <cstdlib>
 

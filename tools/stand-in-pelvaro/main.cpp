@@ -2,7 +2,7 @@
 // its launches there, lets the user edit settings, and writes the domain
 // back when it is asked to quit (SIGTERM or closing its window).
 
-#include "platform/filesystem_linux.h"
+#include "platform/desktopplatform.h"
 #include "platform/preferencesstore.h"
 #include "standinwindow.h"
 #include "target/pelvaroapplication.h"
@@ -85,8 +85,9 @@ int main(int argc, char** argv)
         QThread::msleep(parser.value(nameAfterOption).toULong());
     ::prctl(PR_SET_NAME, name.toUtf8().left(15).constData(), 0, 0, 0);
 
-    LinuxFileSystem fileSystem;
-    PreferencesStore store(fileSystem, QDir::homePath(), pelvaro::bundleIdentifier);
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    PreferencesStore store(*platform.services().fileSystem, QDir::homePath(),
+                           pelvaro::bundleIdentifier);
     const QString counterKey = QStringLiteral("LaunchCount");
     const qint64 launches = store.copyMultiple({counterKey}).value(counterKey).toInteger().bits;
     PlistDictionary changes;
@@ -125,7 +126,7 @@ int main(int argc, char** argv)
         window->show();
     }
     const int status = app->exec();
-    const bool saved = store.synchronize();
+    const bool saved = bool(store.synchronize());
     QFile::remove(readyFile);
     return saved ? status : 1;
 }

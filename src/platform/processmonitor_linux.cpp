@@ -1,0 +1,376 @@
+#include "platform/processmonitor_linux.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+int openPidfd(qint64 processId)
+{
+    return int(::syscall(SYS_pidfd_open, pid_t(processId), 0));
+}
+
+bool readSmallFile(int directoryFd, const char* path, char* buffer, size_t size, size_t* length)
+{
+    const int fd = ::openat(directoryFd, path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const ssize_t count = ::read(fd, buffer, size - 1);
+    ::close(fd);
+    if (count <= 0)
+        return false;
+    buffer[count] = '\0';
+    *length = size_t(count);
+    return true;
+}
+
+struct ProcessStat
+{
+    char state = '?';
+    quint64 startTime = 0;
+};
+
+// /proc/PID/stat: "pid (comm) state ppid ... starttime(22nd) ..."; the name
+// may hold spaces and parentheses, so fields are counted after the last ')'.
+std::optional<ProcessStat> readStat(int procFd, const char* pid)
+{
+    char path[300];
+    std::snprintf(path, sizeof path, "%s/stat", pid);
+    char buffer[1024];
+    size_t length = 0;
+    if (!readSmallFile(procFd, path, buffer, sizeof buffer, &length))
+        return std::nullopt;
+    const char* close = std::strrchr(buffer, ')');
+    if (!close)
+        return std::nullopt;
+    ProcessStat stat;
+    const char* cursor = close + 1;
+    int field = 2;
+    while (*cursor && field < 22) {
+        while (*cursor == ' ')
+            ++cursor;
+        ++field;
+        if (field == 3)
+            stat.state = *cursor;
+        if (field == 22) {
+            stat.startTime = std::strtoull(cursor, nullptr, 10);
+            return stat;
+        }
+        while (*cursor && *cursor != ' ')
+            ++cursor;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> readName(int procFd, const char* pid)
+{
+    char path[300];
+    std::snprintf(path, sizeof path, "%s/comm", pid);
+    char buffer[64];
+    size_t length = 0;
+    if (!readSmallFile(procFd, path, buffer, sizeof buffer, &length))
+        return std::nullopt;
+    if (length > 0 && buffer[length - 1] == '\n')
+        --length;
+    return QString::fromUtf8(buffer, qsizetype(length));
+}
+
+bool isProcessId(const char* name)
+{
+    if (!*name)
+        return false;
+    for (const char* c = name; *c; ++c) {
+        if (*c < '0' || *c > '9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LinuxProcessMonitor::LinuxProcessMonitor(QStringList promptNames, int scanIntervalMs,
+                                         QObject* parent)
+    : ProcessMonitor(parent), m_promptNames(std::move(promptNames)), m_userId(::getuid())
+{
+    m_clock.start();
+    scan(/*announce=*/false);
+    m_scanTimer.setInterval(scanIntervalMs);
+    connect(&m_scanTimer, &QTimer::timeout, this, [this] { scan(/*announce=*/true); });
+    m_scanTimer.start();
+    connect(&m_launchScanTimer, &QTimer::timeout, this, [this] {
+        if (--m_launchScansLeft <= 0)
+            stopScanningForLaunch();
+        else if (m_launchScansLeft == launchScans / 2)
+            m_launchScanTimer.setInterval(launchScanIntervalMs * 4);
+        scan(/*announce=*/true);
+    });
+    m_launchTargetTimer.setInterval(launchTargetIntervalMs);
+    connect(&m_launchTargetTimer, &QTimer::timeout, this, &LinuxProcessMonitor::checkLaunchTargets);
+}
+
+LinuxProcessMonitor::~LinuxProcessMonitor()
+{
+    for (Process& process : m_processes)
+        forget(process);
+}
+
+QList<RunningApplication> LinuxProcessMonitor::runningApplications()
+{
+    QList<const Process*> ordered;
+    ordered.reserve(m_processes.size());
+    for (const Process& process : std::as_const(m_processes))
+        ordered.append(&process);
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Process* a, const Process* b) { return a->sequence < b->sequence; });
+    QList<RunningApplication> applications;
+    applications.reserve(ordered.size());
+    for (const Process* process : ordered)
+        applications.append(process->application);
+    return applications;
+}
+
+void LinuxProcessMonitor::terminate(const RunningApplication& application)
+{
+    const auto found = m_processes.find(application.processId);
+    if (found == m_processes.end() || found->application.startTime != application.startTime)
+        return;
+    if (found->pidfd >= 0) {
+        ::syscall(SYS_pidfd_send_signal, found->pidfd, SIGTERM, nullptr, 0);
+        return;
+    }
+    // Without a pidfd, check owner and start time right before the signal so
+    // that a reused process ID never receives it.
+    const QByteArray pid = QByteArray::number(application.processId);
+    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0)
+        return;
+    struct stat info
+    {
+    };
+    const std::optional<ProcessStat> stat = readStat(procFd, pid.constData());
+    const bool same = ::fstatat(procFd, pid.constData(), &info, 0) == 0 &&
+                      info.st_uid == m_userId && stat && stat->startTime == application.startTime;
+    ::close(procFd);
+    if (same)
+        ::kill(pid_t(application.processId), SIGTERM);
+}
+
+void LinuxProcessMonitor::watchLaunch(qint64 processId)
+{
+    followLaunchedProcess(processId);
+    scanOftenForLaunch();
+}
+
+void LinuxProcessMonitor::scanOftenForLaunch()
+{
+    m_launchScansLeft = launchScans;
+    m_launchScanTimer.start(launchScanIntervalMs);
+}
+
+void LinuxProcessMonitor::stopScanningForLaunch()
+{
+    m_launchScansLeft = 0;
+    m_launchScanTimer.stop();
+}
+
+void LinuxProcessMonitor::recognised()
+{
+    // What was just opened is here, and its exit will be heard of.
+    stopScanningForLaunch();
+    m_launchTargets.clear();
+    m_launchTargetTimer.stop();
+}
+
+void LinuxProcessMonitor::rescan()
+{
+    scan(/*announce=*/true);
+}
+
+void LinuxProcessMonitor::scan(bool announce)
+{
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return;
+    const int procFd = ::dirfd(proc);
+    QSet<qint64> present;
+    present.reserve(m_processes.size() + 16);
+    QList<RunningApplication> launched;
+    QList<RunningApplication> terminated;
+    while (const dirent* entry = ::readdir(proc)) {
+        if (!isProcessId(entry->d_name))
+            continue;
+        struct stat info
+        {
+        };
+        if (::fstatat(procFd, entry->d_name, &info, 0) != 0 || info.st_uid != m_userId)
+            continue;
+        const qint64 processId = std::strtoll(entry->d_name, nullptr, 10);
+        const auto known = m_processes.find(processId);
+        if (known != m_processes.end() && known->inode == info.st_ino) {
+            present.insert(processId);
+            if (refreshName(procFd, entry->d_name, *known))
+                launched.append(known->application);
+            continue;
+        }
+        // A new entry, or a known ID whose /proc inode changed: the start
+        // time tells a reused ID from the same process.
+        const std::optional<ProcessStat> stat = readStat(procFd, entry->d_name);
+        if (!stat || stat->state == 'Z')
+            continue;
+        const auto exited = m_exited.constFind(processId);
+        if (exited != m_exited.constEnd() && *exited == stat->startTime) {
+            present.insert(processId);
+            continue;
+        }
+        if (known != m_processes.end()) {
+            if (known->application.startTime == stat->startTime) {
+                known->inode = info.st_ino;
+                present.insert(processId);
+                continue;
+            }
+            terminated.append(known->application);
+            forget(*known);
+            m_processes.erase(known);
+        }
+        Process process;
+        process.application = {processId, stat->startTime, readName(procFd, entry->d_name)};
+        process.sequence = m_nextSequence++;
+        process.firstSeenMs = m_clock.elapsed();
+        process.inode = info.st_ino;
+        auto inserted = m_processes.insert(processId, process);
+        if (isPromptName(inserted->application.localizedName)) {
+            watchExit(*inserted);
+            recognised();
+        }
+        present.insert(processId);
+        launched.append(inserted->application);
+    }
+    ::closedir(proc);
+
+    for (auto it = m_processes.begin(); it != m_processes.end();) {
+        if (present.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        terminated.append(it->application);
+        forget(*it);
+        it = m_processes.erase(it);
+    }
+    for (auto it = m_exited.begin(); it != m_exited.end();) {
+        if (present.contains(it.key()))
+            ++it;
+        else
+            it = m_exited.erase(it);
+    }
+    if (!announce)
+        return;
+    // The snapshot is complete before anyone hears of a change.
+    for (const RunningApplication& application : std::as_const(terminated))
+        emit applicationTerminated(application);
+    for (const RunningApplication& application : std::as_const(launched))
+        emit applicationLaunched(application);
+}
+
+bool LinuxProcessMonitor::isPromptName(const std::optional<QString>& name) const
+{
+    return name && m_promptNames.contains(*name);
+}
+
+bool LinuxProcessMonitor::refreshName(int procFd, const char* pid, Process& process)
+{
+    if (isPromptName(process.application.localizedName))
+        return false;
+    const bool young = m_clock.elapsed() - process.firstSeenMs < nameSettleMs;
+    if (!young && !m_launchTargets.contains(process.application.processId))
+        return false;
+    std::optional<QString> name = readName(procFd, pid);
+    if (!name || name == process.application.localizedName)
+        return false;
+    process.application.localizedName = std::move(name);
+    if (!isPromptName(process.application.localizedName))
+        return false;
+    watchExit(process);
+    recognised();
+    return true;
+}
+
+void LinuxProcessMonitor::followLaunchedProcess(qint64 processId)
+{
+    if (processId <= 0)
+        return;
+    m_launchTargets.insert(processId);
+    m_launchTargetTimer.start();
+}
+
+// Only the started processes' names are read here; the whole of /proc is
+// scanned again only once one of them has taken a prompt name.
+void LinuxProcessMonitor::checkLaunchTargets()
+{
+    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0)
+        return;
+    bool renamed = false;
+    for (auto it = m_launchTargets.begin(); it != m_launchTargets.end();) {
+        const QByteArray pid = QByteArray::number(*it);
+        const std::optional<QString> name = readName(procFd, pid.constData());
+        if (!name) {
+            it = m_launchTargets.erase(it);
+            continue;
+        }
+        renamed = renamed || isPromptName(name);
+        ++it;
+    }
+    ::close(procFd);
+    if (renamed)
+        scan(/*announce=*/true);
+    if (m_launchTargets.isEmpty())
+        m_launchTargetTimer.stop();
+}
+
+void LinuxProcessMonitor::watchExit(Process& process)
+{
+    const int pidfd = openPidfd(process.application.processId);
+    if (pidfd < 0)
+        return;
+    process.pidfd = pidfd;
+    process.exitNotifier = new QSocketNotifier(pidfd, QSocketNotifier::Read, this);
+    const qint64 processId = process.application.processId;
+    connect(process.exitNotifier, &QSocketNotifier::activated, this,
+            [this, processId] { handleExit(processId); });
+}
+
+void LinuxProcessMonitor::handleExit(qint64 processId)
+{
+    const auto found = m_processes.find(processId);
+    if (found == m_processes.end())
+        return;
+    const RunningApplication application = found->application;
+    m_exited.insert(processId, application.startTime);
+    forget(*found);
+    m_processes.erase(found);
+    emit applicationTerminated(application);
+}
+
+void LinuxProcessMonitor::forget(Process& process)
+{
+    if (process.exitNotifier) {
+        process.exitNotifier->setEnabled(false);
+        process.exitNotifier->deleteLater();
+        process.exitNotifier = nullptr;
+    }
+    if (process.pidfd >= 0) {
+        ::close(process.pidfd);
+        process.pidfd = -1;
+    }
+}

@@ -1,0 +1,98 @@
+#include "profiles/profilefolder.h"
+
+#include "platform/directorywatch.h"
+#include "platform/filesystem.h"
+#include "profiles/profilelisting.h"
+
+#include <QUuid>
+
+void ProfileFolder::WatchDeleter::operator()(DirectoryWatch* watch) const
+{
+    watch->cancel();
+    watch->deleteLater();
+}
+
+ProfileFolder::ProfileFolder(FileSystem& fileSystem, QObject* parent)
+    : QObject(parent), m_fileSystem(fileSystem)
+{
+    m_quietTimer.setSingleShot(true);
+    m_quietTimer.setInterval(quietMs);
+    connect(&m_quietTimer, &QTimer::timeout, this, &ProfileFolder::reportChange);
+}
+
+ProfileFolder::~ProfileFolder()
+{
+    // Not from inside the watch's own signal: deleted at once, so that
+    // nothing is left for an event loop that may never run again.
+    if (DirectoryWatch* watch = m_watch.release()) {
+        watch->cancel();
+        delete watch;
+    }
+}
+
+ProfileFolder::Access ProfileFolder::checkAccess(const QString& folder) const
+{
+    if (!m_fileSystem.exists(folder) || !m_fileSystem.isDirectory(folder))
+        return Access::missing;
+    if (!m_fileSystem.isReadable(folder))
+        return Access::unreadable;
+    const QString probe = file_path::appending(
+        folder, u".pelvaro-launcher-access-" +
+                    QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+    if (!m_fileSystem.writeFile(probe, {}) || !m_fileSystem.removeItem(probe))
+        return Access::unwritable;
+    return Access::usable;
+}
+
+QList<Profile> ProfileFolder::profiles(const QString& folder) const
+{
+    return profile_listing::listProfiles(m_fileSystem, folder);
+}
+
+void ProfileFolder::watch(const std::optional<QString>& folder)
+{
+    m_watch.reset();
+    m_watchedFolder = folder;
+    if (folder) {
+        if (std::unique_ptr<DirectoryWatch> watch = m_fileSystem.watchDirectory(*folder)) {
+            // The connection dies with this object, so a late event does nothing.
+            connect(watch.get(), &DirectoryWatch::eventsReceived, this,
+                    [this](DirectoryWatch::Events events) { handleEvents(int(events)); });
+            m_watch.reset(watch.release());
+        }
+    }
+    emit watchChanged();
+}
+
+void ProfileFolder::handleEvents(int events)
+{
+    // A deleted or renamed folder leaves the old watch useless, and a revoked
+    // one belongs to a volume that went away: follow whatever is at the path now.
+    if (events & (DirectoryWatch::Delete | DirectoryWatch::Rename | DirectoryWatch::Revoke)) {
+        m_quietTimer.stop();
+        reportChange();
+        watch(m_watchedFolder);
+        return;
+    }
+    // A folder that lists in a moment is listed at every batch of events. A
+    // costly one (tens of thousands of profiles) rests a few listings' time
+    // after each: during a long burst of changes it is listed now and then,
+    // and once the burst is quiet for a moment, at once.
+    const bool rested = !m_reloadClock.isValid() ||
+                        m_reloadClock.nsecsElapsed() >= m_reloadCostNs * reloadRestFactor;
+    if (rested) {
+        m_quietTimer.stop();
+        reportChange();
+    } else {
+        m_quietTimer.start();
+    }
+}
+
+void ProfileFolder::reportChange()
+{
+    QElapsedTimer clock;
+    clock.start();
+    emit contentsChanged();
+    m_reloadCostNs = clock.nsecsElapsed();
+    m_reloadClock.start();
+}

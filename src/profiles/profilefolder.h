@@ -1,0 +1,72 @@
+#pragma once
+
+#include "state/profile.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class DirectoryWatch;
+class FileSystem;
+
+// The profile folder as a place: whether it can be used, which profiles it
+// holds, and when that changes. Main thread only.
+class ProfileFolder final : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Access
+    {
+        usable,
+        missing,
+        unreadable,
+        unwritable,
+    };
+
+    explicit ProfileFolder(FileSystem& fileSystem, QObject* parent = nullptr);
+    ~ProfileFolder() override;
+    Q_DISABLE_COPY_MOVE(ProfileFolder)
+
+    // Whether the folder exists and can be listed and written, tried with a
+    // hidden probe file.
+    Access checkAccess(const QString& folder) const;
+    // Its profiles in display order; empty when it cannot be listed.
+    QList<Profile> profiles(const QString& folder) const;
+
+    // Watches `folder` instead of the folder watched so far; none stops.
+    void watch(const std::optional<QString>& folder);
+    const DirectoryWatch* currentWatch() const { return m_watch.get(); }
+
+    // Listing a large folder again after a batch of its events waits this
+    // many times as long as the last listing took, or for a quiet moment.
+    static constexpr int reloadRestFactor = 5;
+    static constexpr int quietMs = 50;
+
+signals:
+    // The folder's entries changed, or the folder itself did. Listeners list
+    // it again at once: how long they take sets the pace of later reports.
+    void contentsChanged();
+    void watchChanged();
+
+private:
+    // Closes the watch at once and deletes it later, since the watch may be
+    // dropped inside its own signal.
+    struct WatchDeleter
+    {
+        void operator()(DirectoryWatch* watch) const;
+    };
+
+    void handleEvents(int events);
+    void reportChange();
+
+    FileSystem& m_fileSystem;
+    std::unique_ptr<DirectoryWatch, WatchDeleter> m_watch;
+    std::optional<QString> m_watchedFolder;
+    QTimer m_quietTimer;
+    QElapsedTimer m_reloadClock;
+    qint64 m_reloadCostNs = 0;
+};
