@@ -22,12 +22,13 @@ int main(int argc, char** argv)
     const PlistValue domain = benchmarkDomain();
     const QByteArray bytes = PlistWriter::writeBinary(domain);
     const QString profilePath = env.defaultFolder() + u"/Work.plist";
-    test_files::writeBytes(profilePath, bytes);
+    bench::require(test_files::writeBytes(profilePath, bytes), "writing a profile");
     // A second profile that differs in one value, for starts that switch.
     PlistDictionary other = domain.toDictionary();
     other.insert(QStringLiteral("com.corvandel.setting.00001"), PlistValue::integer(-1));
-    test_files::writeBytes(env.defaultFolder() + u"/Play.plist",
-                           PlistWriter::writeBinary(PlistValue(other)));
+    bench::require(test_files::writeBytes(env.defaultFolder() + u"/Play.plist",
+                                          PlistWriter::writeBinary(PlistValue(other))),
+                   "writing a profile");
     LauncherState& state = env.makeState();
     const Profile play = test_files::profileNamed(state.profiles(), QStringLiteral("Play.plist"));
     const Profile work = test_files::profileNamed(state.profiles(), QStringLiteral("Work.plist"));

@@ -47,9 +47,13 @@ int main(int argc, char** argv)
         const QString folder = env.defaultFolder();
         QDir().mkpath(folder);
         for (int i = 0; i < 10000; ++i)
-            test_files::writeBytes(folder + u"/Profile " + QString::number(i) + u".plist", "x");
+            bench::require(
+                test_files::writeBytes(folder + u"/Profile " + QString::number(i) + u".plist", "x"),
+                "writing a profile");
         for (int i = 0; i < 1000; ++i)
-            test_files::writeBytes(folder + u"/notes " + QString::number(i) + u".txt", "x");
+            bench::require(
+                test_files::writeBytes(folder + u"/notes " + QString::number(i) + u".txt", "x"),
+                "writing a file beside the profiles");
         for (int i = 0; i < 1000; ++i)
             QDir(folder).mkdir(u"folder " + QString::number(i));
         LauncherState& state = env.makeState();
@@ -64,7 +68,9 @@ int main(int argc, char** argv)
         const QString folder = env.defaultFolder();
         QDir().mkpath(folder);
         for (int i = 0; i < 50000; ++i)
-            test_files::writeBytes(folder + u"/Profile " + QString::number(i) + u".plist", "x");
+            bench::require(
+                test_files::writeBytes(folder + u"/Profile " + QString::number(i) + u".plist", "x"),
+                "writing a profile");
         LauncherState& state = env.makeState();
         std::printf("profiles listed: %lld\n", qlonglong(state.profiles().size()));
         const auto [reload, baseline] = measure(state, folder, 7);

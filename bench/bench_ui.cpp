@@ -25,7 +25,9 @@ void fill(const QString& folder, int count)
 {
     QDir().mkpath(folder);
     for (int i = 0; i < count; ++i)
-        test_files::writeBytes(folder + u"/Profile " + QString::number(i) + u".plist", "x");
+        bench::require(
+            test_files::writeBytes(folder + u"/Profile " + QString::number(i) + u".plist", "x"),
+            "writing a profile");
 }
 
 struct LauncherRun

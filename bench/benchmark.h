@@ -6,12 +6,22 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
 // Small helpers for the benchmarks: they print their figures and assert
 // nothing.
 namespace bench {
+
+// A benchmark whose fixture cannot be made measures nothing: it stops.
+inline void require(bool done, const char* what)
+{
+    if (!done) {
+        std::fprintf(stderr, "benchmark fixture failed: %s\n", what);
+        std::exit(2);
+    }
+}
 
 inline double median(std::vector<double> values)
 {

@@ -82,18 +82,18 @@ std::optional<int> handOver(SingleInstance& instance, const QJsonObject& request
                                                       "Waiting for the running launcher\u2026"));
         });
     switch (outcome.kind) {
-    case SingleInstance::Outcome::Kind::Claimed:
+    case SingleInstance::Outcome::Kind::claimed:
         return std::nullopt;
-    case SingleInstance::Outcome::Kind::Answered:
+    case SingleInstance::Outcome::Kind::answered:
         // What came over the socket reaches the terminal as text only.
         print(stderr,
               terminal_text::escaped(outcome.answer.value(QStringLiteral("message")).toString()));
         return outcome.answer.value(QStringLiteral("exitCode")).toInt(1);
-    case SingleInstance::Outcome::Kind::WrongPeer:
+    case SingleInstance::Outcome::Kind::wrongPeer:
         print(stderr, QCoreApplication::translate(
                           "CommandLine", "The launcher's socket belongs to another user."));
         return 1;
-    case SingleInstance::Outcome::Kind::NoAnswer:
+    case SingleInstance::Outcome::Kind::noAnswer:
         break;
     }
     print(stderr, QCoreApplication::translate(

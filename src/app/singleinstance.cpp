@@ -270,10 +270,10 @@ SingleInstance::sendUntil(const QJsonObject& request, const QElapsedTimer& clock
     ucred peer{};
     socklen_t length = sizeof peer;
     if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid())
-        return Outcome{Outcome::Kind::WrongPeer, {}};
+        return Outcome{Outcome::Kind::wrongPeer, {}};
     const QDeadlineTimer deadline(std::max<qint64>(0, patienceMs - clock.elapsed()));
     if (!writeAll(fd, encodeLine(request), deadline))
-        return Outcome{Outcome::Kind::NoAnswer, {}};
+        return Outcome{Outcome::Kind::noAnswer, {}};
     QByteArray buffer;
     bool open = true;
     while (open && !buffer.contains('\n') && !deadline.hasExpired()) {
@@ -286,8 +286,8 @@ SingleInstance::sendUntil(const QJsonObject& request, const QElapsedTimer& clock
     }
     const qsizetype end = buffer.indexOf('\n');
     if (end < 0)
-        return Outcome{Outcome::Kind::NoAnswer, {}};
-    return Outcome{Outcome::Kind::Answered, QJsonDocument::fromJson(buffer.left(end)).object()};
+        return Outcome{Outcome::Kind::noAnswer, {}};
+    return Outcome{Outcome::Kind::answered, QJsonDocument::fromJson(buffer.left(end)).object()};
 }
 
 SingleInstance::Outcome SingleInstance::claimOrHandOver(const QJsonObject& request, int patienceMs,
@@ -306,14 +306,14 @@ SingleInstance::Outcome SingleInstance::claimOrHandOver(const QJsonObject& reque
     };
     for (;;) {
         if (claim())
-            return {Outcome::Kind::Claimed, {}};
+            return {Outcome::Kind::claimed, {}};
         // The lock is held: its holder answers, or is starting to listen,
         // or is on its way out and the lock is free in a moment.
         if (std::optional<Outcome> outcome = sendUntil(request, clock, patienceMs, tick))
             return *outcome;
         tick();
         if (clock.elapsed() >= patienceMs)
-            return {Outcome::Kind::NoAnswer, {}};
+            return {Outcome::Kind::noAnswer, {}};
         ::usleep(20'000);
     }
 }

@@ -35,14 +35,14 @@ public:
         enum class Kind
         {
             // No instance held the lock: this one holds it now.
-            Claimed,
-            Answered,
+            claimed,
+            answered,
             // The instance holding the lock did not answer in time.
-            NoAnswer,
+            noAnswer,
             // What listens on the socket runs as another user.
-            WrongPeer,
+            wrongPeer,
         };
-        Kind kind = Kind::NoAnswer;
+        Kind kind = Kind::noAnswer;
         QJsonObject answer;
     };
 

@@ -14,10 +14,10 @@ class DirectoryWatch : public QObject
 public:
     enum Event
     {
-        Write = 0x1,
-        Delete = 0x2,
-        Rename = 0x4,
-        Revoke = 0x8,
+        written = 0x1,
+        deleted = 0x2,
+        renamed = 0x4,
+        revoked = 0x8,
     };
     Q_DECLARE_FLAGS(Events, Event)
 

@@ -89,7 +89,7 @@ void InotifyDirectoryWatch::poll()
     if (state == m_polledState)
         return;
     m_polledState = state;
-    emit eventsReceived(state == 0 ? Events(Delete) : Events(Write));
+    emit eventsReceived(state == 0 ? Events(deleted) : Events(written));
 }
 
 InotifyDirectoryWatch::InotifyDirectoryWatch(int inotifyFd, QString path)
@@ -141,13 +141,13 @@ void InotifyDirectoryWatch::readEvents()
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             if (event->mask & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_Q_OVERFLOW))
-                events |= Write;
+                events |= written;
             if (event->mask & IN_DELETE_SELF)
-                events |= Delete;
+                events |= deleted;
             if (event->mask & IN_MOVE_SELF)
-                events |= Rename;
+                events |= renamed;
             if (event->mask & (IN_UNMOUNT | IN_IGNORED))
-                events |= Revoke;
+                events |= revoked;
             offset += ssize_t(sizeof(inotify_event)) + event->len;
         }
     }

@@ -1,6 +1,7 @@
 #include "platform/filesystem_linux.h"
 
 #include "platform/directorywatch_linux.h"
+#include "platform/logging.h"
 #include "platform/systemlog.h"
 
 #include <QDeadlineTimer>
@@ -170,8 +171,8 @@ int renameWithoutReplacing(const QByteArray& from, const QByteArray& to, bool* c
 
 enum class Placement
 {
-    Replace,
-    CreateOnly,
+    replace,
+    createOnly,
 };
 
 // Writes `bytes` to a temporary file beside `target` and renames it over the
@@ -182,7 +183,7 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
 {
     int error = 0;
     const std::optional<QString> resolved =
-        placement == Placement::Replace ? writeTarget(path, &error) : std::optional(path);
+        placement == Placement::replace ? writeTarget(path, &error) : std::optional(path);
     if (!resolved)
         return failure(Operation::write, path, error);
     const QString& target = *resolved;
@@ -200,7 +201,7 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
     struct stat existing
     {
     };
-    if (placement == Placement::Replace && ::stat(encoded(target).constData(), &existing) == 0 &&
+    if (placement == Placement::replace && ::stat(encoded(target).constData(), &existing) == 0 &&
         ::fchmod(fd.get(), existing.st_mode & 07777) != 0)
         return abandon(errno);
     if (::fsync(fd.get()) != 0)
@@ -209,7 +210,7 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
         return abandon(errno);
     const QByteArray from = encoded(temporary);
     const QByteArray to = encoded(target);
-    if (placement == Placement::Replace) {
+    if (placement == Placement::replace) {
         if (::rename(from.constData(), to.constData()) != 0)
             return abandon(errno);
     } else if (bool copyWouldDo = false;
@@ -217,6 +218,8 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
         return abandon(error);
     }
     syncDirectory(directoryOf(target));
+    qCDebug(lcFiles) << "wrote" << bytes.size() << "bytes to" << target
+                     << (placement == Placement::replace ? "replacing it" : "as a new file");
     return {};
 }
 
@@ -420,12 +423,12 @@ Result<void> LinuxFileSystem::writeFile(const QString& path, const QByteArray& b
 
 Result<void> LinuxFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return writeAtomically(path, bytes, Placement::Replace);
+    return writeAtomically(path, bytes, Placement::replace);
 }
 
 Result<void> LinuxFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    return writeAtomically(path, bytes, Placement::CreateOnly);
+    return writeAtomically(path, bytes, Placement::createOnly);
 }
 
 Result<void> LinuxFileSystem::moveItem(const QString& from, const QString& to)

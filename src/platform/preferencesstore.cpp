@@ -1,5 +1,6 @@
 #include "platform/preferencesstore.h"
 
+#include "platform/logging.h"
 #include "plist/plistreader.h"
 #include "plist/plistwriter.h"
 
@@ -37,6 +38,7 @@ void PreferencesStore::ensureLoaded()
     m_loadedStamp = stamp();
     m_values = readFromDisk();
     m_loaded = true;
+    qCDebug(lcPreferences) << "read" << m_filePath << "with" << m_values.size() << "keys";
 }
 
 std::optional<QStringList> PreferencesStore::copyKeyList()
@@ -112,6 +114,8 @@ Result<void> PreferencesStore::synchronize()
     // again at its next use: kept, they would be merged much later over
     // what others wrote meanwhile.
     const auto failed = [this](PlatformError error) -> Result<void> {
+        qCDebug(lcPreferences) << "synchronise failed; pending changes dropped, code"
+                               << int(error.code);
         dropPending();
         m_loaded = false;
         return error;
@@ -142,6 +146,8 @@ Result<void> PreferencesStore::synchronize()
                 m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged));
             !written)
             return failed(written.error());
+        qCDebug(lcPreferences) << "wrote" << m_filePath << (unchanged ? "over" : "merged into")
+                               << "the file's keys";
         dropPending();
     }
     m_values = std::move(merged);

@@ -1,5 +1,7 @@
 #include "platform/processmonitor_linux.h"
 
+#include "platform/logging.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 
@@ -186,6 +188,8 @@ void LinuxProcessMonitor::stopScanningForLaunch()
 
 void LinuxProcessMonitor::recognised()
 {
+    if (!m_launchTargets.isEmpty() || m_launchScanTimer.isActive())
+        qCDebug(lcProcesses) << "launch recognised; quick scans and following stop";
     // What was just opened is here, and its exit will be heard of.
     stopScanningForLaunch();
     m_launchTargets.clear();
@@ -276,10 +280,16 @@ void LinuxProcessMonitor::scan(bool announce)
     if (!announce)
         return;
     // The snapshot is complete before anyone hears of a change.
-    for (const RunningApplication& application : std::as_const(terminated))
+    for (const RunningApplication& application : std::as_const(terminated)) {
+        qCDebug(lcProcesses) << "exited:" << application.processId
+                             << application.localizedName.value_or(QString());
         emit applicationTerminated(application);
-    for (const RunningApplication& application : std::as_const(launched))
+    }
+    for (const RunningApplication& application : std::as_const(launched)) {
+        qCDebug(lcProcesses) << "launched:" << application.processId
+                             << application.localizedName.value_or(QString());
         emit applicationLaunched(application);
+    }
 }
 
 bool LinuxProcessMonitor::isPromptName(const std::optional<QString>& name) const
@@ -309,6 +319,7 @@ void LinuxProcessMonitor::followLaunchedProcess(qint64 processId)
 {
     if (processId <= 0)
         return;
+    qCDebug(lcProcesses) << "following started process" << processId;
     m_launchTargets.insert(processId);
     m_launchTargetTimer.start();
 }
@@ -356,6 +367,7 @@ void LinuxProcessMonitor::handleExit(qint64 processId)
     if (found == m_processes.end())
         return;
     const RunningApplication application = found->application;
+    qCDebug(lcProcesses) << "exit heard through pidfd:" << processId;
     m_exited.insert(processId, application.startTime);
     forget(*found);
     m_processes.erase(found);

@@ -133,9 +133,9 @@ private:
     // the next two hold how far reading it has come.
     enum Status : quint8
     {
-        ReferenceMask = 0x3,
-        InProgress = 0x4,
-        Done = 0x8,
+        referenceMask = 0x3,
+        inProgress = 0x4,
+        done = 0x8,
     };
 
     // A kept object: its value and the number of values it expands to.
@@ -156,7 +156,7 @@ private:
     void addReference(quint64 index)
     {
         quint8& status = m_status[index];
-        if ((status & ReferenceMask) < 2)
+        if ((status & referenceMask) < 2)
             ++status;
     }
 
@@ -275,7 +275,7 @@ private:
     bool parseObject(quint64 index, int depth, PlistValue* out, quint64* expanded)
     {
         quint8& status = m_status[index];
-        if (status & Done) {
+        if (status & done) {
             // Only kept objects can be met again.
             if (m_keptSlot.empty() || m_keptSlot[index] == notKept)
                 return error(QStringLiteral("The property list contains a reference cycle."));
@@ -284,18 +284,18 @@ private:
             *expanded = kept.expanded;
             return true;
         }
-        if (status & InProgress)
+        if (status & inProgress)
             return error(QStringLiteral("The property list contains a reference cycle."));
         if (depth > PlistReader::maximumDepth)
             return error(QStringLiteral("The property list is nested too deeply."));
         const quint64 offset = offsetOf(index);
         if (offset == 0)
             return error(QStringLiteral("An object offset points outside the property list."));
-        status |= InProgress;
+        status |= inProgress;
         if (!parseAt(offset, depth, out, expanded))
             return false;
-        status = quint8((status & ~InProgress) | Done);
-        if ((status & ReferenceMask) > 1) {
+        status = quint8((status & ~inProgress) | done);
+        if ((status & referenceMask) > 1) {
             if (m_keptSlot.empty())
                 m_keptSlot.assign(m_objectCount, notKept);
             m_keptSlot[index] = quint32(m_kept.size());
@@ -476,12 +476,12 @@ private:
     bool parseKey(quint64 index, int depth, QString* key)
     {
         const quint8 status = m_status[index];
-        if ((status & ReferenceMask) > 1 || (status & (Done | InProgress))) {
+        if ((status & referenceMask) > 1 || (status & (done | inProgress))) {
             PlistValue value;
             quint64 ignored = 0;
             if (!parseObject(index, depth, &value, &ignored))
                 return false;
-            if (value.type() != PlistValue::Type::String)
+            if (value.type() != PlistValue::Type::string)
                 return error(QStringLiteral("A dictionary key is not a string."));
             *key = value.toStringView();
             return true;
@@ -493,7 +493,7 @@ private:
         const uchar marker = m_data[offset];
         if ((marker >> 4) != 0x5 && (marker >> 4) != 0x6)
             return error(QStringLiteral("A dictionary key is not a string."));
-        m_status[index] = status | Done;
+        m_status[index] = status | done;
         return parseString(marker, offset + 1, key);
     }
 

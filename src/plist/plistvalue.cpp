@@ -27,22 +27,22 @@ const PlistDictionary& emptyDictionary()
 
 } // namespace
 
-PlistValue::PlistValue(QString value) : m_type(Type::String)
+PlistValue::PlistValue(QString value) : m_type(Type::string)
 {
     new (&m.string) QString(std::move(value));
 }
 
-PlistValue::PlistValue(QByteArray value) : m_type(Type::Data)
+PlistValue::PlistValue(QByteArray value) : m_type(Type::data)
 {
     new (&m.data) QByteArray(std::move(value));
 }
 
-PlistValue::PlistValue(PlistArray value) : m_type(Type::Array)
+PlistValue::PlistValue(PlistArray value) : m_type(Type::array)
 {
     new (&m.array) PlistArray(std::move(value));
 }
 
-PlistValue::PlistValue(PlistDictionary value) : m_type(Type::Dictionary)
+PlistValue::PlistValue(PlistDictionary value) : m_type(Type::dictionary)
 {
     new (&m.dictionary) PlistDictionary(std::move(value));
 }
@@ -50,16 +50,16 @@ PlistValue::PlistValue(PlistDictionary value) : m_type(Type::Dictionary)
 void PlistValue::copyFrom(const PlistValue& other)
 {
     switch (other.m_type) {
-    case Type::String:
+    case Type::string:
         new (&m.string) QString(other.m.string);
         break;
-    case Type::Data:
+    case Type::data:
         new (&m.data) QByteArray(other.m.data);
         break;
-    case Type::Array:
+    case Type::array:
         new (&m.array) PlistArray(other.m.array);
         break;
-    case Type::Dictionary:
+    case Type::dictionary:
         new (&m.dictionary) PlistDictionary(other.m.dictionary);
         break;
     default:
@@ -92,22 +92,22 @@ QString PlistValue::toString() const
 const QString& PlistValue::toStringView() const
 {
     static const QString empty;
-    return m_type == Type::String ? m.string : empty;
+    return m_type == Type::string ? m.string : empty;
 }
 
 QByteArray PlistValue::toData() const
 {
-    return m_type == Type::Data ? m.data : QByteArray();
+    return m_type == Type::data ? m.data : QByteArray();
 }
 
 const PlistArray& PlistValue::toArray() const
 {
-    return m_type == Type::Array ? m.array : emptyArray();
+    return m_type == Type::array ? m.array : emptyArray();
 }
 
 const PlistDictionary& PlistValue::toDictionary() const
 {
-    return m_type == Type::Dictionary ? m.dictionary : emptyDictionary();
+    return m_type == Type::dictionary ? m.dictionary : emptyDictionary();
 }
 
 bool operator==(const PlistValue& a, const PlistValue& b)
@@ -115,27 +115,27 @@ bool operator==(const PlistValue& a, const PlistValue& b)
     if (a.type() != b.type())
         return false;
     switch (a.type()) {
-    case PlistValue::Type::Invalid:
+    case PlistValue::Type::invalid:
         return true;
-    case PlistValue::Type::Boolean:
+    case PlistValue::Type::boolean:
         return a.toBool() == b.toBool();
-    case PlistValue::Type::Integer:
+    case PlistValue::Type::integer:
         return a.toInteger() == b.toInteger();
-    case PlistValue::Type::Real:
+    case PlistValue::Type::real:
         // Values pass through untouched, so -0.0 and 0.0 differ and a NaN
         // equals the same NaN.
         return sameBits(a.toReal(), b.toReal());
-    case PlistValue::Type::Date:
+    case PlistValue::Type::date:
         return sameBits(a.toDate().secondsSinceReference, b.toDate().secondsSinceReference);
-    case PlistValue::Type::String:
+    case PlistValue::Type::string:
         return a.toString() == b.toString();
-    case PlistValue::Type::Data:
+    case PlistValue::Type::data:
         return a.toData() == b.toData();
-    case PlistValue::Type::Array:
+    case PlistValue::Type::array:
         return a.toArray() == b.toArray();
-    case PlistValue::Type::Dictionary:
+    case PlistValue::Type::dictionary:
         return a.toDictionary() == b.toDictionary();
-    case PlistValue::Type::Uid:
+    case PlistValue::Type::uid:
         return a.toUid().value == b.toUid().value;
     }
     return false;

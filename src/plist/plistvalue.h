@@ -114,24 +114,24 @@ class PlistValue
 public:
     enum class Type : quint8
     {
-        Invalid,
-        Boolean,
-        Integer,
-        Real,
-        Date,
-        String,
-        Data,
-        Array,
-        Dictionary,
-        Uid
+        invalid,
+        boolean,
+        integer,
+        real,
+        date,
+        string,
+        data,
+        array,
+        dictionary,
+        uid
     };
 
     PlistValue() noexcept {}
-    PlistValue(bool value) : m_type(Type::Boolean) { m.boolean = value; }
-    PlistValue(PlistInteger value) : m_type(Type::Integer) { m.integer = value; }
-    PlistValue(double value) : m_type(Type::Real) { m.real = value; }
-    PlistValue(PlistDate value) : m_type(Type::Date) { m.date = value; }
-    PlistValue(PlistUid value) : m_type(Type::Uid) { m.uid = value; }
+    PlistValue(bool value) : m_type(Type::boolean) { m.boolean = value; }
+    PlistValue(PlistInteger value) : m_type(Type::integer) { m.integer = value; }
+    PlistValue(double value) : m_type(Type::real) { m.real = value; }
+    PlistValue(PlistDate value) : m_type(Type::date) { m.date = value; }
+    PlistValue(PlistUid value) : m_type(Type::uid) { m.uid = value; }
     PlistValue(QString value);
     PlistValue(QByteArray value);
     PlistValue(PlistArray value);
@@ -146,14 +146,14 @@ public:
     static PlistValue unsignedInteger(quint64 value) { return PlistInteger::fromUnsigned(value); }
 
     Type type() const { return m_type; }
-    bool isValid() const { return type() != Type::Invalid; }
-    bool isDictionary() const { return type() == Type::Dictionary; }
+    bool isValid() const { return type() != Type::invalid; }
+    bool isDictionary() const { return type() == Type::dictionary; }
 
-    bool toBool() const { return m_type == Type::Boolean && m.boolean; }
-    PlistInteger toInteger() const { return m_type == Type::Integer ? m.integer : PlistInteger{}; }
-    double toReal() const { return m_type == Type::Real ? m.real : 0.0; }
-    PlistDate toDate() const { return m_type == Type::Date ? m.date : PlistDate{}; }
-    PlistUid toUid() const { return m_type == Type::Uid ? m.uid : PlistUid{}; }
+    bool toBool() const { return m_type == Type::boolean && m.boolean; }
+    PlistInteger toInteger() const { return m_type == Type::integer ? m.integer : PlistInteger{}; }
+    double toReal() const { return m_type == Type::real ? m.real : 0.0; }
+    PlistDate toDate() const { return m_type == Type::date ? m.date : PlistDate{}; }
+    PlistUid toUid() const { return m_type == Type::uid ? m.uid : PlistUid{}; }
     QString toString() const;
     // The string held, without a copy; an empty string for other types.
     const QString& toStringView() const;
@@ -189,28 +189,28 @@ private:
     void moveFrom(PlistValue& other) noexcept;
 
     Storage m;
-    Type m_type = Type::Invalid;
+    Type m_type = Type::invalid;
 };
 
 inline void PlistValue::reset() noexcept
 {
     switch (m_type) {
-    case Type::String:
+    case Type::string:
         m.string.~QString();
         break;
-    case Type::Data:
+    case Type::data:
         m.data.~QByteArray();
         break;
-    case Type::Array:
+    case Type::array:
         m.array.~PlistArray();
         break;
-    case Type::Dictionary:
+    case Type::dictionary:
         m.dictionary.~PlistDictionary();
         break;
     default:
         break;
     }
-    m_type = Type::Invalid;
+    m_type = Type::invalid;
 }
 
 // Every alternative is relocatable, as Qt's containers rely on for QString,
@@ -220,7 +220,7 @@ inline void PlistValue::moveFrom(PlistValue& other) noexcept
 {
     std::memcpy(static_cast<void*>(&m), static_cast<const void*>(&other.m), sizeof m);
     m_type = other.m_type;
-    other.m_type = Type::Invalid;
+    other.m_type = Type::invalid;
 }
 
 inline PlistValue::PlistValue(PlistValue&& other) noexcept

@@ -93,14 +93,14 @@ private:
     std::optional<ScalarKey> scalarKey(const PlistValue& value)
     {
         switch (value.type()) {
-        case PlistValue::Type::Boolean:
+        case PlistValue::Type::boolean:
             return ScalarKey{1, value.toBool(), false};
-        case PlistValue::Type::Integer:
+        case PlistValue::Type::integer:
             return ScalarKey{2, quint64(value.toInteger().bits),
                              value.toInteger().isUnsignedAboveSignedRange};
-        case PlistValue::Type::Real:
+        case PlistValue::Type::real:
             return ScalarKey{3, std::bit_cast<quint64>(value.toReal()), false};
-        case PlistValue::Type::Date:
+        case PlistValue::Type::date:
             return ScalarKey{4, std::bit_cast<quint64>(value.toDate().secondsSinceReference),
                              false};
         default:
@@ -141,9 +141,9 @@ private:
     quint64 flatten(const PlistValue& value)
     {
         switch (value.type()) {
-        case PlistValue::Type::String:
+        case PlistValue::Type::string:
             return flattenString(value.toStringView(), &value);
-        case PlistValue::Type::Array: {
+        case PlistValue::Type::array: {
             const PlistArray& array = value.toArray();
             const auto [index, isNew] =
                 addOnce(m_sharedArrays, {array.constData(), array.size()}, &value);
@@ -156,7 +156,7 @@ private:
                 m_references[first + size_t(i)] = flatten(array.at(i));
             return index;
         }
-        case PlistValue::Type::Dictionary: {
+        case PlistValue::Type::dictionary: {
             const PlistDictionary& dictionary = value.toDictionary();
             const auto [index, isNew] =
                 addOnce(m_sharedDictionaries, {&dictionary.entries(), dictionary.size()}, &value);
@@ -173,7 +173,7 @@ private:
                 m_references[first + count + i] = flatten(entries.at(qsizetype(i)).second);
             return index;
         }
-        case PlistValue::Type::Data: {
+        case PlistValue::Type::data: {
             const QByteArray data = value.toData();
             return addOnce(m_sharedData, {data.constData(), data.size()}, &value).first;
         }
@@ -221,11 +221,11 @@ private:
         }
         const PlistValue& value = *object.value;
         switch (value.type()) {
-        case PlistValue::Type::Invalid:
-        case PlistValue::Type::Boolean:
+        case PlistValue::Type::invalid:
+        case PlistValue::Type::boolean:
             m_output.append(char(value.toBool() ? 0x09 : 0x08));
             return;
-        case PlistValue::Type::Integer: {
+        case PlistValue::Type::integer: {
             const PlistInteger integer = value.toInteger();
             if (integer.isUnsignedAboveSignedRange) {
                 m_output.append(char(0x14));
@@ -241,35 +241,35 @@ private:
             }
             return;
         }
-        case PlistValue::Type::Real:
+        case PlistValue::Type::real:
             m_output.append(char(0x23));
             appendBigEndian(std::bit_cast<quint64>(value.toReal()), 8);
             return;
-        case PlistValue::Type::Date:
+        case PlistValue::Type::date:
             m_output.append(char(0x33));
             appendBigEndian(std::bit_cast<quint64>(value.toDate().secondsSinceReference), 8);
             return;
-        case PlistValue::Type::Data: {
+        case PlistValue::Type::data: {
             const QByteArray data = value.toData();
             appendMarkerWithCount(0x4, quint64(data.size()));
             m_output.append(data);
             return;
         }
-        case PlistValue::Type::String:
+        case PlistValue::Type::string:
             writeString(value.toStringView());
             return;
-        case PlistValue::Type::Uid: {
+        case PlistValue::Type::uid: {
             const quint64 uid = value.toUid().value;
             const int size = bytesNeeded(uid);
             m_output.append(char(0x80 | (size - 1)));
             appendBigEndian(uid, size);
             return;
         }
-        case PlistValue::Type::Array:
-        case PlistValue::Type::Dictionary: {
-            appendMarkerWithCount(value.type() == PlistValue::Type::Array ? 0xA : 0xD,
+        case PlistValue::Type::array:
+        case PlistValue::Type::dictionary: {
+            appendMarkerWithCount(value.type() == PlistValue::Type::array ? 0xA : 0xD,
                                   quint64(object.count));
-            const size_t references = value.type() == PlistValue::Type::Array
+            const size_t references = value.type() == PlistValue::Type::array
                                           ? size_t(object.count)
                                           : 2 * size_t(object.count);
             const qsizetype start = m_output.size();

@@ -2,6 +2,7 @@
 
 #include "platform/directorywatch.h"
 #include "platform/filesystem.h"
+#include "platform/logging.h"
 #include "profiles/profilelisting.h"
 
 #include <QUuid>
@@ -53,6 +54,7 @@ void ProfileFolder::watch(const std::optional<QString>& folder)
 {
     m_watch.reset();
     m_watchedFolder = folder;
+    qCDebug(lcFolder) << "watching" << folder.value_or(QStringLiteral("nothing"));
     if (folder) {
         if (std::unique_ptr<DirectoryWatch> watch = m_fileSystem.watchDirectory(*folder)) {
             // The connection dies with this object, so a late event does nothing.
@@ -66,9 +68,11 @@ void ProfileFolder::watch(const std::optional<QString>& folder)
 
 void ProfileFolder::handleEvents(int events)
 {
+    qCDebug(lcFolder) << "events" << Qt::hex << events << "in"
+                      << m_watchedFolder.value_or(QString());
     // A deleted or renamed folder leaves the old watch useless, and a revoked
     // one belongs to a volume that went away: follow whatever is at the path now.
-    if (events & (DirectoryWatch::Delete | DirectoryWatch::Rename | DirectoryWatch::Revoke)) {
+    if (events & (DirectoryWatch::deleted | DirectoryWatch::renamed | DirectoryWatch::revoked)) {
         m_quietTimer.stop();
         reportChange();
         watch(m_watchedFolder);
@@ -84,6 +88,7 @@ void ProfileFolder::handleEvents(int events)
         m_quietTimer.stop();
         reportChange();
     } else {
+        qCDebug(lcFolder) << "listing rests; last one took" << m_reloadCostNs / 1000 << "us";
         m_quietTimer.start();
     }
 }

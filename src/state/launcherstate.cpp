@@ -2,6 +2,7 @@
 
 #include "platform/desktopplatform.h"
 #include "platform/folderchooser.h"
+#include "platform/logging.h"
 #include "platform/systemlog.h"
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
@@ -248,6 +249,7 @@ void LauncherState::reloadProfiles()
 {
     const std::optional<QString> folder = currentFolderURL();
     setProfiles(folder ? m_folder->profiles(*folder) : QList<Profile>());
+    qCDebug(lcFolder) << "listed" << m_profiles.size() << "profiles";
 }
 
 // --- profile files
@@ -498,6 +500,8 @@ void LauncherState::handleApplicationTerminated()
 
 void LauncherState::handlePelvaroQuit()
 {
+    qCDebug(lcSession) << "Pelvaro quit; saving back" << m_activeProfileName.value_or(QString())
+                       << "creating" << m_pendingNewProfileName.value_or(QString());
     setIsPelvaroRunning(false);
     setPelvaroRunningWithUnknownProfile(false);
     setLaunchPending(false);

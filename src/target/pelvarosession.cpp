@@ -1,6 +1,7 @@
 #include "target/pelvarosession.h"
 
 #include "platform/filesystem.h"
+#include "platform/logging.h"
 #include "platform/preferencesservice.h"
 #include "platform/preferencesstore.h"
 #include "platform/systemlog.h"
@@ -42,6 +43,7 @@ Result<void, SessionFailure> PelvaroSession::applyProfile(const QString& profile
     PreferencesService& preferences = *m_services.preferences;
     const QStringList existingKeys = preferences.copyKeyList().value_or(QStringList());
     preferences.setMultiple(settings, settings.missingKeys(existingKeys));
+    qCDebug(lcSession) << "applying" << profilePath << "with" << settings.size() << "keys";
     if (const Result<void> synchronised = preferences.synchronize(); !synchronised) {
         // Another program holding the lock is worth knowing: it will not go
         // away by trying again at once.
@@ -62,6 +64,7 @@ bool PelvaroSession::launch()
         m_services.log->write(QStringLiteral("Pelvaro Launcher: Pelvaro application not found."));
         return false;
     }
+    qCDebug(lcSession) << "opening" << *location;
     SystemLog* log = m_services.log;
     // The workspace calls back on the main thread; the session may be gone.
     QPointer<PelvaroSession> self(this);
@@ -111,8 +114,11 @@ Result<void, SessionFailure> PelvaroSession::writeCurrentPreferences(WriteMode m
     const Result<std::optional<PlistDictionary>, SessionFailure> domain = readPreferencesDomain();
     if (!domain)
         return domain.error();
-    if (*domain && !(*domain)->isEmpty())
+    if (*domain && !(*domain)->isEmpty()) {
+        qCDebug(lcSession) << "writing" << (*domain)->size() << "keys to" << target;
         return write(PlistWriter::writeBinary(PlistValue(**domain)));
+    }
+    qCDebug(lcSession) << "the domain is empty; copying Pelvaro's preferences file to" << target;
 
     // An empty domain falls back to Pelvaro's own preferences file. The copy
     // replaces the profile in one step, so a failed copy never costs the
@@ -148,6 +154,8 @@ QList<RunningApplication> PelvaroSession::runningInstances() const
 
 void PelvaroSession::terminate(const QList<RunningApplication>& instances)
 {
-    for (const RunningApplication& instance : instances)
+    for (const RunningApplication& instance : instances) {
+        qCDebug(lcSession) << "asking" << instance.processId << "to quit";
         m_services.workspace->terminate(instance);
+    }
 }

@@ -20,9 +20,9 @@ class SegmentButton : public QPushButton
 public:
     enum class Position
     {
-        First,
-        Middle,
-        Last,
+        first,
+        middle,
+        last,
         Only
     };
 
@@ -48,8 +48,8 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         const qreal radius = 5;
-        const bool roundLeft = m_position == Position::First || m_position == Position::Only;
-        const bool roundRight = m_position == Position::Last || m_position == Position::Only;
+        const bool roundLeft = m_position == Position::first || m_position == Position::Only;
+        const bool roundRight = m_position == Position::last || m_position == Position::Only;
         QPainterPath shape;
         shape.addRoundedRect(box, radius, radius);
         // Square the joined sides.
@@ -149,10 +149,10 @@ SegmentedControl::SegmentedControl(const QStringList& titles, const QString& acc
     layout->setSpacing(0);
     for (int i = 0; i < titles.size(); ++i) {
         const SegmentButton::Position position = titles.size() == 1 ? SegmentButton::Position::Only
-                                                 : i == 0           ? SegmentButton::Position::First
+                                                 : i == 0           ? SegmentButton::Position::first
                                                  : i == int(titles.size()) - 1
-                                                     ? SegmentButton::Position::Last
-                                                     : SegmentButton::Position::Middle;
+                                                     ? SegmentButton::Position::last
+                                                     : SegmentButton::Position::middle;
         auto* segment = new SegmentButton(titles.at(i), position, this);
         m_group->addButton(segment, i);
         layout->addWidget(segment);

@@ -44,11 +44,11 @@ void CommandLineTest::init()
     QDir().mkpath(profileFolder());
     for (const char* name :
          {"Work.plist", "profile 2.plist", "Profile 10.plist", "Twin.plist", "Twin.PLIST"})
-        test_files::writeBinaryPlist(
+        QVERIFY(test_files::writeBinaryPlist(
             profileFolder() + u'/' + QLatin1String(name),
             PlistValue(test_files::dictionary(
-                {{QStringLiteral("From"), PlistValue(QString::fromLatin1(name))}})));
-    test_files::writeBytes(profileFolder() + u"/Broken.plist", "not a property list");
+                {{QStringLiteral("From"), PlistValue(QString::fromLatin1(name))}}))));
+    QVERIFY(test_files::writeBytes(profileFolder() + u"/Broken.plist", "not a property list"));
 }
 
 void CommandLineTest::parsing_data()
@@ -131,7 +131,7 @@ void CommandLineTest::listWithFolderChangesNoSetting()
 {
     QFile::remove(settingsFile());
     QTemporaryDir other;
-    test_files::writeBytes(other.filePath(QStringLiteral("Elsewhere.plist")), "x");
+    QVERIFY(test_files::writeBytes(other.filePath(QStringLiteral("Elsewhere.plist")), "x"));
     const Run run =
         launcher_process::run({QStringLiteral("--list"), QStringLiteral("--folder"), other.path()});
     QCOMPARE(run.out, QStringLiteral("Elsewhere.plist\n"));
@@ -174,7 +174,7 @@ void CommandLineTest::startWithoutWindowRunsTheWholeRoad()
     QCOMPARE(process.exitCode(), 0);
     const PlistDictionary saved = profile(QStringLiteral("Twin.PLIST"));
     QCOMPARE(saved.value(QStringLiteral("From")), PlistValue(QStringLiteral("Twin.PLIST")));
-    QCOMPARE(saved.value(QStringLiteral("LaunchCount")).type(), PlistValue::Type::Integer);
+    QCOMPARE(saved.value(QStringLiteral("LaunchCount")).type(), PlistValue::Type::integer);
     QVERIFY(!QFile::exists(settingsFile()));
 }
 
@@ -183,9 +183,10 @@ void CommandLineTest::startWithoutWindowRunsTheWholeRoad()
 void CommandLineTest::startThroughSlowWrappersSavesBack()
 {
     QVERIFY(test_files::installStandInPelvaro("env PELVARO_WRAPPED=1 "));
+    const QString wrapper = test_files::writeSlowLaunchWrapper(1500);
+    QVERIFY(!wrapper.isEmpty());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("GIO_LAUNCH_DESKTOP"),
-                       test_files::writeSlowLaunchWrapper(1500));
+    environment.insert(QStringLiteral("GIO_LAUNCH_DESKTOP"), wrapper);
     LinuxProcessMonitor processes(pelvaro::applicationNames());
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -197,7 +198,7 @@ void CommandLineTest::startThroughSlowWrappersSavesBack()
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), QString());
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(profile(QStringLiteral("Work.plist")).value(QStringLiteral("LaunchCount")).type(),
-             PlistValue::Type::Integer);
+             PlistValue::Type::integer);
 }
 
 void CommandLineTest::startFailsAtOnceWhenPelvaroCannotOpen_data()
@@ -222,7 +223,7 @@ void CommandLineTest::startFailsAtOnceWhenPelvaroCannotOpen()
     const auto reinstall = qScopeGuard([] { test_files::installStandInPelvaro(); });
     QFile::remove(desktopEntry);
     if (!entry.isEmpty())
-        test_files::writeBytes(desktopEntry, entry);
+        QVERIFY(test_files::writeBytes(desktopEntry, entry));
     // Well before the thirty seconds the launch is given.
     const Run run =
         launcher_process::run({QStringLiteral("--start"), QStringLiteral("Work")}, 15000);
@@ -246,7 +247,7 @@ void CommandLineTest::listEscapesControlCharacters()
     QTemporaryDir folder;
     for (const char* name :
          {"line\nbreak.plist", "escape\x1b[31m.plist", "back\\slash.plist", "tab\there.plist"})
-        test_files::writeBytes(folder.filePath(QString::fromUtf8(name)), "x");
+        QVERIFY(test_files::writeBytes(folder.filePath(QString::fromUtf8(name)), "x"));
     const Run run = launcher_process::run(
         {QStringLiteral("--list"), QStringLiteral("--folder"), folder.path()});
     QCOMPARE(run.exitCode, 0);

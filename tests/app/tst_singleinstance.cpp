@@ -37,7 +37,7 @@ std::optional<QJsonObject> sendWhileServing(SingleInstance& sender, const QJsonO
     std::optional<QJsonObject> answer;
     std::unique_ptr<QThread> thread(QThread::create([&] {
         const SingleInstance::Outcome outcome = sender.claimOrHandOver(request, patienceMs);
-        if (outcome.kind == SingleInstance::Outcome::Kind::Answered)
+        if (outcome.kind == SingleInstance::Outcome::Kind::answered)
             answer = outcome.answer;
     }));
     thread->start();
@@ -155,10 +155,10 @@ void SingleInstanceTest::init()
     QDir(profileFolder()).removeRecursively();
     QDir().mkpath(profileFolder());
     for (const char* name : {"Work.plist", "Home.plist", "Travel.plist"})
-        test_files::writeBinaryPlist(
+        QVERIFY(test_files::writeBinaryPlist(
             profileFolder() + u'/' + QLatin1String(name),
             PlistValue(test_files::dictionary(
-                {{QStringLiteral("From"), PlistValue(QString::fromLatin1(name))}})));
+                {{QStringLiteral("From"), PlistValue(QString::fromLatin1(name))}}))));
 }
 
 void SingleInstanceTest::launchersStartedTogetherRunOneStart_data()
@@ -294,7 +294,7 @@ void SingleInstanceTest::requestOfAClientThatGaveUpIsNotCarriedOut()
     thread->start();
     // Joined without an event loop: the primary does not serve meanwhile.
     QVERIFY(thread->wait(10000));
-    QCOMPARE(outcome.kind, SingleInstance::Outcome::Kind::NoAnswer);
+    QCOMPARE(outcome.kind, SingleInstance::Outcome::Kind::noAnswer);
     QTest::qWait(500);
     QCOMPARE(served, 0);
     QCOMPARE(primary.openConnections(), 0);
@@ -463,8 +463,8 @@ void SingleInstanceTest::relativeFolderIsTheCallers()
     QTemporaryDir callerFolder;
     QDir(callerFolder.path()).mkpath(QStringLiteral("profiles"));
     const QString target = callerFolder.filePath(QStringLiteral("profiles/Elsewhere.plist"));
-    test_files::writeBinaryPlist(
-        target, PlistValue(test_files::dictionary({{QStringLiteral("From"), PlistValue(true)}})));
+    QVERIFY(test_files::writeBinaryPlist(
+        target, PlistValue(test_files::dictionary({{QStringLiteral("From"), PlistValue(true)}}))));
     LinuxProcessMonitor processes(pelvaro::applicationNames());
     const std::unique_ptr<QProcess> window = startLauncher({}, windowFolder.path());
     const auto stop = qScopeGuard([&] { stopLauncher(*window); });

@@ -44,8 +44,8 @@ void FileSystemTest::init()
 {
     QDir(m_dir.path()).removeRecursively();
     QDir().mkpath(m_dir.path());
-    test_files::writeBytes(path(QStringLiteral("a.plist")), "old A");
-    test_files::writeBytes(path(QStringLiteral("b.plist")), "old B");
+    QVERIFY(test_files::writeBytes(path(QStringLiteral("a.plist")), "old A"));
+    QVERIFY(test_files::writeBytes(path(QStringLiteral("b.plist")), "old B"));
 }
 
 void FileSystemTest::noReplaceOperationsLeaveBothFiles_data()
@@ -143,7 +143,7 @@ void FileSystemTest::atomicWriteKeepsPermissions()
 void FileSystemTest::listingFetchesMetadataOnlyForWantedNames()
 {
     QDir(m_dir.path()).mkdir(QStringLiteral("folder.plist"));
-    test_files::writeBytes(path(QStringLiteral(".hidden.plist")), "h");
+    QVERIFY(test_files::writeBytes(path(QStringLiteral(".hidden.plist")), "h"));
     const auto entries =
         m_fs.listDirectory(m_dir.path(), [](QStringView name) { return name.endsWith(u".plist"); });
     QVERIFY(entries);
@@ -164,7 +164,7 @@ void FileSystemTest::listingFetchesMetadataOnlyForWantedNames()
 void FileSystemTest::removeNeverTakesAFolder()
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("tree.plist/inner"));
-    test_files::writeBytes(path(QStringLiteral("tree.plist/inner/keep")), "keep");
+    QVERIFY(test_files::writeBytes(path(QStringLiteral("tree.plist/inner/keep")), "keep"));
     const Result<void> removed = m_fs.removeItem(path(QStringLiteral("tree.plist")));
     QVERIFY(!removed);
     QCOMPARE(removed.error().code, ErrorCode::isFolder);
@@ -223,7 +223,7 @@ void FileSystemTest::writesGoThroughLinks()
     QFETCH(QString, linkTarget);
     QFETCH(QString, realFile);
     QDir(m_dir.path()).mkdir(QStringLiteral("sub"));
-    test_files::writeBytes(path(QStringLiteral("sub/real.plist")), "old real");
+    QVERIFY(test_files::writeBytes(path(QStringLiteral("sub/real.plist")), "old real"));
     QVERIFY(QFile::link(QStringLiteral("b.plist"), path(QStringLiteral("b-link.plist"))));
     const QString target =
         linkTarget.startsWith(u'@') ? m_dir.path() + linkTarget.mid(1) : linkTarget;
@@ -329,7 +329,7 @@ void FileSystemTest::namesThatAreNotUtf8AreLeftOut()
 {
     QVERIFY(test_files::writeBytesAtRawPath(QFile::encodeName(m_dir.path()) + "/bad\xff.plist",
                                             "invalid"));
-    test_files::writeBytes(path(QStringLiteral("bad\uFFFD.plist")), "valid");
+    QVERIFY(test_files::writeBytes(path(QStringLiteral("bad\uFFFD.plist")), "valid"));
     const auto entries = m_fs.listDirectory(m_dir.path(), {});
     QVERIFY(entries);
     QStringList names;

@@ -172,7 +172,7 @@ void PreferencesStoreTest::unparseableDomainReadsEmpty()
     QFETCH(QByteArray, content);
     TestEnvironment env;
     QDir().mkpath(QFileInfo(env.domainFile()).path());
-    test_files::writeBytes(env.domainFile(), content);
+    QVERIFY(test_files::writeBytes(env.domainFile(), content));
     QCOMPARE(env.preferences->copyKeyList(), QStringList());
 }
 

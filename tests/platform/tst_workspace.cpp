@@ -112,9 +112,9 @@ void WorkspaceTest::desktopEntryIsFoundAndOpened()
     const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
     QDir().mkpath(applications);
     const QString marker = qEnvironmentVariable("HOME") + u"/opened";
-    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
-                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=touch " +
-                               QFile::encodeName(marker) + "\n");
+    QVERIFY(test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
+                                   "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=touch " +
+                                       QFile::encodeName(marker) + "\n"));
     RealWorkspace real;
     DesktopWorkspace& workspace = real.workspace;
     const std::optional<QString> location =
@@ -140,8 +140,8 @@ void WorkspaceTest::missingEntryAndFailedLaunch()
     DesktopWorkspace& workspace = real.workspace;
     QVERIFY(!workspace.locationForApplication(QStringLiteral("com.corvandel.nothing-here")));
     const QString broken = qEnvironmentVariable("HOME") + u"/broken.desktop";
-    test_files::writeBytes(broken, "[Desktop Entry]\nType=Application\nName=Broken\n"
-                                   "Exec=/nonexistent/program-that-is-not-there\n");
+    QVERIFY(test_files::writeBytes(broken, "[Desktop Entry]\nType=Application\nName=Broken\n"
+                                           "Exec=/nonexistent/program-that-is-not-there\n"));
     std::optional<PlatformError> error;
     bool completed = false;
     workspace.openApplication(broken, [&](const Result<void>& result) {
@@ -168,8 +168,8 @@ void WorkspaceTest::missingEntryAndFailedLaunch()
     // A spawn that fails (its working folder is gone) gives GLib's reason,
     // phrased in the user's language by GLib itself.
     const QString failing = qEnvironmentVariable("HOME") + u"/failing.desktop";
-    test_files::writeBytes(failing, "[Desktop Entry]\nType=Application\nName=Failing\n"
-                                    "Exec=true\nPath=/nonexistent/folder\n");
+    QVERIFY(test_files::writeBytes(failing, "[Desktop Entry]\nType=Application\nName=Failing\n"
+                                            "Exec=true\nPath=/nonexistent/folder\n"));
     error.reset();
     completed = false;
     workspace.openApplication(failing, [&](const Result<void>& result) {
@@ -189,10 +189,10 @@ void WorkspaceTest::openedApplicationIsFoundBeforeTheNextScan()
     // running, or a profile started with it would never be saved back.
     const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
     QDir().mkpath(applications);
-    test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
-                           "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
-                               QFile::encodeName(standInLink(QStringLiteral("Pelvaro"))) +
-                               "\" --headless\n");
+    QVERIFY(test_files::writeBytes(applications + u"/com.corvandel.pelvaro.desktop",
+                                   "[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=\"" +
+                                       QFile::encodeName(standInLink(QStringLiteral("Pelvaro"))) +
+                                       "\" --headless\n"));
     RealWorkspace real(24 * 3600 * 1000);
     DesktopWorkspace& workspace = real.workspace;
     LinuxProcessMonitor& monitor = real.monitor;

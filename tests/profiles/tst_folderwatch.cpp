@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <atomic>
+
 #include <unistd.h>
 
 namespace {
@@ -78,7 +80,7 @@ void FolderWatchTest::accessFailures()
         folder = env.root() + u"/missing";
     if (situation == u"file") {
         folder = env.root() + u"/file";
-        test_files::writeBytes(folder, "x");
+        QVERIFY(test_files::writeBytes(folder, "x"));
     }
     using Op = FaultyFileSystem::Fault;
     if (situation == u"unreadable" || situation == u"neither")
@@ -147,12 +149,12 @@ void FolderWatchTest::outsideChangesUpdateTheList()
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
     const QString work = env.defaultFolder() + u"/Work.plist";
-    test_files::writeBytes(work, "x");
+    QVERIFY(test_files::writeBytes(work, "x"));
     LauncherState& state = env.makeState();
     QCOMPARE(fileNames(state), QStringList{QStringLiteral("Work.plist")});
     QSignalSpy changed(&state, &LauncherState::profilesChanged);
     if (change == u"create")
-        test_files::writeBytes(env.defaultFolder() + u"/New.plist", "y");
+        QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/New.plist", "y"));
     else if (change == u"rename")
         QVERIFY(QFile::rename(work, env.defaultFolder() + u"/Renamed.plist"));
     else if (change == u"delete")
@@ -167,7 +169,7 @@ void FolderWatchTest::renamingTheWatchedFolderEmptiesTheList()
 {
     TestEnvironment env;
     const QString folder = env.makeFolder(QStringLiteral("watched"));
-    test_files::writeBytes(folder + u"/Work.plist", "x");
+    QVERIFY(test_files::writeBytes(folder + u"/Work.plist", "x"));
     LauncherState& state = env.makeState();
     state.setCustomFolderPath(folder);
     state.setFolderMode(FolderMode::custom);
@@ -210,9 +212,10 @@ void FolderWatchTest::burstInACostlyFolderReloadsSeldomButCompletely()
     connect(state.folderMonitorSource(), &DirectoryWatch::eventsReceived, this, [&] { ++batches; });
     // Another program makes a file every 5 ms for a second or so.
     constexpr int burst = 200;
+    std::atomic<int> written = 0;
     std::unique_ptr<QThread> writer(QThread::create([&] {
         for (int i = 0; i < burst; ++i) {
-            test_files::writeBytes(
+            written += test_files::writeBytes(
                 env.defaultFolder() + u"/Burst " + QString::number(i) + u".plist", "x");
             QThread::msleep(5);
         }
@@ -220,6 +223,7 @@ void FolderWatchTest::burstInACostlyFolderReloadsSeldomButCompletely()
     writer->start();
     while (!writer->isFinished())
         QTest::qWait(10);
+    QCOMPARE(written.load(), burst);
     QTRY_COMPARE_WITH_TIMEOUT(state.profiles().size(), qsizetype(burst), 10000);
     // Listed at every batch of events, the folder would be listed about as
     // often as batches came; resting five listings' time after each, it is
@@ -256,7 +260,7 @@ void FolderWatchTest::pollingHearsWhatInotifyMisses()
     if (polling) {
         QVERIFY(events.wait(3 * InotifyDirectoryWatch::pollIntervalMs));
         QCOMPARE(events.first().at(0).value<DirectoryWatch::Events>(),
-                 DirectoryWatch::Events(DirectoryWatch::Write));
+                 DirectoryWatch::Events(DirectoryWatch::written));
     } else {
         QVERIFY(!events.wait(InotifyDirectoryWatch::pollIntervalMs + 500));
     }

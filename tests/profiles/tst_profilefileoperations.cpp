@@ -81,7 +81,7 @@ void ProfileFileOperationsTest::init()
     m_env = std::make_unique<TestEnvironment>();
     QDir().mkpath(m_env->defaultFolder());
     for (const char* name : {"Work.plist", "Other.plist"})
-        test_files::writeBytes(m_env->defaultFolder() + u'/' + QLatin1String(name), name);
+        QVERIFY(test_files::writeBytes(m_env->defaultFolder() + u'/' + QLatin1String(name), name));
     m_state = &m_env->makeState();
 }
 
@@ -174,8 +174,8 @@ void ProfileFileOperationsTest::renameToTheSameNameDoesNothing()
 
 void ProfileFileOperationsTest::renamingTheActiveProfileMovesIt()
 {
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     QCOMPARE(m_state->activeProfileName(), std::optional<QString>(QStringLiteral("Work.plist")));
     m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
@@ -189,11 +189,11 @@ void ProfileFileOperationsTest::renamingTheActiveProfileMovesIt()
 
 void ProfileFileOperationsTest::renamingASameNamedFileOfAnotherFolderLeavesTheActiveProfile()
 {
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     const QString other = m_env->makeFolder(QStringLiteral("other"));
-    test_files::writeBytes(other + u"/Work.plist", "other work");
+    QVERIFY(test_files::writeBytes(other + u"/Work.plist", "other work"));
     m_state->setCustomFolderPath(other);
     m_state->setFolderMode(FolderMode::custom);
     m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
@@ -227,8 +227,8 @@ void ProfileFileOperationsTest::duplicateNamesCount()
 
 void ProfileFileOperationsTest::deletingTheActiveProfileClearsIt()
 {
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     m_state->deleteProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     QCOMPARE(m_state->activeProfileName(), std::nullopt);
@@ -286,8 +286,8 @@ void ProfileFileOperationsTest::sameFolderByAnotherPathIsTheSameFolder()
 {
     QFETCH(QString, operation);
     QFETCH(bool, throughLink);
-    test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(m_env->defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     m_state->startProfile(profileAt(*m_state, QStringLiteral("Work.plist")));
     const QString other = m_env->root() + u"/link";
     if (throughLink)
@@ -312,7 +312,7 @@ void ProfileFileOperationsTest::folderInPlaceOfAProfileIsNotDeleted()
     const Profile work = profileAt(*m_state, QStringLiteral("Work.plist"));
     QVERIFY(QFile::remove(work.url));
     QVERIFY(QDir().mkpath(work.url + u"/inner"));
-    test_files::writeBytes(work.url + u"/inner/keep", "keep");
+    QVERIFY(test_files::writeBytes(work.url + u"/inner/keep", "keep"));
     m_state->deleteProfile(work);
     const QString message = m_state->errorMessage().value_or(QString());
     QVERIFY2(message.startsWith(u"Could not delete \"Work.plist\": "), qPrintable(message));
@@ -326,7 +326,7 @@ void ProfileFileOperationsTest::namesThatAreNotUtf8NeverActOnTheirTwin()
     const QByteArray invalid = QFile::encodeName(m_env->defaultFolder()) + "/bad\xff.plist";
     QVERIFY(test_files::writeBytesAtRawPath(invalid, "invalid"));
     const QString twin = m_env->defaultFolder() + u"/bad\uFFFD.plist";
-    test_files::writeBytes(twin, "valid");
+    QVERIFY(test_files::writeBytes(twin, "valid"));
     m_state->reloadProfiles();
     QCOMPARE(fileNames(*m_state),
              (QStringList{QStringLiteral("bad\uFFFD.plist"), QStringLiteral("Other.plist"),
@@ -354,7 +354,7 @@ void ProfileFileOperationsTest::chooseCustomFolder()
     ScriptedChooser chooser;
     m_state->setFolderChooser(&chooser);
     const QString chosen = m_env->makeFolder(QStringLiteral("chosen"));
-    test_files::writeBytes(chosen + u"/Mine.plist", "x");
+    QVERIFY(test_files::writeBytes(chosen + u"/Mine.plist", "x"));
     chooser.answer = chosen;
     m_state->setFolderMode(FolderMode::custom);
     m_state->chooseCustomFolder();

@@ -26,7 +26,7 @@ void ProfileListingTest::onlyProfileFilesAreListed()
     QDir().mkpath(folder);
     for (const char* name :
          {"B.plist", "a.plist", "Work.PLIST", "c.txt", ".hidden.plist", "plist", "noext"})
-        test_files::writeBytes(folder + u'/' + QLatin1String(name), "x");
+        QVERIFY(test_files::writeBytes(folder + u'/' + QLatin1String(name), "x"));
     QDir(folder).mkdir(QStringLiteral("d.plist"));
     QVERIFY(::symlink(QFile::encodeName(folder + u"/a.plist").constData(),
                       QFile::encodeName(folder + u"/link.plist").constData()) == 0);
@@ -58,7 +58,7 @@ void ProfileListingTest::order()
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
     for (const QString& name : std::as_const(names))
-        test_files::writeBytes(env.defaultFolder() + u'/' + name, "x");
+        QVERIFY(test_files::writeBytes(env.defaultFolder() + u'/' + name, "x"));
     LauncherState& state = env.makeState();
     QCOMPARE(test_files::fileNames(state.profiles()), names);
 }
@@ -82,7 +82,7 @@ void ProfileListingTest::notifiesOnlyOnChange()
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
     const QString file = env.defaultFolder() + u"/Work.plist";
-    test_files::writeBytes(file, "x");
+    QVERIFY(test_files::writeBytes(file, "x"));
     test_files::setModificationTime(file, 1'600'000'000);
     LauncherState& state = env.makeState();
     QSignalSpy changed(&state, &LauncherState::profilesChanged);

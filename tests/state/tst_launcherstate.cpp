@@ -88,7 +88,7 @@ void LauncherStateTest::defaultFolderIsCreated()
 void LauncherStateTest::plainFileInPlaceOfDefaultFolder()
 {
     TestEnvironment env;
-    test_files::writeBytes(env.defaultFolder(), "not a folder");
+    QVERIFY(test_files::writeBytes(env.defaultFolder(), "not a folder"));
     LauncherState& state = env.makeState();
     QVERIFY(QFileInfo(env.defaultFolder()).isFile());
     QVERIFY(env.log.lines.isEmpty());
@@ -142,7 +142,8 @@ void LauncherStateTest::customModeWithEmptyPathHasNoFolder()
     TestEnvironment env;
     LauncherState& state = env.makeState();
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/x.plist", PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(env.defaultFolder() + u"/x.plist",
+                                         PlistValue(PlistDictionary())));
     state.reloadProfiles();
     QCOMPARE(state.profiles().size(), 1);
     state.setCustomFolderPath(QString());

@@ -14,10 +14,11 @@ PelvaroRoad::PelvaroRoad()
     services.preferences = &m_preferences;
     services.homePath = QDir::homePath();
     QDir().mkpath(m_env.defaultFolder());
-    test_files::writeBinaryPlist(
-        m_env.defaultFolder() + u"/Work.plist",
-        PlistValue(test_files::dictionary(
-            {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}})));
+    if (!test_files::writeBinaryPlist(
+            m_env.defaultFolder() + u"/Work.plist",
+            PlistValue(test_files::dictionary(
+                {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}}))))
+        qFatal("cannot write the road's profile");
     m_state = std::make_unique<LauncherState>(services);
 }
 

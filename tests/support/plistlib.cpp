@@ -42,36 +42,36 @@ std::optional<QByteArray> plistlib::runScript(const QString& path, const QString
 QJsonValue plistlib::canonical(const PlistValue& value)
 {
     switch (value.type()) {
-    case PlistValue::Type::Invalid:
+    case PlistValue::Type::invalid:
         return {};
-    case PlistValue::Type::Boolean:
+    case PlistValue::Type::boolean:
         return tagged("bool", value.toBool());
-    case PlistValue::Type::Integer: {
+    case PlistValue::Type::integer: {
         const PlistInteger integer = value.toInteger();
         return tagged("int", integer.isUnsignedAboveSignedRange
                                  ? QString::number(integer.unsignedValue())
                                  : QString::number(integer.bits));
     }
-    case PlistValue::Type::Real: {
+    case PlistValue::Type::real: {
         const quint64 bits = std::bit_cast<quint64>(value.toReal());
         return tagged("real", QString::number(bits, 16).rightJustified(16, u'0'));
     }
-    case PlistValue::Type::Date:
+    case PlistValue::Type::date:
         return tagged("date",
                       QString::number(std::llround(value.toDate().secondsSinceReference * 1e6)));
-    case PlistValue::Type::String:
+    case PlistValue::Type::string:
         return tagged("string", value.toString());
-    case PlistValue::Type::Data:
+    case PlistValue::Type::data:
         return tagged("data", QString::fromLatin1(value.toData().toBase64()));
-    case PlistValue::Type::Uid:
+    case PlistValue::Type::uid:
         return tagged("uid", QString::number(value.toUid().value));
-    case PlistValue::Type::Array: {
+    case PlistValue::Type::array: {
         QJsonArray array;
         for (const PlistValue& element : value.toArray())
             array.append(canonical(element));
         return tagged("array", array);
     }
-    case PlistValue::Type::Dictionary: {
+    case PlistValue::Type::dictionary: {
         QJsonObject object;
         for (const PlistDictionary::Entry& entry : value.toDictionary().entries())
             object.insert(entry.first, canonical(entry.second));

@@ -55,16 +55,19 @@ LauncherState& TestEnvironment::makeState()
     return *m_state;
 }
 
-void test_files::writeBinaryPlist(const QString& path, const PlistValue& value)
+bool test_files::writeBinaryPlist(const QString& path, const PlistValue& value)
 {
-    writeBytes(path, PlistWriter::writeBinary(value));
+    return writeBytes(path, PlistWriter::writeBinary(value));
 }
 
-void test_files::writeBytes(const QString& path, const QByteArray& bytes)
+bool test_files::writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(bytes);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qWarning("cannot write %s", qPrintable(path));
+        return false;
+    }
+    return file.write(bytes) == bytes.size() && file.flush();
 }
 
 QByteArray test_files::readBytes(const QString& path)
@@ -111,9 +114,10 @@ bool test_files::installStandInPelvaro(const QByteArray& execPrefix)
 QString test_files::writeSlowLaunchWrapper(int delayMs)
 {
     const QString path = qEnvironmentVariable("HOME") + u"/slow-launch-wrapper";
-    writeBytes(path,
-               "#!/bin/sh\nsleep " + QByteArray::number(delayMs / 1000.0) + "\nexec \"$@\"\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!writeBytes(path, "#!/bin/sh\nsleep " + QByteArray::number(delayMs / 1000.0) +
+                              "\nexec \"$@\"\n") ||
+        !QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return {};
     return path;
 }
 

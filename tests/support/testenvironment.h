@@ -47,8 +47,10 @@ private:
 };
 
 namespace test_files {
-void writeBinaryPlist(const QString& path, const PlistValue& value);
-void writeBytes(const QString& path, const QByteArray& bytes);
+// False when the file cannot be written: the test must check, or it would
+// go on without its fixture.
+[[nodiscard]] bool writeBinaryPlist(const QString& path, const PlistValue& value);
+[[nodiscard]] bool writeBytes(const QString& path, const QByteArray& bytes);
 // For names that are not valid in the system's encoding, which a QString
 // cannot hold.
 bool writeBytesAtRawPath(const QByteArray& path, const QByteArray& bytes);
@@ -61,7 +63,8 @@ PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>>
 bool installStandInPelvaro(const QByteArray& execPrefix = {});
 // A launch wrapper, as GIO's gio-launch-desktop is, that waits before it
 // execs what it was given. GIO runs it when GIO_LAUNCH_DESKTOP names it.
-QString writeSlowLaunchWrapper(int delayMs);
+// Empty when it cannot be written.
+[[nodiscard]] QString writeSlowLaunchWrapper(int delayMs);
 // The file names of profiles, in their order.
 QStringList fileNames(const QList<Profile>& profiles);
 // The listed profile with this file name, or an empty one.

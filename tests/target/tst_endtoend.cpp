@@ -54,7 +54,7 @@ void EndToEndTest::quitAndCreateCapturesTheSameSettings()
     state.quitPelvaroAndCreateProfile(QStringLiteral("Captured"));
     QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning(), 10000);
     const PlistDictionary captured = road.profileContent(QStringLiteral("Captured.plist"));
-    QCOMPARE(captured.value(QStringLiteral("LaunchCount")).type(), PlistValue::Type::Integer);
+    QCOMPARE(captured.value(QStringLiteral("LaunchCount")).type(), PlistValue::Type::integer);
     QVERIFY(captured == road.profileContent(QStringLiteral("Work.plist")));
     QCOMPARE(state.profiles().size(), 2);
 }

@@ -15,13 +15,15 @@ class Scenario
 public:
     Scenario()
     {
-        QDir().mkpath(env.defaultFolder());
-        test_files::writeBinaryPlist(
-            env.defaultFolder() + u"/Work.plist",
-            PlistValue(test_files::dictionary(
-                {{QStringLiteral("theme"), PlistValue(QStringLiteral("light"))}})));
-        test_files::writeBinaryPlist(env.defaultFolder() + u"/Play.plist",
-                                     PlistValue(PlistDictionary()));
+        // Without its two profiles no scenario means anything.
+        if (!QDir().mkpath(env.defaultFolder()) ||
+            !test_files::writeBinaryPlist(
+                env.defaultFolder() + u"/Work.plist",
+                PlistValue(test_files::dictionary(
+                    {{QStringLiteral("theme"), PlistValue(QStringLiteral("light"))}}))) ||
+            !test_files::writeBinaryPlist(env.defaultFolder() + u"/Play.plist",
+                                          PlistValue(PlistDictionary())))
+            qFatal("cannot write the scenario's profiles");
         state = &env.makeState();
     }
 
@@ -31,14 +33,14 @@ public:
     }
 
     // Pelvaro changes its settings while it runs.
-    void pelvaroWrites(const PlistDictionary& values)
+    [[nodiscard]] bool pelvaroWrites(const PlistDictionary& values)
     {
         PreferencesStore pelvaro(env.fileSystem, env.home(),
                                  QStringLiteral("com.corvandel.pelvaro"));
         QStringList stale = pelvaro.copyKeyList().value_or(QStringList());
         stale.removeIf([&](const QString& key) { return values.contains(key); });
         pelvaro.setMultiple(values, stale);
-        QVERIFY(pelvaro.synchronize());
+        return bool(pelvaro.synchronize());
     }
 
     PlistValue fileContent(const QString& path) const
@@ -47,24 +49,35 @@ public:
     }
 
     // Runs a script of space-separated steps: "start:Work.plist",
-    // "launch:Pelvaro" (an index is given to each launch), "quit:0".
-    void run(const QString& script)
+    // "launch:Pelvaro" (an index is given to each launch), "write", "quit:0".
+    // The step that cannot run, or none: an unknown step is a broken test.
+    [[nodiscard]] std::optional<QString> run(const QString& script)
     {
         for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
             const QString verb = step.section(u':', 0, 0);
             const QString argument =
                 step.section(u':', 1).replace(QStringLiteral("%20"), QStringLiteral(" "));
+            bool ran = true;
             if (verb == u"start") {
                 state->startProfile(profile(argument));
             } else if (verb == u"launch") {
                 launched.append(env.workspace.launch(
                     argument == u"-" ? std::nullopt : std::optional<QString>(argument)));
             } else if (verb == u"write") {
-                pelvaroWrites(pelvaroSettings);
+                ran = pelvaroWrites(pelvaroSettings);
             } else if (verb == u"quit") {
-                env.workspace.quit(launched.at(argument.toInt()));
+                bool isIndex = false;
+                const int index = argument.toInt(&isIndex);
+                ran = isIndex && index >= 0 && index < launched.size();
+                if (ran)
+                    env.workspace.quit(launched.at(index));
+            } else {
+                ran = false;
             }
+            if (!ran)
+                return step;
         }
+        return std::nullopt;
     }
 
     TestEnvironment env;
@@ -150,7 +163,7 @@ void PelvaroWatchTest::stateTable()
     QFETCH(bool, unknown);
     QFETCH(bool, savedBack);
     Scenario scenario;
-    scenario.run(script);
+    QCOMPARE(scenario.run(script), std::nullopt);
     LauncherState& state = *scenario.state;
     QCOMPARE(state.isPelvaroRunning(), running);
     QCOMPARE(state.runningPelvaroName(),
@@ -169,9 +182,9 @@ void PelvaroWatchTest::stateTable()
 void PelvaroWatchTest::failedSaveBackStillClearsTheActiveProfile()
 {
     Scenario scenario;
-    scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write"));
+    QCOMPARE(scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write")), std::nullopt);
     scenario.env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
-    scenario.run(QStringLiteral("quit:0"));
+    QCOMPARE(scenario.run(QStringLiteral("quit:0")), std::nullopt);
     QCOMPARE(scenario.state->errorMessage(),
              std::optional<QString>(u"Could not save profile \"Work.plist\": The file "
                                     u"\u201CWork.plist\u201D couldn\u2019t be saved: " +
@@ -182,13 +195,13 @@ void PelvaroWatchTest::failedSaveBackStillClearsTheActiveProfile()
 void PelvaroWatchTest::quitAndCreateWithActiveProfile()
 {
     Scenario scenario;
-    scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write"));
+    QCOMPARE(scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write")), std::nullopt);
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("  Fresh "));
     QCOMPARE(scenario.env.workspace.terminated, QList<RunningApplication>{scenario.launched.at(0)});
     QCOMPARE(scenario.state->pendingNewProfileName(),
              std::optional<QString>(QStringLiteral("Fresh.plist")));
     QVERIFY(!QFile::exists(scenario.env.defaultFolder() + u"/Fresh.plist"));
-    scenario.run(QStringLiteral("quit:0"));
+    QCOMPARE(scenario.run(QStringLiteral("quit:0")), std::nullopt);
     const QString folder = scenario.env.defaultFolder();
     QCOMPARE(scenario.fileContent(folder + u"/Fresh.plist"), PlistValue(pelvaroSettings));
     QCOMPARE(scenario.fileContent(folder + u"/Work.plist"), PlistValue(pelvaroSettings));
@@ -200,7 +213,7 @@ void PelvaroWatchTest::quitAndCreateWithActiveProfile()
 void PelvaroWatchTest::quitAndCreateWithNothingRunning()
 {
     Scenario scenario;
-    scenario.pelvaroWrites(pelvaroSettings);
+    QVERIFY(scenario.pelvaroWrites(pelvaroSettings));
     QSignalSpy listChanged(scenario.state, &LauncherState::profilesChanged);
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("Now"));
     QVERIFY(scenario.env.workspace.terminated.isEmpty());
@@ -230,7 +243,7 @@ void PelvaroWatchTest::quitAndCreateRefusals()
     QFETCH(bool, noFolder);
     QFETCH(QString, message);
     Scenario scenario;
-    scenario.run(QStringLiteral("launch:Pelvaro"));
+    QCOMPARE(scenario.run(QStringLiteral("launch:Pelvaro")), std::nullopt);
     if (noFolder)
         scenario.state->setFolderMode(FolderMode::custom);
     scenario.state->quitPelvaroAndCreateProfile(typed);
@@ -242,15 +255,16 @@ void PelvaroWatchTest::quitAndCreateRefusals()
 void PelvaroWatchTest::quitAndCreateWaitsForEveryInstance()
 {
     Scenario scenario;
-    scenario.run(QStringLiteral("launch:Pelvaro launch:Editor launch:Pelvaro%20MD write"));
+    QCOMPARE(scenario.run(QStringLiteral("launch:Pelvaro launch:Editor launch:Pelvaro%20MD write")),
+             std::nullopt);
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("First"));
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("Second"));
     QCOMPARE(scenario.env.workspace.terminated.size(), 4);
     QCOMPARE(scenario.env.workspace.terminated.at(0), scenario.launched.at(0));
     QCOMPARE(scenario.env.workspace.terminated.at(1), scenario.launched.at(2));
-    scenario.run(QStringLiteral("quit:0"));
+    QCOMPARE(scenario.run(QStringLiteral("quit:0")), std::nullopt);
     QVERIFY(!QFile::exists(scenario.env.defaultFolder() + u"/Second.plist"));
-    scenario.run(QStringLiteral("quit:2"));
+    QCOMPARE(scenario.run(QStringLiteral("quit:2")), std::nullopt);
     QVERIFY(!QFile::exists(scenario.env.defaultFolder() + u"/First.plist"));
     QCOMPARE(scenario.fileContent(scenario.env.defaultFolder() + u"/Second.plist"),
              PlistValue(pelvaroSettings));
@@ -260,12 +274,12 @@ void PelvaroWatchTest::switchingFoldersWhileRunningTouchesNoOtherFolder()
 {
     Scenario scenario;
     const QString other = scenario.env.makeFolder(QStringLiteral("other"));
-    test_files::writeBytes(other + u"/Work.plist", "other folder's Work");
-    scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write"));
+    QVERIFY(test_files::writeBytes(other + u"/Work.plist", "other folder's Work"));
+    QCOMPARE(scenario.run(QStringLiteral("start:Work.plist launch:Pelvaro write")), std::nullopt);
     scenario.state->quitPelvaroAndCreateProfile(QStringLiteral("Captured"));
     scenario.state->setCustomFolderPath(other);
     scenario.state->setFolderMode(FolderMode::custom);
-    scenario.run(QStringLiteral("quit:0"));
+    QCOMPARE(scenario.run(QStringLiteral("quit:0")), std::nullopt);
     QCOMPARE(test_files::readBytes(other + u"/Work.plist"), QByteArray("other folder's Work"));
     QVERIFY(!QFile::exists(other + u"/Captured.plist"));
     const QString home = scenario.env.defaultFolder();

@@ -16,10 +16,10 @@
 
 namespace {
 
-void writeDomain(TestEnvironment& env, const PlistDictionary& values)
+[[nodiscard]] bool writeDomain(TestEnvironment& env, const PlistDictionary& values)
 {
-    QDir().mkpath(QFileInfo(env.domainFile()).path());
-    test_files::writeBinaryPlist(env.domainFile(), PlistValue(values));
+    return QDir().mkpath(QFileInfo(env.domainFile()).path()) &&
+           test_files::writeBinaryPlist(env.domainFile(), PlistValue(values));
 }
 
 } // namespace
@@ -87,9 +87,9 @@ void ProfileStartTest::applyingMakesTheDomainEqualToTheProfile()
     QFETCH(PlistValue, domain);
     QFETCH(PlistValue, profile);
     TestEnvironment env;
-    writeDomain(env, domain.toDictionary());
+    QVERIFY(writeDomain(env, domain.toDictionary()));
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist", profile);
+    QVERIFY(test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist", profile));
     LauncherState& state = env.makeState();
     // Starting it again finds the domain equal to the profile already.
     for (int round = 1; round <= 2; ++round) {
@@ -122,11 +122,11 @@ void ProfileStartTest::unreadableProfile()
 {
     QFETCH(QByteArray, content);
     TestEnvironment env;
-    writeDomain(env, test_files::dictionary({{QStringLiteral("keep"), PlistValue(true)}}));
+    QVERIFY(writeDomain(env, test_files::dictionary({{QStringLiteral("keep"), PlistValue(true)}})));
     const QByteArray domainBefore = test_files::readBytes(env.domainFile());
     QDir().mkpath(env.defaultFolder());
     const QString file = env.defaultFolder() + u"/Bad Profile.plist";
-    test_files::writeBytes(file, content);
+    QVERIFY(test_files::writeBytes(file, content));
     LauncherState& state = env.makeState();
     Profile profile = state.profiles().value(0);
     if (qstrcmp(QTest::currentDataTag(), "missing file") == 0)
@@ -143,9 +143,9 @@ void ProfileStartTest::failedSynchronizeNeitherActivatesNorLaunches()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(
+    QVERIFY(test_files::writeBinaryPlist(
         env.defaultFolder() + u"/Work.plist",
-        PlistValue(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}})));
+        PlistValue(test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}}))));
     LauncherState& state = env.makeState();
     env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
     state.startProfile(state.profiles().first());
@@ -160,8 +160,8 @@ void ProfileStartTest::pelvaroNotFoundIsLoggedAndShown()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     env.workspace.installedLocation.reset();
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
@@ -177,8 +177,8 @@ void ProfileStartTest::failedLaunchIsLoggedAndShownLater()
 {
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     env.workspace.openError = PlatformError{
         Operation::launch, ErrorCode::systemError, {}, 0, QStringLiteral("Exec failed")};
     LauncherState& state = env.makeState();
@@ -208,14 +208,14 @@ void ProfileStartTest::writersProduceTheBinaryForm()
         test_files::dictionary({{QStringLiteral("volume"), PlistValue(0.75)},
                                 {QStringLiteral("name"), PlistValue(QStringLiteral("x"))}});
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "<plist><dict/></plist>");
+    QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "<plist><dict/></plist>"));
     LauncherState& state = env.makeState();
     if (save) {
         state.startProfile(state.profiles().first());
-        writeDomain(env, domain);
+        QVERIFY(writeDomain(env, domain));
         state.saveActiveProfile();
     } else {
-        writeDomain(env, domain);
+        QVERIFY(writeDomain(env, domain));
         state.createProfileFromCurrentPreferences(QStringLiteral("New.plist"));
     }
     QCOMPARE(state.errorMessage(), std::nullopt);
@@ -231,9 +231,9 @@ void ProfileStartTest::emptyDomainFallsBackToPelvarosFile()
     QDir().mkpath(QFileInfo(env.domainFile()).path());
     // An empty dictionary in the text form: the domain is empty, and the
     // file is copied as it is, in its own form.
-    test_files::writeBytes(env.domainFile(), "{ /* nothing yet */ }");
+    QVERIFY(test_files::writeBytes(env.domainFile(), "{ /* nothing yet */ }"));
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
+    QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }"));
     LauncherState& state = env.makeState();
     state.setActiveProfileName(QStringLiteral("Work.plist"));
     state.saveActiveProfile();
@@ -254,7 +254,7 @@ void ProfileStartTest::emptyDomainWithoutPelvarosFile()
     QFETCH(bool, save);
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
+    QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }"));
     LauncherState& state = env.makeState();
     if (save) {
         state.setActiveProfileName(QStringLiteral("Work.plist"));
@@ -277,9 +277,9 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
 {
     TestEnvironment env;
     QDir().mkpath(QFileInfo(env.domainFile()).path());
-    test_files::writeBytes(env.domainFile(), "{}");
+    QVERIFY(test_files::writeBytes(env.domainFile(), "{}"));
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
+    QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }"));
     LauncherState& state = env.makeState();
     state.setActiveProfileName(QStringLiteral("Work.plist"));
     env.fileSystem.failing.insert(FaultyFileSystem::Fault::writeFileAtomically);
@@ -296,9 +296,9 @@ void ProfileStartTest::unreadablePelvaroFileIsNotCopied()
 {
     TestEnvironment env;
     QDir().mkpath(QFileInfo(env.domainFile()).path());
-    test_files::writeBytes(env.domainFile(), QByteArray("\x00\x01 torn write", 13));
+    QVERIFY(test_files::writeBytes(env.domainFile(), QByteArray("\x00\x01 torn write", 13)));
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }");
+    QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "{ old = profile; }"));
     LauncherState& state = env.makeState();
     state.setActiveProfileName(QStringLiteral("Work.plist"));
     state.saveActiveProfile();
@@ -313,7 +313,7 @@ void ProfileStartTest::unreadablePelvaroFileIsNotCopied()
 void ProfileStartTest::writersWithoutFolderDoNothing()
 {
     TestEnvironment env;
-    writeDomain(env, test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}}));
+    QVERIFY(writeDomain(env, test_files::dictionary({{QStringLiteral("a"), PlistValue(true)}})));
     LauncherState& state = env.makeState();
     state.setFolderMode(FolderMode::custom);
     state.setActiveProfileName(QStringLiteral("Work.plist"));
@@ -332,7 +332,7 @@ void ProfileStartTest::killedWriterNeverLeavesAPartialFile()
     const QString target = env.defaultFolder() + u"/Work.plist";
     const QByteArray versionA = QByteArray(256 * 1024, 'A');
     const QByteArray versionB = QByteArray(300 * 1024, 'B');
-    test_files::writeBytes(target, versionA);
+    QVERIFY(test_files::writeBytes(target, versionA));
     auto* random = QRandomGenerator::global();
     for (int round = 0; round < 200; ++round) {
         const pid_t child = ::fork();
@@ -371,11 +371,12 @@ void ProfileStartTest::heldDomainLockFailsInsteadOfFreezing()
     QFETCH(QString, operation);
     QFETCH(QString, message);
     TestEnvironment env;
-    writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}}));
+    QVERIFY(
+        writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}})));
     QDir().mkpath(env.defaultFolder());
     const QString work = env.defaultFolder() + u"/Work.plist";
-    test_files::writeBinaryPlist(
-        work, PlistValue(test_files::dictionary({{QStringLiteral("profile"), PlistValue(true)}})));
+    QVERIFY(test_files::writeBinaryPlist(
+        work, PlistValue(test_files::dictionary({{QStringLiteral("profile"), PlistValue(true)}}))));
     LauncherState& state = env.makeState();
     if (operation == u"save")
         state.setActiveProfileName(QStringLiteral("Work.plist"));
@@ -403,14 +404,15 @@ void ProfileStartTest::heldDomainLockFailsInsteadOfFreezing()
 void ProfileStartTest::newProfileNeverReplacesAFileMadeMeanwhile()
 {
     TestEnvironment env;
-    writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}}));
+    QVERIFY(
+        writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}})));
     QDir().mkpath(env.defaultFolder());
     LauncherState& state = env.makeState();
     const RunningApplication pelvaro = env.workspace.launch(QStringLiteral("Pelvaro"));
     state.quitPelvaroAndCreateProfile(QStringLiteral("New"));
     QCOMPARE(state.pendingNewProfileName(), std::optional<QString>(QStringLiteral("New.plist")));
     const QString made = env.defaultFolder() + u"/New.plist";
-    test_files::writeBytes(made, "made meanwhile");
+    QVERIFY(test_files::writeBytes(made, "made meanwhile"));
     env.workspace.quit(pelvaro);
     QCOMPARE(state.errorMessage(),
              std::optional<QString>(QStringLiteral(
@@ -435,16 +437,18 @@ void ProfileStartTest::longNamesGoTheWholeRoad()
 {
     QFETCH(QString, name);
     TestEnvironment env;
-    writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}}));
+    QVERIFY(
+        writeDomain(env, test_files::dictionary({{QStringLiteral("domain"), PlistValue(true)}})));
     QDir().mkpath(env.defaultFolder());
     const QString fileName = name + u".plist";
-    test_files::writeBinaryPlist(
+    QVERIFY(test_files::writeBinaryPlist(
         env.defaultFolder() + u'/' + fileName,
-        PlistValue(test_files::dictionary({{QStringLiteral("profile"), PlistValue(true)}})));
+        PlistValue(test_files::dictionary({{QStringLiteral("profile"), PlistValue(true)}}))));
     LauncherState& state = env.makeState();
     QCOMPARE(test_files::fileNames(state.profiles()), QStringList{fileName});
     state.startProfile(state.profiles().first());
-    writeDomain(env, test_files::dictionary({{QStringLiteral("session"), PlistValue(true)}}));
+    QVERIFY(
+        writeDomain(env, test_files::dictionary({{QStringLiteral("session"), PlistValue(true)}})));
     state.saveActiveProfile();
     QCOMPARE(state.errorMessage(), std::nullopt);
     const PlistDictionary saved =
@@ -498,8 +502,8 @@ void ProfileStartTest::oddDomainFilesNeitherHangNorAreReplaced()
     else
         QVERIFY(QFile::link(env.root() + u"/null", env.domainFile()));
     QDir().mkpath(env.defaultFolder());
-    test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(env.defaultFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
     LauncherState& state = env.makeState();
     state.startProfile(state.profiles().first());
     QCOMPARE(state.errorMessage(),

@@ -199,8 +199,8 @@ void ContentViewTest::emptyStateTexts()
              QStringLiteral("Choose a Profile Folder to see available profiles."));
     QVERIFY(section->emptyBox()->minimumHeight() >= 220);
     w.state->setFolderMode(FolderMode::defaultFolder);
-    test_files::writeBinaryPlist(w.env.defaultFolder() + u"/New.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(w.env.defaultFolder() + u"/New.plist",
+                                         PlistValue(PlistDictionary())));
     w.state->reloadProfiles();
     QVERIFY(section->showsList());
 }

@@ -43,7 +43,7 @@ void ProfileListModelTest::reloadsChangeRowsWithoutReset()
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
     for (const QString& name : before)
-        test_files::writeBytes(env.defaultFolder() + u'/' + name, "x");
+        QVERIFY(test_files::writeBytes(env.defaultFolder() + u'/' + name, "x"));
     LauncherState& state = env.makeState();
     ProfileListModel model(state);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -60,7 +60,7 @@ void ProfileListModelTest::reloadsChangeRowsWithoutReset()
     }
     for (const QString& name : after) {
         if (!before.contains(name))
-            test_files::writeBytes(env.defaultFolder() + u'/' + name, "x");
+            QVERIFY(test_files::writeBytes(env.defaultFolder() + u'/' + name, "x"));
         else
             test_files::setModificationTime(env.defaultFolder() + u'/' + name, 1'500'000'000);
     }
@@ -82,8 +82,8 @@ void ProfileListModelTest::activeRowIsMarked()
     TestEnvironment env;
     QDir().mkpath(env.defaultFolder());
     for (const char* name : {"Work.plist", "Work.PLIST"})
-        test_files::writeBinaryPlist(env.defaultFolder() + u'/' + QLatin1String(name),
-                                     PlistValue(PlistDictionary()));
+        QVERIFY(test_files::writeBinaryPlist(env.defaultFolder() + u'/' + QLatin1String(name),
+                                             PlistValue(PlistDictionary())));
     LauncherState& state = env.makeState();
     ProfileListModel model(state);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -266,8 +266,8 @@ void ProfileRowsTest::screenReadersSeeEachRowsActions()
     actions->doAction(QStringLiteral("Rename"));
     QCOMPARE(window.view->renameTarget()->fileName(), QStringLiteral("Beta.plist"));
     // Rows follow the list.
-    test_files::writeBinaryPlist(window.env.defaultFolder() + u"/Gamma.plist",
-                                 PlistValue(PlistDictionary()));
+    QVERIFY(test_files::writeBinaryPlist(window.env.defaultFolder() + u"/Gamma.plist",
+                                         PlistValue(PlistDictionary())));
     window.state->reloadProfiles();
     QCOMPARE(list->childCount(), 3);
     QCOMPARE(list->child(2)->text(QAccessible::Name), QStringLiteral("Gamma"));

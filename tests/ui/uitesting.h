@@ -53,9 +53,11 @@ struct TestWindow
     explicit TestWindow(const QStringList& profiles = {})
     {
         QDir().mkpath(env.defaultFolder());
-        for (const QString& name : profiles)
-            test_files::writeBinaryPlist(env.defaultFolder() + u'/' + name,
-                                         PlistValue(PlistDictionary()));
+        for (const QString& name : profiles) {
+            if (!test_files::writeBinaryPlist(env.defaultFolder() + u'/' + name,
+                                              PlistValue(PlistDictionary())))
+                qFatal("cannot write the window's profiles");
+        }
         state = &env.makeState();
         window = std::make_unique<MainWindow>(*state);
         view = window->contentView();

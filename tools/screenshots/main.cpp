@@ -62,8 +62,10 @@ void writeSamples(const QString& folder)
     qint64 when = 1'764'000'000;
     for (const QString& name : names) {
         const QString path = folder + u'/' + name + u".plist";
-        test_files::writeBinaryPlist(path, PlistValue(test_files::dictionary(
-                                               {{QStringLiteral("Theme"), PlistValue(name)}})));
+        if (!test_files::writeBinaryPlist(
+                path,
+                PlistValue(test_files::dictionary({{QStringLiteral("Theme"), PlistValue(name)}}))))
+            qFatal("cannot write the profiles to show");
         test_files::setModificationTime(path, when += 86'400 + 3'600);
     }
 }

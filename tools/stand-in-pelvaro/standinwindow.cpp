@@ -9,23 +9,23 @@ namespace {
 QString describe(const PlistValue& value)
 {
     switch (value.type()) {
-    case PlistValue::Type::String:
+    case PlistValue::Type::string:
         return value.toString();
-    case PlistValue::Type::Integer:
+    case PlistValue::Type::integer:
         return value.toInteger().isUnsignedAboveSignedRange
                    ? QString::number(value.toInteger().unsignedValue())
                    : QString::number(value.toInteger().bits);
-    case PlistValue::Type::Real:
+    case PlistValue::Type::real:
         return QString::number(value.toReal());
-    case PlistValue::Type::Boolean:
+    case PlistValue::Type::boolean:
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    case PlistValue::Type::Array:
+    case PlistValue::Type::array:
         return QStringLiteral("(%1 items)").arg(value.toArray().size());
-    case PlistValue::Type::Dictionary:
+    case PlistValue::Type::dictionary:
         return QStringLiteral("{%1 keys}").arg(value.toDictionary().size());
-    case PlistValue::Type::Data:
+    case PlistValue::Type::data:
         return QStringLiteral("<%1 bytes>").arg(value.toData().size());
-    case PlistValue::Type::Date:
+    case PlistValue::Type::date:
         return QStringLiteral("date %1").arg(value.toDate().secondsSinceReference);
     default:
         return {};
@@ -34,8 +34,8 @@ QString describe(const PlistValue& value)
 
 bool isEditable(const PlistValue& value)
 {
-    return value.type() == PlistValue::Type::String || value.type() == PlistValue::Type::Integer ||
-           value.type() == PlistValue::Type::Real || value.type() == PlistValue::Type::Boolean;
+    return value.type() == PlistValue::Type::string || value.type() == PlistValue::Type::integer ||
+           value.type() == PlistValue::Type::real || value.type() == PlistValue::Type::boolean;
 }
 
 } // namespace
@@ -81,13 +81,13 @@ void StandInWindow::commit(QTableWidgetItem* item)
     PlistValue updated;
     bool ok = true;
     switch (old.type()) {
-    case PlistValue::Type::Integer:
+    case PlistValue::Type::integer:
         updated = PlistValue::integer(text.toLongLong(&ok));
         break;
-    case PlistValue::Type::Real:
+    case PlistValue::Type::real:
         updated = PlistValue(text.toDouble(&ok));
         break;
-    case PlistValue::Type::Boolean:
+    case PlistValue::Type::boolean:
         updated = PlistValue(text == u"true" || text == u"1" || text == u"yes");
         break;
     default:
