@@ -210,6 +210,101 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     </message>
 </context>
 <context>
+    <name>ErrorText</name>
+    <message>
+        <source>The file “%1” couldn’t be read</source>
+        <translation>Die Datei „%1“ konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be saved</source>
+        <translation>Die Datei „%1“ konnte nicht gesichert werden</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be moved</source>
+        <translation>Die Datei „%1“ konnte nicht bewegt werden</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be copied</source>
+        <translation>Die Datei „%1“ konnte nicht kopiert werden</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be removed</source>
+        <translation>Die Datei „%1“ konnte nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>The folder “%1” couldn’t be created</source>
+        <translation>Der Ordner „%1“ konnte nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be locked</source>
+        <translation>Die Datei „%1“ konnte nicht gesperrt werden</translation>
+    </message>
+    <message>
+        <source>“%1” couldn’t be opened</source>
+        <translation>„%1“ konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>there is no such file</source>
+        <translation>es keine solche Datei gibt</translation>
+    </message>
+    <message>
+        <source>an item with the same name already exists</source>
+        <translation>bereits ein Objekt mit diesem Namen existiert</translation>
+    </message>
+    <message>
+        <source>you don’t have permission to access it</source>
+        <translation>Sie nicht die Berechtigung zum Zugriff darauf haben</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>sie ein Ordner ist</translation>
+    </message>
+    <message>
+        <source>a part of its path is not a folder</source>
+        <translation>ein Teil ihres Pfads kein Ordner ist</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>sie keine gewöhnliche Datei ist</translation>
+    </message>
+    <message>
+        <source>it is larger than %1 MB, far more than settings take</source>
+        <translation>sie größer als %1 MB ist, weit mehr, als Einstellungen brauchen</translation>
+    </message>
+    <message>
+        <source>its name is too long</source>
+        <translation>ihr Name zu lang ist</translation>
+    </message>
+    <message>
+        <source>there isn’t enough space</source>
+        <translation>nicht genügend Speicherplatz vorhanden ist</translation>
+    </message>
+    <message>
+        <source>the volume is read only</source>
+        <translation>das Volume schreibgeschützt ist</translation>
+    </message>
+    <message>
+        <source>another program is using it</source>
+        <translation>ein anderes Programm sie verwendet</translation>
+    </message>
+    <message>
+        <source>%1 cannot be loaded.</source>
+        <translation>%1 kann nicht geladen werden.</translation>
+    </message>
+    <message>
+        <source>The desktop entry “%1” cannot be read.</source>
+        <translation>Der Desktop-Eintrag „%1“ kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>%1 because %2.</source>
+        <translation>%1, weil %2.</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
     <name>FolderSection</name>
     <message>
         <source>Default</source>

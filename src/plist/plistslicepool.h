@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArray>
+#include <QString>
 
 #include <type_traits>
 #include <utility>

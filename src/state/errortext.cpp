@@ -1,74 +1,58 @@
 #include "state/errortext.h"
 
 #include "platform/filesystem.h"
+#include "state/profile.h"
 
-#include <QCoreApplication>
-
-namespace {
-
-QString translated(const char* text)
+QString ErrorText::subject(const PlatformError& error)
 {
-    return QCoreApplication::translate("ErrorText", text);
-}
-
-QString lastComponent(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash < 0 ? path : path.mid(slash + 1);
-}
-
-QString subject(const PlatformError& error)
-{
-    const QString name = lastComponent(error.path);
+    const QString name = file_path::lastComponent(error.path);
     switch (error.operation) {
     case Operation::read:
-        return translated("The file \u201C%1\u201D couldn\u2019t be read").arg(name);
+        return tr("The file \u201C%1\u201D couldn\u2019t be read").arg(name);
     case Operation::write:
-        return translated("The file \u201C%1\u201D couldn\u2019t be saved").arg(name);
+        return tr("The file \u201C%1\u201D couldn\u2019t be saved").arg(name);
     case Operation::move:
-        return translated("The file \u201C%1\u201D couldn\u2019t be moved").arg(name);
+        return tr("The file \u201C%1\u201D couldn\u2019t be moved").arg(name);
     case Operation::copy:
-        return translated("The file \u201C%1\u201D couldn\u2019t be copied").arg(name);
+        return tr("The file \u201C%1\u201D couldn\u2019t be copied").arg(name);
     case Operation::remove:
-        return translated("The file \u201C%1\u201D couldn\u2019t be removed").arg(name);
+        return tr("The file \u201C%1\u201D couldn\u2019t be removed").arg(name);
     case Operation::createFolder:
-        return translated("The folder \u201C%1\u201D couldn\u2019t be created").arg(name);
+        return tr("The folder \u201C%1\u201D couldn\u2019t be created").arg(name);
     case Operation::lock:
-        return translated("The file \u201C%1\u201D couldn\u2019t be locked").arg(name);
+        return tr("The file \u201C%1\u201D couldn\u2019t be locked").arg(name);
     case Operation::launch:
-        return translated("\u201C%1\u201D couldn\u2019t be opened").arg(name);
+        return tr("\u201C%1\u201D couldn\u2019t be opened").arg(name);
     }
     return name;
 }
 
-// The reason as a clause that completes "… because {reason}."; none when
-// only the system can say.
-QString reasonClause(const PlatformError& error)
+QString ErrorText::reasonClause(const PlatformError& error)
 {
     switch (error.code) {
     case ErrorCode::notFound:
-        return translated("there is no such file");
+        return tr("there is no such file");
     case ErrorCode::alreadyExists:
-        return translated("an item with the same name already exists");
+        return tr("an item with the same name already exists");
     case ErrorCode::accessDenied:
-        return translated("you don\u2019t have permission to access it");
+        return tr("you don\u2019t have permission to access it");
     case ErrorCode::isFolder:
-        return translated("it is a folder");
+        return tr("it is a folder");
     case ErrorCode::notAFolder:
-        return translated("a part of its path is not a folder");
+        return tr("a part of its path is not a folder");
     case ErrorCode::notAFile:
-        return translated("it is not a regular file");
+        return tr("it is not a regular file");
     case ErrorCode::tooLarge:
-        return translated("it is larger than %1 MB, far more than settings take")
+        return tr("it is larger than %1 MB, far more than settings take")
             .arg(FileSystem::maximumReadSize / (1024 * 1024));
     case ErrorCode::nameTooLong:
-        return translated("its name is too long");
+        return tr("its name is too long");
     case ErrorCode::noSpace:
-        return translated("there isn\u2019t enough space");
+        return tr("there isn\u2019t enough space");
     case ErrorCode::readOnly:
-        return translated("the volume is read only");
+        return tr("the volume is read only");
     case ErrorCode::locked:
-        return translated("another program is using it");
+        return tr("another program is using it");
     case ErrorCode::unavailable:
     case ErrorCode::systemError:
         break;
@@ -76,21 +60,19 @@ QString reasonClause(const PlatformError& error)
     return {};
 }
 
-} // namespace
-
-QString error_text::describe(const PlatformError& error)
+QString ErrorText::describe(const PlatformError& error)
 {
     if (error.operation == Operation::launch) {
         if (error.code == ErrorCode::unavailable)
-            return translated("%1 cannot be loaded.").arg(error.path);
+            return tr("%1 cannot be loaded.").arg(error.path);
         if (error.code == ErrorCode::notFound)
-            return translated("The desktop entry \u201C%1\u201D cannot be read.").arg(error.path);
+            return tr("The desktop entry \u201C%1\u201D cannot be read.").arg(error.path);
         // GLib's own words, already in the user's language.
         if (!error.systemMessage.isEmpty())
             return error.systemMessage;
     }
     if (const QString reason = reasonClause(error); !reason.isEmpty())
-        return translated("%1 because %2.").arg(subject(error), reason);
+        return tr("%1 because %2.").arg(subject(error), reason);
     QString detail = error.systemMessage;
     if (detail.isEmpty() && error.systemError != 0)
         detail = qt_error_string(error.systemError);
@@ -98,5 +80,5 @@ QString error_text::describe(const PlatformError& error)
         return subject(error) + u'.';
     if (!detail.endsWith(u'.'))
         detail += u'.';
-    return translated("%1: %2").arg(subject(error), detail);
+    return tr("%1: %2").arg(subject(error), detail);
 }

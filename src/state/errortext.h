@@ -2,12 +2,24 @@
 
 #include "platform/result.h"
 
+#include <QCoreApplication>
 #include <QString>
 
-namespace error_text {
+// Platform failures as sentences in the user's language.
+class ErrorText final
+{
+    Q_DECLARE_TR_FUNCTIONS(ErrorText)
 
-// What failed and why, as one sentence in the user's language, naming the
-// file by its last path component.
-QString describe(const PlatformError& error);
+public:
+    ErrorText() = delete;
 
-} // namespace error_text
+    // What failed and why, as one sentence, naming the file by its last
+    // path component.
+    static QString describe(const PlatformError& error);
+
+private:
+    static QString subject(const PlatformError& error);
+    // The reason as a clause that completes "… because {reason}."; empty
+    // when only the system can say.
+    static QString reasonClause(const PlatformError& error);
+};

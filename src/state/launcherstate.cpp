@@ -41,7 +41,7 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     connect(
         m_session.get(), &PelvaroSession::launchFailed, this, [this](const PlatformError& error) {
             setLaunchPending(false);
-            setErrorMessage(tr("Pelvaro could not be opened: %1").arg(error_text::describe(error)));
+            setErrorMessage(tr("Pelvaro could not be opened: %1").arg(ErrorText::describe(error)));
         });
     const std::optional<QString> storedMode = m_services.userDefaults->stringForKey(folderModeKey);
     m_folderMode = storedMode && *storedMode == folder_mode::rawValue(FolderMode::custom)
@@ -205,7 +205,7 @@ void LauncherState::ensureDefaultFolderExists()
         return;
     if (const Result<void> created = fm().createDirectory(folder); !created)
         m_services.log->write(u"Pelvaro Launcher: failed to create default folder: " +
-                              error_text::describe(created.error()));
+                              ErrorText::describe(created.error()));
 }
 
 void LauncherState::switchFolder()
@@ -301,7 +301,7 @@ void LauncherState::renameProfile(const Profile& profile, const QString& typedNa
             setErrorMessage(tr("A file named \"%1\" already exists.").arg(*fileName));
         else
             setErrorMessage(tr("Could not rename \"%1\": %2")
-                                .arg(profile.fileName(), error_text::describe(renamed.error())));
+                                .arg(profile.fileName(), ErrorText::describe(renamed.error())));
         return;
     }
     if (*renamed == profile.url)
@@ -320,7 +320,7 @@ void LauncherState::duplicateProfile(const Profile& profile)
         return;
     if (const Result<QString> copy = m_files.duplicate(profile, *folder); !copy) {
         setErrorMessage(tr("Could not duplicate \"%1\": %2")
-                            .arg(profile.fileName(), error_text::describe(copy.error())));
+                            .arg(profile.fileName(), ErrorText::describe(copy.error())));
         return;
     }
     reloadProfiles();
@@ -330,7 +330,7 @@ void LauncherState::deleteProfile(const Profile& profile)
 {
     if (const Result<void> removed = m_files.remove(profile); !removed) {
         setErrorMessage(tr("Could not delete \"%1\": %2")
-                            .arg(profile.fileName(), error_text::describe(removed.error())));
+                            .arg(profile.fileName(), ErrorText::describe(removed.error())));
         return;
     }
     if (isActiveProfileFile(profile))
@@ -455,7 +455,7 @@ QString LauncherState::describe(const SessionFailure& failure)
     case SessionFailure::Problem::notWritten:
         break;
     }
-    return failure.cause ? error_text::describe(*failure.cause) : QString();
+    return failure.cause ? ErrorText::describe(*failure.cause) : QString();
 }
 
 void LauncherState::refreshRunningState()

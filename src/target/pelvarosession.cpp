@@ -72,7 +72,7 @@ bool PelvaroSession::launch()
         if (opened)
             return;
         log->write(u"Pelvaro Launcher: failed to launch Pelvaro: " +
-                   error_text::describe(opened.error()));
+                   ErrorText::describe(opened.error()));
         if (self)
             emit self->launchFailed(opened.error());
     });
