@@ -106,34 +106,37 @@ QJsonObject reply(int exitCode, const QString& message = {})
     return {{QStringLiteral("exitCode"), exitCode}, {QStringLiteral("message"), message}};
 }
 
-// Starts a named profile on `state`, as the Start button would. Returns the
-// message to report, empty on success.
-QString startNamedProfile(LauncherState& state, FileSystem& fileSystem, const QString& name,
-                          const std::optional<QString>& folderOverride)
+// Starts a named profile on `state`, as the Start button would. On failure,
+// the message to report.
+Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
+                                        const QString& name,
+                                        const std::optional<QString>& folderOverride)
 {
     const std::optional<QString> folder =
         folderOverride ? folderOverride : state.currentFolderURL();
     if (!folder)
         return QCoreApplication::translate("CommandLine", "No profile folder is available.");
     if (!fileSystem.isDirectory(*folder))
-        return QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
-               *folder + u')';
+        return QString(QCoreApplication::translate("CommandLine", "Folder does not exist.") +
+                       u" (" + *folder + u')');
     // The Start buttons are unavailable while Pelvaro runs; a request from
     // the command line also waits for a launch under way to be seen.
     if (state.isPelvaroRunning() || state.isLaunchPending())
         return QCoreApplication::translate(
             "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
-    const ProfileLookup lookup =
-        ProfileLookup::find(profile_listing::listProfiles(fileSystem, *folder), name, *folder);
-    if (!lookup.profile)
-        return lookup.error;
+    const Result<Profile, QString> lookup =
+        profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder), name, *folder);
+    if (!lookup)
+        return lookup.error();
     const std::optional<QString> before = state.errorMessage();
     state.setErrorMessage(std::nullopt);
-    state.startProfile(*lookup.profile);
+    state.startProfile(*lookup);
     const std::optional<QString> failure = state.errorMessage();
     if (!failure && before)
         state.setErrorMessage(before);
-    return failure.value_or(QString());
+    if (failure)
+        return *failure;
+    return {};
 }
 
 int listProfiles(const LaunchRequest& request)
@@ -191,10 +194,10 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     services.userDefaults = &privateDefaults;
     LauncherState state(services);
 
-    const QString failure =
-        startNamedProfile(state, *services.fileSystem, request.profileName, request.folder);
-    if (!failure.isEmpty()) {
-        print(stderr, failure);
+    if (const Result<void, QString> started =
+            startNamedProfile(state, *services.fileSystem, request.profileName, request.folder);
+        !started) {
+        print(stderr, started.error());
         return 1;
     }
 
@@ -275,9 +278,9 @@ int runWindow(SingleInstance& instance)
             request.contains(QStringLiteral("folder"))
                 ? std::optional(request.value(QStringLiteral("folder")).toString())
                 : std::nullopt;
-        const QString failure = startNamedProfile(
+        const Result<void, QString> started = startNamedProfile(
             state, state.fm(), request.value(QStringLiteral("name")).toString(), folder);
-        return reply(failure.isEmpty() ? 0 : 1, failure);
+        return started ? reply(0) : reply(1, started.error());
     });
     window.resize(820, 640);
     if (qEnvironmentVariableIsSet("PELVARO_EXIT_AFTER_FIRST_PAINT")) {

@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 
-ProfileLookup ProfileLookup::find(const QList<Profile>& profiles, const QString& name,
-                                  const QString& folder)
+Result<Profile, QString> profile_lookup::find(const QList<Profile>& profiles, const QString& name,
+                                              const QString& folder)
 {
     for (const Profile& profile : profiles) {
         if (profile.fileName() == name)
-            return {profile, {}};
+            return profile;
     }
     QList<Profile> named;
     for (const Profile& profile : profiles) {
@@ -16,18 +16,16 @@ ProfileLookup ProfileLookup::find(const QList<Profile>& profiles, const QString&
             named.append(profile);
     }
     if (named.size() == 1)
-        return {named.first(), {}};
+        return named.first();
     if (named.isEmpty()) {
-        return {std::nullopt,
-                QCoreApplication::translate("CommandLine", "No profile named \"%1\" in \"%2\".")
-                    .arg(name, QDir::toNativeSeparators(QDir::cleanPath(folder)))};
+        return QCoreApplication::translate("CommandLine", "No profile named \"%1\" in \"%2\".")
+            .arg(name, QDir::toNativeSeparators(QDir::cleanPath(folder)));
     }
     QStringList files;
     for (const Profile& profile : std::as_const(named))
         files.append(u'"' + profile.fileName() + u'"');
-    return {std::nullopt,
-            QCoreApplication::translate(
-                "CommandLine",
-                "The name \"%1\" matches more than one profile: %2. Give the file name instead.")
-                .arg(name, files.join(QStringLiteral(", ")))};
+    return QCoreApplication::translate(
+               "CommandLine",
+               "The name \"%1\" matches more than one profile: %2. Give the file name instead.")
+        .arg(name, files.join(QStringLiteral(", ")));
 }

@@ -1,16 +1,14 @@
 #pragma once
 
+#include "platform/result.h"
 #include "state/profile.h"
 
-#include <optional>
+namespace profile_lookup {
 
-// Finds the profile a user names on the command line: a file name matches
-// first, then a displayed name, which must belong to one file only.
-struct ProfileLookup
-{
-    std::optional<Profile> profile;
-    QString error;
-
-    static ProfileLookup find(const QList<Profile>& profiles, const QString& name,
+// The profile a user names on the command line: a file name matches first,
+// then a displayed name, which must belong to one file only. On failure,
+// the sentence to print.
+Result<Profile, QString> find(const QList<Profile>& profiles, const QString& name,
                               const QString& folder);
-};
+
+} // namespace profile_lookup
