@@ -16,7 +16,9 @@ debug: deps
 run: debug
 	build/debug/src/app/pelvaro-launcher
 
-demo: debug
+# Only what the demo runs is built.
+demo: deps
+	scripts/build-demo build/debug
 	scripts/demo build/debug
 
 test: deps
