@@ -1,4 +1,5 @@
 #include "platform/directorywatch.h"
+#include "platform/logging.h"
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
 
@@ -9,6 +10,7 @@ class LauncherStateTest : public QObject
     Q_OBJECT
 
 private slots:
+    void decisionsAreLoggedWhenAsked();
     void folderModeIsReadAtStart_data();
     void folderModeIsReadAtStart();
     void customFolderPathIsReadAtStart();
@@ -198,6 +200,21 @@ void LauncherStateTest::valueTypesCompareByContent()
     QCOMPARE(work.fileName(), QStringLiteral("a.b.plist"));
     QVERIFY(!(work == Profile{work.url, when.addSecs(1)}));
     QCOMPARE(qHash(work), qHash(Profile{work.url, when}));
+}
+
+// What a user sends with a report: silent by default, the decisions once
+// the pelvaro.* categories are on.
+void LauncherStateTest::decisionsAreLoggedWhenAsked()
+{
+    TestEnvironment env;
+    QVERIFY(QDir().mkpath(env.defaultFolder()));
+    QVERIFY(test_files::writeBytes(env.defaultFolder() + u"/Work.plist", "x"));
+    LauncherState& state = env.makeState();
+    QVERIFY(!lcFolder().isDebugEnabled());
+    QLoggingCategory::setFilterRules(QStringLiteral("pelvaro.*=true"));
+    const auto quiet = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+    QTest::ignoreMessage(QtDebugMsg, "listed 1 profiles");
+    state.reloadProfiles();
 }
 
 QTEST_GUILESS_MAIN(LauncherStateTest)
