@@ -22,9 +22,10 @@ class QSocketNotifier;
 //
 // The socket is a plain Unix-domain socket: Qt's local sockets would bring
 // Qt Network, and the libraries it needs, into every start of the window.
-class SingleInstance : public QObject
+class SingleInstance final : public QObject
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SingleInstance)
 
 public:
     using Handler = std::function<QJsonObject(const QJsonObject& request)>;

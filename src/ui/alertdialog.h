@@ -9,9 +9,10 @@ class QPushButton;
 
 // A standard alert: a title, a message, an optional text field, and buttons
 // with roles. Any button closes it; `clickedButton` tells which.
-class AlertDialog : public QDialog
+class AlertDialog final : public QDialog
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AlertDialog)
 
 public:
     enum class Role

@@ -12,9 +12,10 @@ class QMenuBar;
 
 // The application shell: the window and its menu, the about box, and the
 // confirmation every way of quitting goes through.
-class AppDelegate : public QObject
+class AppDelegate final : public QObject
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AppDelegate)
 
 public:
     // The first button of the quit warning, as the alert reports it.

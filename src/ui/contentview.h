@@ -16,9 +16,10 @@ class StatusRow;
 // The whole content of the launcher's window. It keeps only the state of
 // its dialogs; everything else it shows comes from the LauncherState and
 // follows its change signals.
-class ContentView : public QWidget
+class ContentView final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ContentView)
 
 public:
     static constexpr int minimumWidth = 720;

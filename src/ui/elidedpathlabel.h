@@ -4,9 +4,10 @@
 
 // One line of text, elided in the middle when too long. It can be selected
 // (click, or Tab) and copied, and copying always gives the whole text.
-class ElidedPathLabel : public QWidget
+class ElidedPathLabel final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ElidedPathLabel)
 
 public:
     explicit ElidedPathLabel(QWidget* parent = nullptr);

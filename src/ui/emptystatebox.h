@@ -3,9 +3,10 @@
 #include <QWidget>
 
 // Says why the profile list is empty: a framed box with one centred line.
-class EmptyStateBox : public QWidget
+class EmptyStateBox final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EmptyStateBox)
 
 public:
     explicit EmptyStateBox(QWidget* parent = nullptr);

@@ -13,9 +13,10 @@ class SegmentedControl;
 // Where the profiles live and whether that folder can be used: the folder
 // picker, the path (field and "Choose…" in custom mode, a path line in
 // default mode) and the access line.
-class FolderSection : public QWidget
+class FolderSection final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FolderSection)
 
 public:
     explicit FolderSection(LauncherState& state, QWidget* parent = nullptr);

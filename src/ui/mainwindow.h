@@ -8,9 +8,10 @@ class ContentView;
 class LauncherState;
 
 // The launcher's one window, "Pelvaro Launcher", identified as "main".
-class MainWindow : public QMainWindow
+class MainWindow final : public QMainWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
     explicit MainWindow(LauncherState& state, QWidget* parent = nullptr);

@@ -15,9 +15,10 @@ class QAbstractItemView;
 // they behave as push buttons do: only a left press and a left release on
 // the same button trigger it, leaving the row or releasing anywhere else
 // lets go, and the button under the mouse is drawn hovered.
-class ProfileDelegate : public QStyledItemDelegate
+class ProfileDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProfileDelegate)
 
 public:
     enum class Action

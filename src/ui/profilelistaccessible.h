@@ -10,7 +10,7 @@ class ProfileListView;
 // rows, each named after its profile, described by its date, and offering
 // the row's four actions (Start, Duplicate, Rename, Delete) by those names.
 // The buttons are painted, so Qt's own list items would offer none of them.
-class ProfileListAccessible : public QAccessibleWidget
+class ProfileListAccessible final : public QAccessibleWidget
 {
 public:
     explicit ProfileListAccessible(ProfileListView* view);

@@ -13,9 +13,10 @@ class LauncherState;
 // The profiles of the state, one row each. A reload inserts, removes and
 // changes rows by their location instead of resetting, so views keep their
 // scroll position.
-class ProfileListModel : public QAbstractListModel
+class ProfileListModel final : public QAbstractListModel
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProfileListModel)
 
 public:
     enum Role

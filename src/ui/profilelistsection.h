@@ -14,9 +14,10 @@ class QStackedWidget;
 // The heading "Profile List" and either the list of profiles or the box
 // that says why there is none. While Pelvaro runs the content is disabled
 // and dimmed to 60 %.
-class ProfileListSection : public QWidget
+class ProfileListSection final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProfileListSection)
 
 public:
     explicit ProfileListSection(LauncherState& state, QWidget* parent = nullptr);

@@ -9,9 +9,10 @@
 // duplicates, F2 renames, Delete asks to delete), in a context menu (right
 // click, the Menu key, Shift+F10), and by screen readers as the row's
 // actions. While the list is disabled none of them is.
-class ProfileListView : public QListView
+class ProfileListView final : public QListView
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProfileListView)
 
 public:
     explicit ProfileListView(QWidget* parent = nullptr);

@@ -5,7 +5,7 @@
 class QWidget;
 
 // The desktop's folder dialog, modal, for one folder only.
-class QtFolderChooser : public FolderChooser
+class QtFolderChooser final : public FolderChooser
 {
 public:
     explicit QtFolderChooser(QWidget* parent) : m_parent(parent) {}

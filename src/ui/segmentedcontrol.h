@@ -7,9 +7,10 @@ class QButtonGroup;
 
 // A row of joined, exclusive segments at their natural width; to screen
 // readers a named group of radio buttons.
-class SegmentedControl : public QWidget
+class SegmentedControl final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SegmentedControl)
 
 public:
     SegmentedControl(const QStringList& titles, const QString& accessibleName,

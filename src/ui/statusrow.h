@@ -8,9 +8,10 @@ class QPushButton;
 
 // The running indicator: a 12 x 12 circle, green while Pelvaro runs, red
 // otherwise, with a thin dark border inside its edge.
-class RunningIndicator : public QWidget
+class RunningIndicator final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RunningIndicator)
 
 public:
     explicit RunningIndicator(QWidget* parent = nullptr);
@@ -26,9 +27,10 @@ private:
 };
 
 // Whether Pelvaro runs, and the action that quits it to capture a profile.
-class StatusRow : public QWidget
+class StatusRow final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(StatusRow)
 
 public:
     explicit StatusRow(LauncherState& state, QWidget* parent = nullptr);
