@@ -33,7 +33,35 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
             "CommandLine",
             "Uses this profile folder instead of the chosen one, without changing any setting."),
         QStringLiteral("dir"));
-    parser.addOptions({help, version, list, start, folder});
+    const QCommandLineOption show(
+        QStringLiteral("show"),
+        QCoreApplication::translate("CommandLine", "Prints the profile as an XML property list."),
+        QStringLiteral("name"));
+    const QCommandLineOption diff(
+        QStringLiteral("diff"),
+        QCoreApplication::translate(
+            "CommandLine",
+            "Prints what differs between the profile and another profile, or Pelvaro's current "
+            "preferences when none is given. Exits with 0 when they are equal, 1 when they "
+            "differ, 2 on errors."),
+        QStringLiteral("name"));
+    const QCommandLineOption history(
+        QStringLiteral("history"),
+        QCoreApplication::translate("CommandLine",
+                                    "Lists the profile's kept versions, newest first."),
+        QStringLiteral("name"));
+    const QCommandLineOption restore(
+        QStringLiteral("restore"),
+        QCoreApplication::translate(
+            "CommandLine", "Makes a kept version (as --history names it) the profile's content; "
+                           "the content it replaces is kept as a version."),
+        QStringLiteral("name"));
+    parser.addOptions({help, version, list, start, show, diff, history, restore, folder});
+    parser.addPositionalArgument(
+        QStringLiteral("other"),
+        QCoreApplication::translate("CommandLine",
+                                    "With --diff, the other profile; with --restore, the version."),
+        QStringLiteral("[other]"));
 
     ParsedCommandLine result;
     // Parsed before the application object exists, which would name the
@@ -56,41 +84,67 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         return usageError(
             QCoreApplication::translate("CommandLine", "Unknown option '%1'.").arg(option));
     }
-    if (!parser.positionalArguments().isEmpty())
+    const QStringList positional = parser.positionalArguments();
+    const qsizetype positionalAllowed = parser.isSet(diff) || parser.isSet(restore) ? 1 : 0;
+    if (positional.size() > positionalAllowed)
         return usageError(QCoreApplication::translate("CommandLine", "Unexpected argument \"%1\".")
-                              .arg(parser.positionalArguments().first()));
+                              .arg(positional.at(positionalAllowed)));
     if (parser.isSet(help)) {
         result.output = helpText;
-        result.request = LaunchRequest{LaunchRequest::Kind::help, {}, {}};
+        result.request = LaunchRequest{LaunchRequest::Kind::help, {}, {}, {}};
         return result;
     }
     if (parser.isSet(version)) {
         result.output = QCoreApplication::applicationName() + u' ' +
                         QCoreApplication::applicationVersion() + u'\n';
-        result.request = LaunchRequest{LaunchRequest::Kind::version, {}, {}};
+        result.request = LaunchRequest{LaunchRequest::Kind::version, {}, {}, {}};
         return result;
     }
-    if (parser.isSet(list) && parser.isSet(start))
-        return usageError(QCoreApplication::translate(
-            "CommandLine", "--list and --start cannot be used together."));
-    if (parser.values(start).size() > 1 || parser.values(folder).size() > 1)
+    const QList<std::pair<const QCommandLineOption*, LaunchRequest::Kind>> commands = {
+        {&list, LaunchRequest::Kind::list},       {&start, LaunchRequest::Kind::start},
+        {&show, LaunchRequest::Kind::show},       {&diff, LaunchRequest::Kind::diff},
+        {&history, LaunchRequest::Kind::history}, {&restore, LaunchRequest::Kind::restore},
+    };
+    LaunchRequest request;
+    const QCommandLineOption* command = nullptr;
+    for (const auto& [option, kind] : commands) {
+        if (!parser.isSet(*option))
+            continue;
+        if (command) {
+            if (command == &list && option == &start)
+                return usageError(QCoreApplication::translate(
+                    "CommandLine", "--list and --start cannot be used together."));
+            return usageError(
+                QCoreApplication::translate("CommandLine", "%1 and %2 cannot be used together.")
+                    .arg(u"--" + command->names().constLast(),
+                         u"--" + option->names().constLast()));
+        }
+        command = option;
+        request.kind = kind;
+        if (option != &list) {
+            if (parser.values(*option).size() > 1)
+                return usageError(
+                    QCoreApplication::translate("CommandLine", "%1 can be given once.")
+                        .arg(u"--" + option->names().constLast()));
+            request.profileName = parser.value(*option);
+        }
+    }
+    if (parser.values(folder).size() > 1)
         return usageError(QCoreApplication::translate(
             "CommandLine", "--start and --folder can each be given once."));
-    LaunchRequest request;
+    if (parser.isSet(restore) && positional.isEmpty())
+        return usageError(QCoreApplication::translate(
+            "CommandLine", "--restore needs the version to restore, as --history names it."));
+    if (!positional.isEmpty())
+        request.other = positional.first();
     if (parser.isSet(folder)) {
-        if (!parser.isSet(list) && !parser.isSet(start))
-            return usageError(QCoreApplication::translate("CommandLine",
-                                                          "--folder goes with --list or --start."));
+        if (!command)
+            return usageError(QCoreApplication::translate(
+                "CommandLine", "--folder goes with a command, such as --list or --start."));
         if (parser.value(folder).isEmpty())
             return usageError(
                 QCoreApplication::translate("CommandLine", "--folder needs a folder."));
         request.folder = parser.value(folder);
-    }
-    if (parser.isSet(list)) {
-        request.kind = LaunchRequest::Kind::list;
-    } else if (parser.isSet(start)) {
-        request.kind = LaunchRequest::Kind::start;
-        request.profileName = parser.value(start);
     }
     result.request = request;
     return result;

@@ -13,12 +13,19 @@ struct LaunchRequest
         window,
         list,
         start,
+        show,
+        diff,
+        history,
+        restore,
         help,
         version
     };
 
     Kind kind = Kind::window;
     QString profileName;
+    // --diff: the other profile, none for Pelvaro's preferences; --restore:
+    // the version.
+    std::optional<QString> other;
     std::optional<QString> folder;
 };
 

@@ -1,6 +1,7 @@
 #include "app/launcherapplication.h"
 
 #include "app/commandline.h"
+#include "app/profilecommands.h"
 #include "app/profilelookup.h"
 #include "app/runtimefolder.h"
 #include "app/singleinstance.h"
@@ -35,21 +36,12 @@
 
 namespace {
 
+using terminal_text::print;
+
 constexpr int pelvaroStartTimeoutMs = 30000;
 // How long a second launcher waits for the first to answer: longer than the
 // first can be held up (a locked preferences domain, a slow disk).
 constexpr int handOverPatienceMs = 60000;
-
-void print(std::FILE* stream, const QString& text)
-{
-    if (text.isEmpty())
-        return;
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    if (!text.endsWith(u'\n'))
-        std::fputc('\n', stream);
-    std::fflush(stream);
-}
 
 void describeApplication()
 {
@@ -137,32 +129,6 @@ Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSy
     if (failure)
         return *failure;
     return {};
-}
-
-int listProfiles(const LaunchRequest& request)
-{
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
-    const PlatformServices services = platform.services();
-    FileSystem& fileSystem = *services.fileSystem;
-    const std::optional<QString> folder =
-        request.folder ? request.folder : LauncherState::folderFromSettings(services);
-    if (!folder) {
-        print(stderr,
-              QCoreApplication::translate("CommandLine", "No profile folder is available."));
-        return 1;
-    }
-    // The default folder is made at first use, as the window makes it.
-    if (!request.folder && *folder == LauncherState::defaultFolderFor(services) &&
-        !fileSystem.exists(*folder))
-        (void)fileSystem.createDirectory(*folder);
-    if (!fileSystem.isDirectory(*folder)) {
-        print(stderr, QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
-                          *folder + u')');
-        return 1;
-    }
-    for (const Profile& profile : profile_listing::listProfiles(fileSystem, *folder))
-        print(stdout, terminal_text::escaped(profile.fileName()));
-    return 0;
 }
 
 // --start without a window: apply, launch, wait for Pelvaro to quit, save
@@ -343,7 +309,15 @@ int runLauncher(int argc, char** argv)
         print(stdout, parsed.output);
         return 0;
     case LaunchRequest::Kind::list:
-        return listProfiles(request);
+        return profile_commands::list(request);
+    case LaunchRequest::Kind::show:
+        return profile_commands::show(request);
+    case LaunchRequest::Kind::diff:
+        return profile_commands::diff(request);
+    case LaunchRequest::Kind::history:
+        return profile_commands::history(request);
+    case LaunchRequest::Kind::restore:
+        return profile_commands::restore(request);
     case LaunchRequest::Kind::start: {
         const std::optional<QString> folder = runtimeFolder();
         if (!folder)

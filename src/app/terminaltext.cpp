@@ -23,3 +23,13 @@ QString terminal_text::escaped(const QString& text)
     }
     return result;
 }
+
+void terminal_text::print(std::FILE* stream, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    if (!text.endsWith(u'\n'))
+        std::fputc('\n', stream);
+}

@@ -2,9 +2,13 @@
 
 #include <QString>
 
+#include <cstdio>
+
 namespace terminal_text {
 // `text` with every control character written as a C escape (\n, \t, \r,
 // \e, or \xHH) and a backslash as \\, so that what reaches a terminal is
 // one line that moves no cursor and starts no escape sequence.
 QString escaped(const QString& text);
+// Writes the text in the locale's encoding, ending it with a line break.
+void print(std::FILE* stream, const QString& text);
 } // namespace terminal_text

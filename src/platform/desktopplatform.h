@@ -11,7 +11,8 @@ class DesktopPlatform final
 public:
     enum class Scope
     {
-        // Files and settings, for commands that never look at processes.
+        // Files, settings and preferences, for commands that never look at
+        // processes.
         files,
         everything,
     };

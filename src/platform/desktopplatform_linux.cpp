@@ -17,10 +17,10 @@ DesktopPlatform::DesktopPlatform(Scope scope)
       m_fileSystem(std::make_unique<LinuxFileSystem>(m_log.get())),
       m_userDefaults(std::make_unique<UserDefaults>())
 {
-    if (scope == Scope::files)
-        return;
     m_preferences = std::make_unique<PreferencesStore>(*m_fileSystem, QDir::homePath(),
                                                        pelvaro::bundleIdentifier);
+    if (scope == Scope::files)
+        return;
     m_workspace = std::make_unique<DesktopWorkspace>(
         std::make_unique<GioApplicationLauncher>(),
         std::make_unique<LinuxProcessMonitor>(pelvaro::applicationNames()));

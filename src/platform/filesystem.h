@@ -109,6 +109,8 @@ public:
     [[nodiscard]] virtual Result<void> copyItem(const QString& from, const QString& to) = 0;
     // Removes a file or a link; never a folder.
     [[nodiscard]] virtual Result<void> removeItem(const QString& path) = 0;
+    // Removes a folder only when it is empty.
+    [[nodiscard]] virtual Result<void> removeEmptyFolder(const QString& path) = 0;
 
     // Reports changes of the folder at `path`; none when it cannot be watched.
     virtual std::unique_ptr<DirectoryWatch> watchDirectory(const QString& path) = 0;

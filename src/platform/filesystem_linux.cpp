@@ -294,6 +294,13 @@ std::optional<FileStamp> LinuxFileSystem::stamp(const QString& path) const
                      qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
+Result<void> LinuxFileSystem::removeEmptyFolder(const QString& path)
+{
+    if (::rmdir(encoded(path).constData()) != 0)
+        return failure(Operation::remove, path, errno);
+    return {};
+}
+
 std::unique_ptr<DirectoryWatch> LinuxFileSystem::watchDirectory(const QString& path)
 {
     return InotifyDirectoryWatch::open(path);

@@ -28,6 +28,7 @@ public:
     Result<void> moveItem(const QString& from, const QString& to) override;
     Result<void> copyItem(const QString& from, const QString& to) override;
     Result<void> removeItem(const QString& path) override;
+    Result<void> removeEmptyFolder(const QString& path) override;
     std::unique_ptr<DirectoryWatch> watchDirectory(const QString& path) override;
     Result<FileLock> lockExclusively(const QString& lockPath, int timeoutMs) override;
 

@@ -31,7 +31,8 @@ LauncherState& LauncherState::shared()
 LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     : QObject(parent), m_services(services),
       m_folder(std::make_unique<ProfileFolder>(*services.fileSystem)),
-      m_files(*services.fileSystem), m_session(std::make_unique<PelvaroSession>(services))
+      m_files(*services.fileSystem), m_versions(*services.fileSystem),
+      m_session(std::make_unique<PelvaroSession>(services))
 {
     m_launchPendingTimer.setSingleShot(true);
     m_launchPendingTimer.setInterval(launchPendingMs);
@@ -306,6 +307,10 @@ void LauncherState::renameProfile(const Profile& profile, const QString& typedNa
     }
     if (*renamed == profile.url)
         return;
+    // The profile is renamed whatever becomes of its history.
+    if (const Result<void> moved = m_versions.moveAlong(profile.url, *renamed); !moved)
+        m_services.log->write(u"Pelvaro Launcher: could not move the versions of " +
+                              profile.fileName() + u": " + ErrorText::describe(moved.error()));
     if (isActiveProfileFile(profile)) {
         m_activeProfileFolder = file_path::parent(*renamed);
         setActiveProfileName(*fileName);
@@ -333,8 +338,33 @@ void LauncherState::deleteProfile(const Profile& profile)
                             .arg(profile.fileName(), ErrorText::describe(removed.error())));
         return;
     }
+    if (const Result<void> removed = m_versions.removeAll(profile.url); !removed)
+        m_services.log->write(u"Pelvaro Launcher: could not remove the versions of " +
+                              profile.fileName() + u": " + ErrorText::describe(removed.error()));
     if (isActiveProfileFile(profile))
         setActiveProfileName(std::nullopt);
+    reloadProfiles();
+}
+
+QList<ProfileVersion> LauncherState::profileVersions(const Profile& profile) const
+{
+    return m_versions.list(profile.url);
+}
+
+void LauncherState::restoreProfileVersion(const Profile& profile, const ProfileVersion& version)
+{
+    if (m_isPelvaroRunning && isActiveProfileFile(profile)) {
+        setErrorMessage(
+            tr("\"%1\" cannot be restored while Pelvaro runs with it.").arg(profile.fileName()));
+        return;
+    }
+    if (const Result<SaveOutcome, SessionFailure> restored =
+            m_session->restoreVersion(profile.url, version.path);
+        !restored) {
+        setErrorMessage(
+            tr("Could not restore \"%1\": %2").arg(profile.fileName(), describe(restored.error())));
+        return;
+    }
     reloadProfiles();
 }
 
@@ -419,11 +449,16 @@ void LauncherState::writeCurrentPreferences(bool saveBack, const QString& fileNa
 {
     if (!folder)
         return;
-    const Result<void, SessionFailure> written = m_session->writeCurrentPreferences(
-        saveBack ? PelvaroSession::WriteMode::replace : PelvaroSession::WriteMode::create,
-        file_path::appending(*folder, fileName));
-    if (written)
+    const QString target = file_path::appending(*folder, fileName);
+    const Result<SaveOutcome, SessionFailure> written = m_session->writeCurrentPreferences(
+        saveBack ? PelvaroSession::WriteMode::replace : PelvaroSession::WriteMode::create, target);
+    if (written) {
+        if (saveBack) {
+            m_lastSaveSummary = SaveSummary{target, written->changedSettings};
+            emit lastSaveSummaryChanged();
+        }
         return;
+    }
     const SessionFailure& failure = written.error();
     if (failure.problem == SessionFailure::Problem::targetExists) {
         setErrorMessage(tr("Could not create profile \"%1\": a file of that name already exists.")

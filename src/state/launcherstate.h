@@ -4,6 +4,7 @@
 #include "platform/platformservices.h"
 #include "plist/plistvalue.h"
 #include "profiles/profilefiles.h"
+#include "profiles/profileversions.h"
 #include "state/accessstatus.h"
 #include "state/foldermode.h"
 #include "state/profile.h"
@@ -73,6 +74,16 @@ public:
     bool isLaunchPending() const { return m_launchPendingTimer.isActive(); }
     static constexpr int launchPendingMs = 30000;
 
+    // What the last save-back wrote, for a moment's notice and the way to
+    // the profile's history.
+    struct SaveSummary
+    {
+        QString profilePath;
+        qsizetype changedSettings = 0;
+        friend bool operator==(const SaveSummary&, const SaveSummary&) = default;
+    };
+    std::optional<SaveSummary> lastSaveSummary() const { return m_lastSaveSummary; }
+
     // --- folder locations
     QString defaultFolderURL() const;
     static QString defaultFolderFor(const PlatformServices& services);
@@ -93,6 +104,11 @@ public:
     void duplicateProfile(const Profile& profile);
     void deleteProfile(const Profile& profile);
     void chooseCustomFolder();
+    // The profile's kept versions, newest first.
+    QList<ProfileVersion> profileVersions(const Profile& profile) const;
+    // Makes the version the profile's content; refused while Pelvaro runs
+    // with that profile, whose save-back would overwrite it.
+    void restoreProfileVersion(const Profile& profile, const ProfileVersion& version);
     void setFolderChooser(FolderChooser* chooser) { m_services.folderChooser = chooser; }
 
     // --- Pelvaro
@@ -121,6 +137,7 @@ signals:
     void workspaceObserversChanged();
     void folderMonitorSourceChanged();
     void pendingNewProfileNameChanged();
+    void lastSaveSummaryChanged();
 
 private:
     void setFolderAccessStatus(const AccessStatus& status);
@@ -142,6 +159,7 @@ private:
     PlatformServices m_services;
     std::unique_ptr<ProfileFolder> m_folder;
     ProfileFiles m_files;
+    ProfileVersions m_versions;
     std::unique_ptr<PelvaroSession> m_session;
 
     FolderMode m_folderMode = FolderMode::defaultFolder;
@@ -155,6 +173,7 @@ private:
     bool m_pelvaroRunningWithUnknownProfile = false;
     QList<QMetaObject::Connection> m_workspaceObservers;
     std::optional<QString> m_pendingNewProfileName;
+    std::optional<SaveSummary> m_lastSaveSummary;
     // Runs while a launch is pending.
     QTimer m_launchPendingTimer;
 

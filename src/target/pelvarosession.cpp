@@ -6,9 +6,12 @@
 #include "platform/preferencesstore.h"
 #include "platform/systemlog.h"
 #include "platform/workspace.h"
+#include "plist/plistdiff.h"
 #include "plist/plistreader.h"
 #include "plist/plistwriter.h"
+#include "profiles/profileversions.h"
 #include "state/errortext.h"
+#include "state/profile.h"
 #include "target/pelvaroapplication.h"
 
 #include <QPointer>
@@ -94,21 +97,45 @@ Result<std::optional<PlistDictionary>, SessionFailure> PelvaroSession::readPrefe
     return std::optional(preferences.copyMultiple(*keys));
 }
 
-Result<void, SessionFailure> PelvaroSession::writeCurrentPreferences(WriteMode mode,
-                                                                     const QString& target)
+PlistDictionary PelvaroSession::keepCurrentContent(const QString& target, SaveOutcome& outcome)
+{
+    const Result<QByteArray> current = m_services.fileSystem->readFile(target);
+    if (!current)
+        return {};
+    ProfileVersions versions(*m_services.fileSystem);
+    if (const Result<std::optional<QString>> kept = versions.keep(target, *current); kept)
+        outcome.keptVersion = *kept;
+    else
+        m_services.log->write(u"Pelvaro Launcher: could not keep a version of " +
+                              file_path::lastComponent(target) + u": " +
+                              ErrorText::describe(kept.error()));
+    const std::optional<PlistValue> settings = PlistReader::read(*current);
+    return settings && settings->isDictionary() ? settings->toDictionary() : PlistDictionary();
+}
+
+Result<SaveOutcome, SessionFailure> PelvaroSession::writeCurrentPreferences(WriteMode mode,
+                                                                            const QString& target)
 {
     FileSystem& fileSystem = *m_services.fileSystem;
+    SaveOutcome outcome;
+    PlistDictionary before;
     // A new profile never replaces a file that appeared meanwhile, for
     // example while Pelvaro was asked to quit: its content would be lost.
-    const auto write = [&](const QByteArray& bytes) -> Result<void, SessionFailure> {
+    // A replaced profile's content is kept as a version first.
+    const auto write = [&](const QByteArray& bytes,
+                           const PlistDictionary& settings) -> Result<SaveOutcome, SessionFailure> {
+        if (mode == WriteMode::replace)
+            before = keepCurrentContent(target, outcome);
         const Result<void> written = mode == WriteMode::replace
                                          ? fileSystem.writeFileAtomically(target, bytes)
                                          : fileSystem.createFileAtomically(target, bytes);
-        if (written)
-            return {};
-        if (mode == WriteMode::create && fileSystem.exists(target))
-            return failure(SessionFailure::Problem::targetExists, written.error());
-        return failure(SessionFailure::Problem::notWritten, written.error());
+        if (!written) {
+            if (mode == WriteMode::create && fileSystem.exists(target))
+                return failure(SessionFailure::Problem::targetExists, written.error());
+            return failure(SessionFailure::Problem::notWritten, written.error());
+        }
+        outcome.changedSettings = PlistDiff::changedSettings(before, settings);
+        return outcome;
     };
 
     const Result<std::optional<PlistDictionary>, SessionFailure> domain = readPreferencesDomain();
@@ -116,7 +143,7 @@ Result<void, SessionFailure> PelvaroSession::writeCurrentPreferences(WriteMode m
         return domain.error();
     if (*domain && !(*domain)->isEmpty()) {
         qCDebug(lcSession) << "writing" << (*domain)->size() << "keys to" << target;
-        return write(PlistWriter::writeBinary(PlistValue(**domain)));
+        return write(PlistWriter::writeBinary(PlistValue(**domain)), **domain);
     }
     qCDebug(lcSession) << "the domain is empty; copying Pelvaro's preferences file to" << target;
 
@@ -134,7 +161,26 @@ Result<void, SessionFailure> PelvaroSession::writeCurrentPreferences(WriteMode m
     if (!preferences || !preferences->isDictionary())
         return failure(SessionFailure::Problem::preferencesUnreadable);
     // The bytes just checked are the ones written.
-    return write(*bytes);
+    return write(*bytes, preferences->toDictionary());
+}
+
+Result<SaveOutcome, SessionFailure> PelvaroSession::restoreVersion(const QString& profilePath,
+                                                                   const QString& versionPath)
+{
+    const Result<QByteArray> bytes = m_services.fileSystem->readFile(versionPath);
+    if (!bytes)
+        return failure(SessionFailure::Problem::profileUnreadable, bytes.error());
+    const std::optional<PlistValue> settings = PlistReader::read(*bytes);
+    if (!settings || !settings->isDictionary())
+        return failure(SessionFailure::Problem::profileUnreadable);
+    SaveOutcome outcome;
+    const PlistDictionary before = keepCurrentContent(profilePath, outcome);
+    if (const Result<void> written =
+            m_services.fileSystem->writeFileAtomically(profilePath, *bytes);
+        !written)
+        return failure(SessionFailure::Problem::notWritten, written.error());
+    outcome.changedSettings = PlistDiff::changedSettings(before, settings->toDictionary());
+    return outcome;
 }
 
 bool PelvaroSession::isPelvaro(const RunningApplication& application)

@@ -36,6 +36,16 @@ struct SessionFailure
     std::optional<PlatformError> cause;
 };
 
+// What a save-back did besides writing the profile.
+struct SaveOutcome
+{
+    // How many top-level settings the profile had otherwise before.
+    qsizetype changedSettings = 0;
+    // The version of the replaced content, or none when there was nothing
+    // new to keep or keeping it failed (which never stops the save).
+    std::optional<QString> keptVersion;
+};
+
 // Pelvaro's side of the launcher: its preferences made equal to a profile,
 // the application opened, its settings written back into a profile file,
 // and its running instances found and asked to quit.
@@ -64,7 +74,13 @@ public:
     // is empty. Fails only when another program holds the preferences.
     Result<std::optional<PlistDictionary>, SessionFailure> readPreferencesDomain();
     // Writes Pelvaro's current preferences to the profile file at `target`.
-    Result<void, SessionFailure> writeCurrentPreferences(WriteMode mode, const QString& target);
+    // What it replaces is kept as a version first.
+    Result<SaveOutcome, SessionFailure> writeCurrentPreferences(WriteMode mode,
+                                                                const QString& target);
+    // Makes a kept version the profile's content; the content it replaces
+    // becomes a version in turn, so that a restore can be undone.
+    Result<SaveOutcome, SessionFailure> restoreVersion(const QString& profilePath,
+                                                       const QString& versionPath);
 
     static bool isPelvaro(const RunningApplication& application);
     // The running applications that are Pelvaro, in the order they started.
@@ -75,5 +91,9 @@ signals:
     void launchFailed(const PlatformError& error);
 
 private:
+    // Keeps what `target` holds now as a version; logs, and goes on, when
+    // that fails. The profile's settings before, for counting the changes.
+    PlistDictionary keepCurrentContent(const QString& target, SaveOutcome& outcome);
+
     PlatformServices m_services;
 };

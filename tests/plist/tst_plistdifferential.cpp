@@ -1,5 +1,6 @@
 #include "plist/plistreader.h"
 #include "plist/plistwriter.h"
+#include "plist/plistxmlwriter.h"
 #include "support/plistlib.h"
 
 #include <QJsonArray>
@@ -11,6 +12,13 @@
 namespace {
 
 const QString script = QStringLiteral(TESTS_SOURCE_DIR "/plist/plistdifferential.py");
+
+PlistDictionary uidAsAppleWritesIt()
+{
+    PlistDictionary dictionary;
+    dictionary.insert(QStringLiteral("CF$UID"), PlistValue(PlistInteger::fromSigned(7)));
+    return dictionary;
+}
 
 std::optional<QByteArray> runScript(const QStringList& arguments, const QByteArray& input = {})
 {
@@ -81,6 +89,9 @@ class PlistDifferentialTest : public QObject
 
 private slots:
     void randomValuesAgreeWithPlistlib();
+    void ourXmlAgreesWithPlistlib();
+    void xmlWriterLimits_data();
+    void xmlWriterLimits();
     void byteOrderMarkInsideTextIsKept_data();
     void byteOrderMarkInsideTextIsKept();
     void sharedContainersAreWrittenOnce_data();
@@ -113,6 +124,103 @@ void PlistDifferentialTest::randomValuesAgreeWithPlistlib()
             back == samples.at(i).canonical,
             qPrintable(samples.at(i).name + u": " + differenceOf(back, samples.at(i).canonical)));
     }
+}
+
+// The same for our XML writer: plistlib and our reader take back what it
+// writes. The XML form has no UIDs and keeps dates to the second, so the
+// values plistlib made for it are the ones used.
+void PlistDifferentialTest::ourXmlAgreesWithPlistlib()
+{
+    const QList<Sample> samples = makeSamples(1, 150);
+    QByteArray ourEncodings;
+    QList<Sample> xmlSamples;
+    for (const Sample& sample : samples) {
+        if (!sample.name.startsWith(u"xml"))
+            continue;
+        const std::optional<PlistValue> read = PlistReader::read(sample.bytes);
+        QVERIFY2(read, qPrintable(sample.name));
+        const std::optional<QByteArray> xml = PlistXmlWriter::write(*read);
+        QVERIFY2(xml, qPrintable(sample.name));
+        // Deterministic, and ours to read again unchanged.
+        QCOMPARE(*PlistXmlWriter::write(*read), *xml);
+        const std::optional<PlistValue> again = PlistReader::read(*xml);
+        QVERIFY2(again, qPrintable(sample.name));
+        QVERIFY2(plistlib::canonical(*again) == sample.canonical,
+                 qPrintable(sample.name + u": " +
+                            differenceOf(plistlib::canonical(*again), sample.canonical)));
+        ourEncodings += xml->toBase64() + '\n';
+        xmlSamples.append(sample);
+    }
+    QVERIFY(xmlSamples.size() >= 100);
+    const std::optional<QByteArray> loaded = runScript({QStringLiteral("load")}, ourEncodings);
+    QVERIFY(loaded);
+    const QList<QByteArray> lines = loaded->trimmed().split('\n');
+    QCOMPARE(lines.size(), xmlSamples.size());
+    for (qsizetype i = 0; i < xmlSamples.size(); ++i) {
+        const QJsonValue back = QJsonDocument::fromJson(lines.at(i)).object();
+        QVERIFY2(back == xmlSamples.at(i).canonical,
+                 qPrintable(xmlSamples.at(i).name + u": " +
+                            differenceOf(back, xmlSamples.at(i).canonical)));
+    }
+}
+
+void PlistDifferentialTest::xmlWriterLimits_data()
+{
+    QTest::addColumn<PlistValue>("value");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<PlistValue>("readBack");
+    const auto inDictionary = [](const PlistValue& value) {
+        PlistDictionary dictionary;
+        dictionary.insert(QStringLiteral("k"), value);
+        return PlistValue(dictionary);
+    };
+    const PlistValue crlf = inDictionary(PlistValue(QStringLiteral("a\r\nb\rc")));
+    QTest::newRow("carriage returns survive") << crlf << true << crlf;
+    const PlistValue markup =
+        inDictionary(PlistValue(QStringLiteral("<a href=\"x\">&amp;</a>]]>")));
+    QTest::newRow("markup is text") << markup << true << markup;
+    const PlistValue big = inDictionary(PlistValue(PlistInteger::fromUnsigned(~quint64(0))));
+    QTest::newRow("largest unsigned") << big << true << big;
+    const PlistValue small =
+        inDictionary(PlistValue(PlistInteger::fromSigned(std::numeric_limits<qint64>::min())));
+    QTest::newRow("smallest signed") << small << true << small;
+    const PlistValue tiny = inDictionary(PlistValue(5e-324));
+    QTest::newRow("denormal") << tiny << true << tiny;
+    const PlistValue negativeZero = inDictionary(PlistValue(-0.0));
+    QTest::newRow("negative zero") << negativeZero << true << negativeZero;
+    QTest::newRow("fraction of a second dropped")
+        << inDictionary(PlistValue(PlistDate{1.75})) << true
+        << inDictionary(PlistValue(PlistDate{1.0}));
+    QTest::newRow("UID as Apple writes it") << inDictionary(PlistValue(PlistUid{7})) << true
+                                            << inDictionary(PlistValue(uidAsAppleWritesIt()));
+    QTest::newRow("control character")
+        << inDictionary(PlistValue(QStringLiteral("bell\x07"))) << false << PlistValue();
+    QTest::newRow("control character in a key") << [] {
+        PlistDictionary dictionary;
+        dictionary.insert(QStringLiteral("k\x01"), PlistValue(true));
+        return PlistValue(dictionary);
+    }() << false << PlistValue();
+    QTest::newRow("unpaired surrogate")
+        << inDictionary(PlistValue(QString(QChar(0xD800)))) << false << PlistValue();
+    QTest::newRow("year beyond 9999")
+        << inDictionary(PlistValue(PlistDate{1e12})) << false << PlistValue();
+}
+
+void PlistDifferentialTest::xmlWriterLimits()
+{
+    QFETCH(PlistValue, value);
+    QFETCH(bool, writable);
+    QFETCH(PlistValue, readBack);
+    const std::optional<QByteArray> xml = PlistXmlWriter::write(value);
+    QCOMPARE(xml.has_value(), writable);
+    if (!xml)
+        return;
+    const std::optional<PlistValue> ours = PlistReader::read(*xml);
+    QVERIFY(ours);
+    QVERIFY(*ours == readBack);
+    const std::optional<QJsonValue> theirs = plistlib::load(*xml);
+    QVERIFY(theirs);
+    QCOMPARE(*theirs, plistlib::canonical(readBack));
 }
 
 void PlistDifferentialTest::byteOrderMarkInsideTextIsKept_data()

@@ -106,7 +106,8 @@ void PelvaroSessionTest::writeFailures()
     const QString target = targetExists ? profilePath() : m_env->defaultFolder() + u"/New.plist";
     const QByteArray before = test_files::readBytes(profilePath());
     m_env->fileSystem.failing.insert(fault);
-    const Result<void, SessionFailure> written = m_session->writeCurrentPreferences(mode, target);
+    const Result<SaveOutcome, SessionFailure> written =
+        m_session->writeCurrentPreferences(mode, target);
     QVERIFY(!written);
     QCOMPARE(written.error().problem, problem);
     QVERIFY(written.error().cause);
@@ -116,7 +117,7 @@ void PelvaroSessionTest::writeFailures()
 void PelvaroSessionTest::writeCopiesThePreferencesFileWhenTheDomainIsEmpty()
 {
     // Nothing in the domain and no file: nothing to save.
-    Result<void, SessionFailure> written =
+    Result<SaveOutcome, SessionFailure> written =
         m_session->writeCurrentPreferences(PelvaroSession::WriteMode::replace, profilePath());
     QVERIFY(!written);
     QCOMPARE(written.error().problem, Problem::noPreferences);

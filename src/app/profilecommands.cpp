@@ -1,0 +1,247 @@
+#include "app/profilecommands.h"
+
+#include "app/profilelookup.h"
+#include "app/terminaltext.h"
+#include "platform/desktopplatform.h"
+#include "platform/filesystem.h"
+#include "platform/preferencesservice.h"
+#include "platform/workspace.h"
+#include "plist/plistdiff.h"
+#include "plist/plistreader.h"
+#include "plist/plistxmlwriter.h"
+#include "profiles/profilelisting.h"
+#include "profiles/profileversions.h"
+#include "state/errortext.h"
+#include "state/launcherstate.h"
+#include "state/valuetext.h"
+#include "target/pelvarosession.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+using terminal_text::print;
+
+namespace {
+
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("CommandLine", text);
+}
+
+// Why a command cannot go on, as the sentence to print.
+struct Refusal
+{
+    QString message;
+};
+
+// The folder the command works in: --folder, or the one the settings choose.
+Result<QString, Refusal> profileFolder(const LaunchRequest& request,
+                                       const PlatformServices& services)
+{
+    const std::optional<QString> folder =
+        request.folder ? request.folder : LauncherState::folderFromSettings(services);
+    if (!folder)
+        return Refusal{translated("No profile folder is available.")};
+    FileSystem& fileSystem = *services.fileSystem;
+    // The default folder is made at first use, as the window makes it.
+    if (!request.folder && *folder == LauncherState::defaultFolderFor(services) &&
+        !fileSystem.exists(*folder))
+        (void)fileSystem.createDirectory(*folder);
+    if (!fileSystem.isDirectory(*folder))
+        return Refusal{translated("Folder does not exist.") + u" (" + *folder + u')'};
+    return *folder;
+}
+
+Result<Profile, QString> namedProfile(const QString& name, const LaunchRequest& request,
+                                      const PlatformServices& services)
+{
+    const Result<QString, Refusal> folder = profileFolder(request, services);
+    if (!folder)
+        return folder.error().message;
+    return profile_lookup::find(profile_listing::listProfiles(*services.fileSystem, *folder), name,
+                                *folder);
+}
+
+Result<PlistDictionary, QString> settingsIn(const QString& path, FileSystem& fileSystem)
+{
+    const Result<QByteArray> bytes = fileSystem.readFile(path);
+    if (!bytes)
+        return ErrorText::describe(bytes.error());
+    const std::optional<PlistValue> root = PlistReader::read(*bytes);
+    if (!root || !root->isDictionary())
+        return translated("\"%1\" holds no readable settings.").arg(file_path::lastComponent(path));
+    return root->toDictionary();
+}
+
+QString changeLine(const PlistChange& change)
+{
+    const QString path = terminal_text::escaped(change.path);
+    switch (change.kind) {
+    case PlistChange::Kind::added:
+        return u"+ " + path + u": " + ValueText::describe(change.after);
+    case PlistChange::Kind::removed:
+        return u"- " + path + u": " + ValueText::describe(change.before);
+    case PlistChange::Kind::changed:
+        return u"~ " + path + u": " + ValueText::describe(change.before) + u" \u2192 " +
+               ValueText::describe(change.after);
+    }
+    return path;
+}
+
+} // namespace
+
+int profile_commands::list(const LaunchRequest& request)
+{
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const PlatformServices services = platform.services();
+    const Result<QString, Refusal> folder = profileFolder(request, services);
+    if (!folder) {
+        print(stderr, folder.error().message);
+        return 1;
+    }
+    for (const Profile& profile : profile_listing::listProfiles(*services.fileSystem, *folder))
+        print(stdout, terminal_text::escaped(profile.fileName()));
+    return 0;
+}
+
+int profile_commands::show(const LaunchRequest& request)
+{
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const PlatformServices services = platform.services();
+    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
+    if (!profile) {
+        print(stderr, profile.error());
+        return 1;
+    }
+    const Result<PlistDictionary, QString> settings =
+        settingsIn(profile->url, *services.fileSystem);
+    if (!settings) {
+        print(stderr, settings.error());
+        return 1;
+    }
+    const std::optional<QByteArray> xml = PlistXmlWriter::write(PlistValue(*settings));
+    if (!xml) {
+        print(stderr, translated("\"%1\" holds a value that an XML property list cannot carry.")
+                          .arg(profile->fileName()));
+        return 1;
+    }
+    std::fwrite(xml->constData(), 1, size_t(xml->size()), stdout);
+    return 0;
+}
+
+int profile_commands::diff(const LaunchRequest& request)
+{
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const PlatformServices services = platform.services();
+    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
+    if (!profile) {
+        print(stderr, profile.error());
+        return 2;
+    }
+    const Result<PlistDictionary, QString> settings =
+        settingsIn(profile->url, *services.fileSystem);
+    if (!settings) {
+        print(stderr, settings.error());
+        return 2;
+    }
+    PlistDictionary other;
+    if (request.other) {
+        const Result<Profile, QString> otherProfile =
+            namedProfile(*request.other, request, services);
+        if (!otherProfile) {
+            print(stderr, otherProfile.error());
+            return 2;
+        }
+        const Result<PlistDictionary, QString> otherSettings =
+            settingsIn(otherProfile->url, *services.fileSystem);
+        if (!otherSettings) {
+            print(stderr, otherSettings.error());
+            return 2;
+        }
+        other = *otherSettings;
+    } else {
+        PelvaroSession session(services);
+        const Result<std::optional<PlistDictionary>, SessionFailure> current =
+            session.readPreferencesDomain();
+        if (!current) {
+            print(stderr, translated("Pelvaro's preferences are locked by another program."));
+            return 2;
+        }
+        other = current->value_or(PlistDictionary());
+    }
+    const QList<PlistChange> changes = PlistDiff::compare(*settings, other);
+    for (const PlistChange& change : changes)
+        print(stdout, changeLine(change));
+    return changes.isEmpty() ? 0 : 1;
+}
+
+int profile_commands::history(const LaunchRequest& request)
+{
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const PlatformServices services = platform.services();
+    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
+    if (!profile) {
+        print(stderr, profile.error());
+        return 1;
+    }
+    const ProfileVersions versions(*services.fileSystem);
+    const QList<ProfileVersion> kept = versions.list(profile->url);
+    // Each version against what replaced it: the next newer one, or the
+    // profile as it is now.
+    const Result<PlistDictionary, QString> current = settingsIn(profile->url, *services.fileSystem);
+    std::optional<PlistDictionary> newer = current ? std::optional(*current) : std::nullopt;
+    const QLocale locale;
+    for (const ProfileVersion& version : kept) {
+        const Result<PlistDictionary, QString> settings =
+            settingsIn(version.path, *services.fileSystem);
+        QString changed;
+        if (settings && newer) {
+            const qsizetype count = PlistDiff::changedSettings(*settings, *newer);
+            changed = count == 1 ? translated("1 setting changed after it")
+                                 : translated("%1 settings changed after it").arg(count);
+        }
+        print(stdout, version.name() + u'\t' +
+                          locale.toString(version.savedAt.toLocalTime(), QLocale::ShortFormat) +
+                          u'\t' + changed);
+        newer = settings ? std::optional(*settings) : std::nullopt;
+    }
+    return 0;
+}
+
+int profile_commands::restore(const LaunchRequest& request)
+{
+    const DesktopPlatform platform(DesktopPlatform::Scope::everything);
+    const PlatformServices services = platform.services();
+    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
+    if (!profile) {
+        print(stderr, profile.error());
+        return 1;
+    }
+    const ProfileVersions versions(*services.fileSystem);
+    const std::optional<ProfileVersion> version =
+        versions.find(profile->url, request.other.value_or(QString()));
+    if (!version) {
+        print(stderr, translated("\"%1\" has no version named \"%2\".")
+                          .arg(profile->fileName(), request.other.value_or(QString())));
+        return 1;
+    }
+    // A running Pelvaro may be one a launcher started with this profile:
+    // its save-back would overwrite what is restored now.
+    PelvaroSession session(services);
+    if (!session.runningInstances().isEmpty()) {
+        print(stderr, translated("Pelvaro is running; quit it before restoring a version."));
+        return 1;
+    }
+    const Result<SaveOutcome, SessionFailure> restored =
+        session.restoreVersion(profile->url, version->path);
+    if (!restored) {
+        const SessionFailure& failure = restored.error();
+        print(stderr,
+              translated("Could not restore \"%1\": %2")
+                  .arg(profile->fileName(),
+                       failure.cause ? ErrorText::describe(*failure.cause)
+                                     : translated("the version holds no readable settings.")));
+        return 1;
+    }
+    return 0;
+}
