@@ -2,7 +2,9 @@
 
 #include "state/launcherstate.h"
 #include "ui/alertdialog.h"
+#include "ui/comparedialog.h"
 #include "ui/foldersection.h"
+#include "ui/historydialog.h"
 #include "ui/profilelistsection.h"
 #include "ui/statusrow.h"
 
@@ -26,8 +28,36 @@ ContentView::ContentView(LauncherState& state, QWidget* parent)
             &ContentView::beginQuitAndCreate);
     connect(m_profileList, &ProfileListSection::renameRequested, this, &ContentView::beginRename);
     connect(m_profileList, &ProfileListSection::deleteRequested, this, &ContentView::beginDelete);
+    connect(m_profileList, &ProfileListSection::historyRequested, this, &ContentView::showHistory);
+    connect(m_profileList, &ProfileListSection::compareRequested, this,
+            &ContentView::showComparison);
+    connect(m_statusRow, &StatusRow::historyRequested, this, [this](const QString& profilePath) {
+        for (const Profile& profile : m_state.profiles()) {
+            if (profile.url == profilePath)
+                return showHistory(profile);
+        }
+    });
     connect(&m_state, &LauncherState::errorMessageChanged, this, &ContentView::followErrorMessage);
     scheduleDialogs();
+}
+
+void ContentView::openToolDialog(QDialog* dialog)
+{
+    if (m_toolDialog)
+        m_toolDialog->close();
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_toolDialog = dialog;
+    dialog->show();
+}
+
+void ContentView::showHistory(const Profile& profile)
+{
+    openToolDialog(new HistoryDialog(m_state, profile, this));
+}
+
+void ContentView::showComparison(const Profile& profile)
+{
+    openToolDialog(new CompareDialog(m_state, profile, this));
 }
 
 void ContentView::followErrorMessage()

@@ -43,6 +43,11 @@ public:
     void beginRename(const Profile& profile);
     void beginDelete(const Profile& profile);
     void beginQuitAndCreate();
+    // The profile's versions, or it beside another profile or Pelvaro's
+    // preferences; windows of their own, one at a time.
+    void showHistory(const Profile& profile);
+    void showComparison(const Profile& profile);
+    QDialog* toolDialog() const { return m_toolDialog; }
 
     // The dialog on screen, if any.
     AlertDialog* visibleDialog() const { return m_dialog; }
@@ -51,6 +56,8 @@ signals:
     void dialogShown(AlertDialog* dialog);
 
 private:
+    void openToolDialog(QDialog* dialog);
+
     enum class DialogKind
     {
         error,
@@ -81,4 +88,5 @@ private:
     QString m_shownError;
     QStringList m_queuedErrors;
     bool m_presentationScheduled = false;
+    QPointer<QDialog> m_toolDialog;
 };

@@ -20,6 +20,11 @@ QList<ProfileDelegate::Action> ProfileDelegate::actions()
     return {Action::start, Action::duplicate, Action::rename, Action::remove};
 }
 
+QList<ProfileDelegate::Action> ProfileDelegate::menuActions()
+{
+    return actions() + QList{Action::history, Action::compare};
+}
+
 QString ProfileDelegate::title(Action action)
 {
     switch (action) {
@@ -31,6 +36,10 @@ QString ProfileDelegate::title(Action action)
         return tr("Rename");
     case Action::remove:
         return tr("Delete");
+    case Action::history:
+        return tr("History…");
+    case Action::compare:
+        return tr("Compare…");
     }
     return {};
 }

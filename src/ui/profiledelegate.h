@@ -26,7 +26,10 @@ public:
         start,
         duplicate,
         rename,
-        remove
+        remove,
+        // In the row's menu, by key and for screen readers; not painted.
+        history,
+        compare
     };
     Q_ENUM(Action)
     static constexpr int rowSpacing = 12;
@@ -61,7 +64,10 @@ public:
     void setOpacity(qreal opacity) { m_opacity = opacity; }
     qreal opacity() const { return m_opacity; }
     static QString title(Action action);
+    // The row's painted buttons.
     static QList<Action> actions();
+    // Everything the row offers: its buttons, then the rest.
+    static QList<Action> menuActions();
 
 signals:
     void actionTriggered(ProfileDelegate::Action action, const QModelIndex& index);

@@ -78,7 +78,7 @@ public:
         QStringList names;
         if (!isValid() || !m_view->isEnabled())
             return names;
-        for (const ProfileDelegate::Action action : ProfileDelegate::actions())
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions())
             names.append(ProfileDelegate::title(action));
         return names;
     }
@@ -86,14 +86,14 @@ public:
     {
         if (!isValid())
             return;
-        for (const ProfileDelegate::Action action : ProfileDelegate::actions()) {
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
             if (ProfileDelegate::title(action) == name)
                 m_view->trigger(action, index());
         }
     }
     QStringList keyBindingsForAction(const QString& name) const override
     {
-        for (const ProfileDelegate::Action action : ProfileDelegate::actions()) {
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
             if (ProfileDelegate::title(action) == name)
                 return {ProfileListView::shortcut(action).toString(QKeySequence::NativeText)};
         }

@@ -59,6 +59,12 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
         case ProfileDelegate::Action::remove:
             emit deleteRequested(profile);
             break;
+        case ProfileDelegate::Action::history:
+            emit historyRequested(profile);
+            break;
+        case ProfileDelegate::Action::compare:
+            emit compareRequested(profile);
+            break;
         }
     };
     connect(m_delegate, &ProfileDelegate::actionTriggered, this, act);

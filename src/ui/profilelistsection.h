@@ -34,6 +34,8 @@ public:
 signals:
     void renameRequested(const Profile& profile);
     void deleteRequested(const Profile& profile);
+    void historyRequested(const Profile& profile);
+    void compareRequested(const Profile& profile);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -21,6 +21,10 @@ QKeySequence ProfileListView::shortcut(ProfileDelegate::Action action)
         return QKeySequence(Qt::Key_F2);
     case ProfileDelegate::Action::remove:
         return QKeySequence(Qt::Key_Delete);
+    case ProfileDelegate::Action::history:
+        return QKeySequence(Qt::CTRL | Qt::Key_H);
+    case ProfileDelegate::Action::compare:
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
     }
     return {};
 }
@@ -40,7 +44,7 @@ void ProfileListView::keyPressEvent(QKeyEvent* event)
         // Enter on the keypad is Return's twin.
         const QKeySequence pressed(
             QKeyCombination(modifiers, key == Qt::Key_Enter ? Qt::Key_Return : Qt::Key(key)));
-        for (const ProfileDelegate::Action action : ProfileDelegate::actions()) {
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
             if (pressed == shortcut(action)) {
                 trigger(action, current);
                 event->accept();
@@ -63,7 +67,9 @@ QMenu* ProfileListView::contextMenuFor(const QModelIndex& index)
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QPersistentModelIndex row(index);
-    for (const ProfileDelegate::Action action : ProfileDelegate::actions()) {
+    for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
+        if (action == ProfileDelegate::Action::history)
+            menu->addSeparator()->setEnabled(isEnabled());
         QAction* item = menu->addAction(ProfileDelegate::title(action));
         item->setShortcut(shortcut(action));
         item->setEnabled(isEnabled());

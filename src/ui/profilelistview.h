@@ -6,7 +6,8 @@
 
 // The list of profile rows. Besides the painted buttons, every row action is
 // reachable by keyboard on the current row (Return or Enter starts, Ctrl+D
-// duplicates, F2 renames, Delete asks to delete), in a context menu (right
+// duplicates, F2 renames, Delete asks to delete, Ctrl+H shows the history,
+// Ctrl+Shift+D compares), in a context menu (right
 // click, the Menu key, Shift+F10), and by screen readers as the row's
 // actions. While the list is disabled none of them is.
 class ProfileListView final : public QListView

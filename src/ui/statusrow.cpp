@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 RunningIndicator::RunningIndicator(QWidget* parent) : QWidget(parent)
 {
@@ -43,7 +44,9 @@ StatusRow::StatusRow(LauncherState& state, QWidget* parent)
       m_statusText(new QLabel(this)),
       m_warning(new QLabel(tr("Pelvaro is already running with an unknown profile."), this)),
       m_quitAndNew(new QPushButton(
-          QString(tr("Quit & New Profile")).replace(u'&', QStringLiteral("&&")), this))
+          QString(tr("Quit & New Profile")).replace(u'&', QStringLiteral("&&")), this)),
+      m_saved(new QLabel(this)), m_history(new QPushButton(tr("History\u2026"), this)),
+      m_savedTimer(new QTimer(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -56,7 +59,28 @@ StatusRow::StatusRow(LauncherState& state, QWidget* parent)
     layout->addWidget(m_indicator);
     layout->addWidget(m_statusText);
     layout->addWidget(m_warning);
+    m_saved->setFont(text_styles::subheadline());
+    m_saved->setTextFormat(Qt::PlainText);
+    m_saved->hide();
+    m_history->setFlat(true);
+    m_history->hide();
+    layout->addWidget(m_saved);
+    layout->addWidget(m_history);
     layout->addStretch(1);
+    m_savedTimer->setSingleShot(true);
+    m_savedTimer->setInterval(savedNoticeMs);
+    connect(m_savedTimer, &QTimer::timeout, this, [this] {
+        // Kept while the way to the history has the keyboard's focus.
+        if (m_history->hasFocus())
+            return m_savedTimer->start();
+        m_saved->hide();
+        m_history->hide();
+    });
+    connect(m_history, &QPushButton::clicked, this, [this] {
+        if (const auto summary = m_state.lastSaveSummary())
+            emit historyRequested(summary->profilePath);
+    });
+    connect(&m_state, &LauncherState::lastSaveSummaryChanged, this, &StatusRow::followSaveSummary);
     layout->addWidget(m_quitAndNew);
 
     connect(m_quitAndNew, &QPushButton::clicked, this, &StatusRow::quitAndNewProfileRequested);
@@ -88,6 +112,24 @@ void StatusRow::followTheme()
         m_warning->setPalette(orange);
     }
     m_quitAndNew->setIcon(symbols::squareAndArrowDown(palette().color(QPalette::ButtonText)));
+}
+
+void StatusRow::followSaveSummary()
+{
+    const std::optional<LauncherState::SaveSummary> summary = m_state.lastSaveSummary();
+    if (!summary)
+        return;
+    const QString name =
+        file_path::removingExtension(file_path::lastComponent(summary->profilePath));
+    m_saved->setText(summary->changedSettings == 0 ? tr("Saved to %1; no setting changed").arg(name)
+                     : summary->changedSettings == 1
+                         ? tr("Saved 1 changed setting to %1").arg(name)
+                         : tr("Saved %1 changed settings to %2")
+                               .arg(locale().toString(summary->changedSettings), name));
+    m_history->setAccessibleDescription(tr("The history of %1").arg(name));
+    m_saved->show();
+    m_history->show();
+    m_savedTimer->start();
 }
 
 void StatusRow::followRunningState()

@@ -5,6 +5,7 @@
 class LauncherState;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 // The running indicator: a 12 x 12 circle, green while Pelvaro runs, red
 // otherwise, with a thin dark border inside its edge.
@@ -39,11 +40,16 @@ public:
     QLabel* statusText() const { return m_statusText; }
     QLabel* warning() const { return m_warning; }
     QPushButton* quitAndNewButton() const { return m_quitAndNew; }
+    QLabel* savedNotice() const { return m_saved; }
+    QPushButton* historyButton() const { return m_history; }
+    // How long the notice of a save-back stays.
+    static constexpr int savedNoticeMs = 8000;
 
     static constexpr QColor warningOrange{0xFF, 0x95, 0x00};
 
 signals:
     void quitAndNewProfileRequested();
+    void historyRequested(const QString& profilePath);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -51,10 +57,14 @@ protected:
 private:
     void followRunningState();
     void followTheme();
+    void followSaveSummary();
 
     LauncherState& m_state;
     RunningIndicator* m_indicator;
     QLabel* m_statusText;
     QLabel* m_warning;
     QPushButton* m_quitAndNew;
+    QLabel* m_saved;
+    QPushButton* m_history;
+    QTimer* m_savedTimer;
 };

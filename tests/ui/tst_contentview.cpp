@@ -1,11 +1,15 @@
+#include "plist/plistreader.h"
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
 #include "ui/alertdialog.h"
 #include "ui/appdelegate.h"
+#include "ui/changetree.h"
+#include "ui/comparedialog.h"
 #include "ui/contentview.h"
 #include "ui/elidedpathlabel.h"
 #include "ui/emptystatebox.h"
 #include "ui/foldersection.h"
+#include "ui/historydialog.h"
 #include "ui/mainwindow.h"
 #include "ui/profilelistsection.h"
 #include "ui/profilelistview.h"
@@ -14,8 +18,10 @@
 #include "uitesting.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTranslator>
@@ -64,6 +70,8 @@ private slots:
     void closingTheWindowAsksToQuit();
     void menuRemovalRule();
     void germanTranslation();
+    void savedNoticeLeadsToTheHistory();
+    void compareWithPreferencesAndProfiles();
 };
 
 void ContentViewTest::layout()
@@ -242,6 +250,9 @@ void ContentViewTest::rowActions()
         QVERIFY(QFile::exists(w.env.defaultFolder() + u"/a.b.plist"));
         break;
     }
+    case ProfileDelegate::Action::history:
+    case ProfileDelegate::Action::compare:
+        QFAIL("not a painted button");
     }
 }
 
@@ -456,6 +467,58 @@ void ContentViewTest::germanTranslation()
                  QStringLiteral("Der Ordner existiert nicht."));
     }
     QCoreApplication::removeTranslator(&translator);
+}
+
+// After a save-back the status row says what the session changed, and
+// its History button opens the profile's versions, where one is restored.
+void ContentViewTest::savedNoticeLeadsToTheHistory()
+{
+    Window w({QStringLiteral("Work.plist")});
+    w.state->startProfile(w.state->profiles().first());
+    const RunningApplication pelvaro = w.env.workspace.launch(QStringLiteral("Pelvaro"));
+    PlistDictionary settings;
+    settings.insert(QStringLiteral("Theme"), PlistValue(QStringLiteral("dark")));
+    w.env.preferences->setMultiple(settings, {});
+    QVERIFY(w.env.preferences->synchronize());
+    w.env.workspace.quit(pelvaro);
+    StatusRow* row = w.view->statusRow();
+    QTRY_VERIFY(row->savedNotice()->isVisible());
+    QCOMPARE(row->savedNotice()->text(), QStringLiteral("Saved 1 changed setting to Work"));
+    QVERIFY(row->historyButton()->isVisible());
+    row->historyButton()->click();
+    auto* history = qobject_cast<HistoryDialog*>(w.view->toolDialog());
+    QVERIFY(history);
+    QCOMPARE(history->versionList()->count(), 1);
+    QCOMPARE(history->changeTree()->topLevelItemCount(), 1);
+    QCOMPARE(history->changeTree()->topLevelItem(0)->text(0), QStringLiteral("Theme"));
+    QVERIFY(history->restoreButton()->isEnabled());
+    history->restoreButton()->click();
+    QCOMPARE(w.state->errorMessage(), std::nullopt);
+    QCOMPARE(history->versionList()->count(), 2);
+    QVERIFY(PlistReader::read(test_files::readBytes(w.env.defaultFolder() + u"/Work.plist"))
+                ->toDictionary()
+                .isEmpty());
+}
+
+void ContentViewTest::compareWithPreferencesAndProfiles()
+{
+    Window w({QStringLiteral("Home.plist"), QStringLiteral("Work.plist")});
+    PlistDictionary settings;
+    settings.insert(QStringLiteral("Zoom"), PlistValue(2.0));
+    w.env.preferences->setMultiple(settings, {});
+    QVERIFY(w.env.preferences->synchronize());
+    w.list()->setFocus();
+    w.list()->setCurrentIndex(w.list()->model()->index(1, 0));
+    // Keyboard users get there too.
+    QTest::keyClick(w.list(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    auto* compare = qobject_cast<CompareDialog*>(w.view->toolDialog());
+    QVERIFY(compare);
+    QCOMPARE(compare->windowTitle(), QStringLiteral("Compare \u201CWork\u201D"));
+    QCOMPARE(compare->summary()->text(), QStringLiteral("1 difference."));
+    QCOMPARE(compare->changeTree()->topLevelItem(0)->text(2), QStringLiteral("2"));
+    compare->otherChoice()->setCurrentIndex(1);
+    QCOMPARE(compare->otherChoice()->currentText(), QStringLiteral("Home"));
+    QCOMPARE(compare->summary()->text(), QStringLiteral("No differences."));
 }
 
 QTEST_MAIN(ContentViewTest)

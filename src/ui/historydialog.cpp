@@ -1,0 +1,115 @@
+#include "ui/historydialog.h"
+
+#include "plist/plistdiff.h"
+#include "plist/plistreader.h"
+#include "state/launcherstate.h"
+#include "ui/changetree.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace {
+
+PlistDictionary settingsAt(FileSystem& fileSystem, const QString& path)
+{
+    const Result<QByteArray> bytes = fileSystem.readFile(path);
+    const std::optional<PlistValue> root = bytes ? PlistReader::read(*bytes) : std::nullopt;
+    return root && root->isDictionary() ? root->toDictionary() : PlistDictionary();
+}
+
+} // namespace
+
+HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidget* parent)
+    : QDialog(parent), m_state(state), m_profile(profile),
+      m_empty(new QLabel(tr("No earlier versions of this profile are kept yet. Each save keeps "
+                            "the content it replaces."),
+                         this)),
+      m_versions(new QListWidget(this)), m_changes(new ChangeTree(this)),
+      m_restore(new QPushButton(tr("Restore"), this))
+{
+    setWindowTitle(tr("History of \u201C%1\u201D").arg(profile.name()));
+    auto* layout = new QVBoxLayout(this);
+    m_empty->setWordWrap(true);
+    layout->addWidget(m_empty);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    m_versions->setAccessibleName(tr("Versions"));
+    split->addWidget(m_versions);
+    split->addWidget(m_changes);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    m_restore->setToolTip(
+        tr("Make this version the profile's content; the current content is kept as a version"));
+    buttons->addButton(m_restore, QDialogButtonBox::ActionRole);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
+    connect(m_versions, &QListWidget::currentRowChanged, this, &HistoryDialog::showSelected);
+    connect(&m_state, &LauncherState::isPelvaroRunningChanged, this,
+            &HistoryDialog::followRunningState);
+    connect(&m_state, &LauncherState::activeProfileNameChanged, this,
+            &HistoryDialog::followRunningState);
+    resize(760, 420);
+    reload();
+}
+
+void HistoryDialog::reload()
+{
+    m_kept = m_state.profileVersions(m_profile);
+    m_versions->clear();
+    // Each version against what replaced it: the next newer one, or the
+    // profile as it is now.
+    PlistDictionary newer = settingsAt(m_state.fm(), m_profile.url);
+    for (const ProfileVersion& version : std::as_const(m_kept)) {
+        const PlistDictionary settings = settingsAt(m_state.fm(), version.path);
+        const qsizetype changed = PlistDiff::changedSettings(settings, newer);
+        const QString when = locale().toString(version.savedAt.toLocalTime(), QLocale::ShortFormat);
+        m_versions->addItem(changed == 1 ? tr("%1 \u2014 1 setting changed after it").arg(when)
+                                         : tr("%1 \u2014 %2 settings changed after it")
+                                               .arg(when, locale().toString(changed)));
+        newer = settings;
+    }
+    m_empty->setVisible(m_kept.isEmpty());
+    if (!m_kept.isEmpty())
+        m_versions->setCurrentRow(0);
+    showSelected();
+}
+
+void HistoryDialog::showSelected()
+{
+    const int row = m_versions->currentRow();
+    if (row < 0 || row >= m_kept.size()) {
+        m_changes->setChanges({});
+        followRunningState();
+        return;
+    }
+    const QString newer = row == 0 ? m_profile.url : m_kept.at(row - 1).path;
+    m_changes->setChanges(PlistDiff::compare(settingsAt(m_state.fm(), m_kept.at(row).path),
+                                             settingsAt(m_state.fm(), newer)));
+    followRunningState();
+}
+
+void HistoryDialog::followRunningState()
+{
+    // Pelvaro's save-back would overwrite a restore of the profile it runs with.
+    const bool inUse = m_state.isPelvaroRunning() &&
+                       m_state.activeProfileName() == std::optional(m_profile.fileName());
+    const bool chosen = m_versions->currentRow() >= 0;
+    m_restore->setEnabled(chosen && !inUse);
+    m_restore->setToolTip(inUse ? tr("Pelvaro is running with this profile; quit it first.")
+                                : tr("Make this version the profile's content; the current "
+                                     "content is kept as a version"));
+}
+
+void HistoryDialog::restoreSelected()
+{
+    const int row = m_versions->currentRow();
+    if (row < 0 || row >= m_kept.size())
+        return;
+    m_state.restoreProfileVersion(m_profile, m_kept.at(row));
+    reload();
+}
