@@ -41,6 +41,41 @@ Kopiert das gewählte Profil in die Einstellungen von Pelvaro, startet Pelvaro u
     </message>
 </context>
 <context>
+    <name>ChangeTree</name>
+    <message>
+        <source>Setting</source>
+        <translation>Einstellung</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Vorher</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nachher</translation>
+    </message>
+    <message>
+        <source>Changed settings</source>
+        <translation>Geänderte Einstellungen</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>(keine)</translation>
+    </message>
+    <message>
+        <source>%1 added: %2</source>
+        <translation>%1 hinzugefügt: %2</translation>
+    </message>
+    <message>
+        <source>%1 removed, was %2</source>
+        <translation>%1 entfernt, war %2</translation>
+    </message>
+    <message>
+        <source>%1 changed from %2 to %3</source>
+        <translation>%1 geändert von %2 zu %3</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Manages preference profiles for Pelvaro.
@@ -85,10 +120,6 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>--start and --folder can each be given once.</source>
         <translation>--start und --folder dürfen je nur einmal angegeben werden.</translation>
-    </message>
-    <message>
-        <source>--folder goes with --list or --start.</source>
-        <translation>--folder gehört zu --list oder --start.</translation>
     </message>
     <message>
         <source>--folder needs a folder.</source>
@@ -137,6 +168,109 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>The name &quot;%1&quot; matches more than one profile: %2. Give the file name instead.</source>
         <translation>Der Name „%1“ passt zu mehr als einem Profil: %2. Geben Sie stattdessen den Dateinamen an.</translation>
+    </message>
+    <message>
+        <source>Prints the profile as an XML property list.</source>
+        <translation>Gibt das Profil als XML-Property-List aus.</translation>
+    </message>
+    <message>
+        <source>Prints what differs between the profile and another profile, or Pelvaro&apos;s current preferences when none is given. Exits with 0 when they are equal, 1 when they differ, 2 on errors.</source>
+        <translation>Gibt aus, was sich zwischen dem Profil und einem anderen Profil unterscheidet, oder den aktuellen Einstellungen von Pelvaro, wenn keines angegeben ist. Endet mit 0, wenn sie gleich sind, 1, wenn sie sich unterscheiden, 2 bei Fehlern.</translation>
+    </message>
+    <message>
+        <source>Lists the profile&apos;s kept versions, newest first.</source>
+        <translation>Listet die aufbewahrten Versionen des Profils auf, die neueste zuerst.</translation>
+    </message>
+    <message>
+        <source>Makes a kept version (as --history names it) the profile&apos;s content; the content it replaces is kept as a version.</source>
+        <translation>Macht eine aufbewahrte Version (wie --history sie nennt) zum Inhalt des Profils; der ersetzte Inhalt wird als Version aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>With --diff, the other profile; with --restore, the version.</source>
+        <translation>Mit --diff das andere Profil, mit --restore die Version.</translation>
+    </message>
+    <message>
+        <source>%1 and %2 cannot be used together.</source>
+        <translation>%1 und %2 können nicht zusammen verwendet werden.</translation>
+    </message>
+    <message>
+        <source>%1 can be given once.</source>
+        <translation>%1 darf nur einmal angegeben werden.</translation>
+    </message>
+    <message>
+        <source>--restore needs the version to restore, as --history names it.</source>
+        <translation>--restore braucht die wiederherzustellende Version, wie --history sie nennt.</translation>
+    </message>
+    <message>
+        <source>--folder goes with a command, such as --list or --start.</source>
+        <translation>--folder gehört zu einem Befehl wie --list oder --start.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds no readable settings.</source>
+        <translation>„%1“ enthält keine lesbaren Einstellungen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds a value that an XML property list cannot carry.</source>
+        <translation>„%1“ enthält einen Wert, den eine XML-Property-List nicht aufnehmen kann.</translation>
+    </message>
+    <message>
+        <source>Pelvaro&apos;s preferences are locked by another program.</source>
+        <translation>Die Einstellungen von Pelvaro sind von einem anderen Programm gesperrt.</translation>
+    </message>
+    <message>
+        <source>1 setting changed after it</source>
+        <translation>danach 1 Einstellung geändert</translation>
+    </message>
+    <message>
+        <source>%1 settings changed after it</source>
+        <translation>danach %1 Einstellungen geändert</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has no version named &quot;%2&quot;.</source>
+        <translation>„%1“ hat keine Version namens „%2“.</translation>
+    </message>
+    <message>
+        <source>Pelvaro is running; quit it before restoring a version.</source>
+        <translation>Pelvaro läuft; beenden Sie es, bevor Sie eine Version wiederherstellen.</translation>
+    </message>
+    <message>
+        <source>Could not restore &quot;%1&quot;: %2</source>
+        <translation>„%1“ konnte nicht wiederhergestellt werden: %2</translation>
+    </message>
+    <message>
+        <source>the version holds no readable settings.</source>
+        <translation>die Version enthält keine lesbaren Einstellungen.</translation>
+    </message>
+</context>
+<context>
+    <name>CompareDialog</name>
+    <message>
+        <source>Compare “%1”</source>
+        <translation>„%1“ vergleichen</translation>
+    </message>
+    <message>
+        <source>Pelvaro&apos;s current preferences</source>
+        <translation>Aktuelle Einstellungen von Pelvaro</translation>
+    </message>
+    <message>
+        <source>Compare with:</source>
+        <translation>Vergleichen mit:</translation>
+    </message>
+    <message>
+        <source>The settings could not be read.</source>
+        <translation>Die Einstellungen konnten nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>No differences.</source>
+        <translation>Keine Unterschiede.</translation>
+    </message>
+    <message>
+        <source>1 difference.</source>
+        <translation>1 Unterschied.</translation>
+    </message>
+    <message>
+        <source>%1 differences.</source>
+        <translation>%1 Unterschiede.</translation>
     </message>
 </context>
 <context>
@@ -336,6 +470,41 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     </message>
 </context>
 <context>
+    <name>HistoryDialog</name>
+    <message>
+        <source>No earlier versions of this profile are kept yet. Each save keeps the content it replaces.</source>
+        <translation>Von diesem Profil sind noch keine früheren Versionen aufbewahrt. Jedes Sichern bewahrt den Inhalt auf, den es ersetzt.</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>History of “%1”</source>
+        <translation>Verlauf von „%1“</translation>
+    </message>
+    <message>
+        <source>Versions</source>
+        <translation>Versionen</translation>
+    </message>
+    <message>
+        <source>Make this version the profile&apos;s content; the current content is kept as a version</source>
+        <translation>Diese Version zum Inhalt des Profils machen; der aktuelle Inhalt wird als Version aufbewahrt</translation>
+    </message>
+    <message>
+        <source>%1 — 1 setting changed after it</source>
+        <translation>%1 — danach 1 Einstellung geändert</translation>
+    </message>
+    <message>
+        <source>%1 — %2 settings changed after it</source>
+        <translation>%1 — danach %2 Einstellungen geändert</translation>
+    </message>
+    <message>
+        <source>Pelvaro is running with this profile; quit it first.</source>
+        <translation>Pelvaro läuft mit diesem Profil; beenden Sie es zuerst.</translation>
+    </message>
+</context>
+<context>
     <name>LauncherState</name>
     <message>
         <source>Folder does not exist.</source>
@@ -421,6 +590,14 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Pelvaro could not be opened: %1</source>
         <translation>Pelvaro konnte nicht geöffnet werden: %1</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; cannot be restored while Pelvaro runs with it.</source>
+        <translation>„%1“ kann nicht wiederhergestellt werden, solange Pelvaro damit läuft.</translation>
+    </message>
+    <message>
+        <source>Could not restore &quot;%1&quot;: %2</source>
+        <translation>„%1“ konnte nicht wiederhergestellt werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -446,6 +623,14 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Delete</source>
         <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation>Verlauf …</translation>
+    </message>
+    <message>
+        <source>Compare…</source>
+        <translation>Vergleichen …</translation>
     </message>
 </context>
 <context>
@@ -488,6 +673,57 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Pelvaro is not running</source>
         <translation>Pelvaro läuft nicht</translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation>Verlauf …</translation>
+    </message>
+    <message>
+        <source>Saved to %1; no setting changed</source>
+        <translation>In %1 gesichert; keine Einstellung geändert</translation>
+    </message>
+    <message>
+        <source>Saved 1 changed setting to %1</source>
+        <translation>1 geänderte Einstellung in %1 gesichert</translation>
+    </message>
+    <message>
+        <source>Saved %1 changed settings to %2</source>
+        <translation>%1 geänderte Einstellungen in %2 gesichert</translation>
+    </message>
+    <message>
+        <source>The history of %1</source>
+        <translation>Der Verlauf von %1</translation>
+    </message>
+</context>
+<context>
+    <name>ValueText</name>
+    <message>
+        <source>1 byte</source>
+        <translation>1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>array of 1 item</source>
+        <translation>Liste mit 1 Element</translation>
+    </message>
+    <message>
+        <source>array of %1 items</source>
+        <translation>Liste mit %1 Elementen</translation>
+    </message>
+    <message>
+        <source>dictionary of 1 key</source>
+        <translation>Wörterbuch mit 1 Schlüssel</translation>
+    </message>
+    <message>
+        <source>dictionary of %1 keys</source>
+        <translation>Wörterbuch mit %1 Schlüsseln</translation>
+    </message>
+    <message>
+        <source>UID %1</source>
+        <translation>UID %1</translation>
     </message>
 </context>
 </TS>

@@ -23,11 +23,6 @@ using terminal_text::print;
 
 namespace {
 
-QString translated(const char* text)
-{
-    return QCoreApplication::translate("CommandLine", text);
-}
-
 // Why a command cannot go on, as the sentence to print.
 struct Refusal
 {
@@ -41,14 +36,16 @@ Result<QString, Refusal> profileFolder(const LaunchRequest& request,
     const std::optional<QString> folder =
         request.folder ? request.folder : LauncherState::folderFromSettings(services);
     if (!folder)
-        return Refusal{translated("No profile folder is available.")};
+        return Refusal{
+            QCoreApplication::translate("CommandLine", "No profile folder is available.")};
     FileSystem& fileSystem = *services.fileSystem;
     // The default folder is made at first use, as the window makes it.
     if (!request.folder && *folder == LauncherState::defaultFolderFor(services) &&
         !fileSystem.exists(*folder))
         (void)fileSystem.createDirectory(*folder);
     if (!fileSystem.isDirectory(*folder))
-        return Refusal{translated("Folder does not exist.") + u" (" + *folder + u')'};
+        return Refusal{QCoreApplication::translate("CommandLine", "Folder does not exist.") +
+                       u" (" + *folder + u')'};
     return *folder;
 }
 
@@ -69,7 +66,8 @@ Result<PlistDictionary, QString> settingsIn(const QString& path, FileSystem& fil
         return ErrorText::describe(bytes.error());
     const std::optional<PlistValue> root = PlistReader::read(*bytes);
     if (!root || !root->isDictionary())
-        return translated("\"%1\" holds no readable settings.").arg(file_path::lastComponent(path));
+        return QCoreApplication::translate("CommandLine", "\"%1\" holds no readable settings.")
+            .arg(file_path::lastComponent(path));
     return root->toDictionary();
 }
 
@@ -121,8 +119,10 @@ int profile_commands::show(const LaunchRequest& request)
     }
     const std::optional<QByteArray> xml = PlistXmlWriter::write(PlistValue(*settings));
     if (!xml) {
-        print(stderr, translated("\"%1\" holds a value that an XML property list cannot carry.")
-                          .arg(profile->fileName()));
+        print(stderr,
+              QCoreApplication::translate(
+                  "CommandLine", "\"%1\" holds a value that an XML property list cannot carry.")
+                  .arg(profile->fileName()));
         return 1;
     }
     std::fwrite(xml->constData(), 1, size_t(xml->size()), stdout);
@@ -164,7 +164,9 @@ int profile_commands::diff(const LaunchRequest& request)
         const Result<std::optional<PlistDictionary>, SessionFailure> current =
             session.readPreferencesDomain();
         if (!current) {
-            print(stderr, translated("Pelvaro's preferences are locked by another program."));
+            print(stderr,
+                  QCoreApplication::translate(
+                      "CommandLine", "Pelvaro's preferences are locked by another program."));
             return 2;
         }
         other = current->value_or(PlistDictionary());
@@ -197,8 +199,11 @@ int profile_commands::history(const LaunchRequest& request)
         QString changed;
         if (settings && newer) {
             const qsizetype count = PlistDiff::changedSettings(*settings, *newer);
-            changed = count == 1 ? translated("1 setting changed after it")
-                                 : translated("%1 settings changed after it").arg(count);
+            changed =
+                count == 1
+                    ? QCoreApplication::translate("CommandLine", "1 setting changed after it")
+                    : QCoreApplication::translate("CommandLine", "%1 settings changed after it")
+                          .arg(count);
         }
         print(stdout, version.name() + u'\t' +
                           locale.toString(version.savedAt.toLocalTime(), QLocale::ShortFormat) +
@@ -221,26 +226,30 @@ int profile_commands::restore(const LaunchRequest& request)
     const std::optional<ProfileVersion> version =
         versions.find(profile->url, request.other.value_or(QString()));
     if (!version) {
-        print(stderr, translated("\"%1\" has no version named \"%2\".")
-                          .arg(profile->fileName(), request.other.value_or(QString())));
+        print(stderr,
+              QCoreApplication::translate("CommandLine", "\"%1\" has no version named \"%2\".")
+                  .arg(profile->fileName(), request.other.value_or(QString())));
         return 1;
     }
     // A running Pelvaro may be one a launcher started with this profile:
     // its save-back would overwrite what is restored now.
     PelvaroSession session(services);
     if (!session.runningInstances().isEmpty()) {
-        print(stderr, translated("Pelvaro is running; quit it before restoring a version."));
+        print(stderr,
+              QCoreApplication::translate(
+                  "CommandLine", "Pelvaro is running; quit it before restoring a version."));
         return 1;
     }
     const Result<SaveOutcome, SessionFailure> restored =
         session.restoreVersion(profile->url, version->path);
     if (!restored) {
         const SessionFailure& failure = restored.error();
-        print(stderr,
-              translated("Could not restore \"%1\": %2")
-                  .arg(profile->fileName(),
-                       failure.cause ? ErrorText::describe(*failure.cause)
-                                     : translated("the version holds no readable settings.")));
+        print(stderr, QCoreApplication::translate("CommandLine", "Could not restore \"%1\": %2")
+                          .arg(profile->fileName(),
+                               failure.cause ? ErrorText::describe(*failure.cause)
+                                             : QCoreApplication::translate(
+                                                   "CommandLine",
+                                                   "the version holds no readable settings.")));
         return 1;
     }
     return 0;

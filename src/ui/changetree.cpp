@@ -63,5 +63,8 @@ void ChangeTree::setChanges(const QList<PlistChange>& changes)
         items.append(item);
     }
     addTopLevelItems(items);
-    resizeColumnToContents(0);
+    // Wide enough to read, never so wide that "After" leaves the view.
+    for (int column = 0; column < 2; ++column)
+        setColumnWidth(column,
+                       std::min(sizeHintForColumn(column) + 16, std::max(120, width() / 3)));
 }

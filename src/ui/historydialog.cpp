@@ -40,6 +40,8 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
     split->addWidget(m_versions);
     split->addWidget(m_changes);
     split->setStretchFactor(1, 2);
+    split->setChildrenCollapsible(false);
+    split->setSizes({340, 480});
     layout->addWidget(split, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     m_restore->setToolTip(
@@ -53,7 +55,7 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
             &HistoryDialog::followRunningState);
     connect(&m_state, &LauncherState::activeProfileNameChanged, this,
             &HistoryDialog::followRunningState);
-    resize(760, 420);
+    resize(860, 440);
     reload();
 }
 

@@ -191,5 +191,21 @@ int main(int argc, char** argv)
     });
     const bool quits = delegate.applicationShouldTerminate();
     std::printf("quit confirmed: %s\n", quits ? "yes" : "no");
+
+    // The session changes two settings and quits: the profile's earlier
+    // content is kept, and the status row says what changed.
+    PlistDictionary changed;
+    changed.insert(QStringLiteral("Theme"), PlistValue(QStringLiteral("Midnight")));
+    changed.insert(QStringLiteral("Zoom"), PlistValue(1.5));
+    env.preferences->setMultiple(changed, {});
+    (void)env.preferences->synchronize();
+    env.workspace.quit(env.workspace.runningApplications().first());
+    save(&window, output, QStringLiteral("14-saved-notice"));
+    const Profile saved = state.profiles().first();
+    view.showHistory(saved);
+    save(view.toolDialog(), output, QStringLiteral("15-history-dialog"));
+    view.showComparison(state.profiles().at(1));
+    save(view.toolDialog(), output, QStringLiteral("16-compare-dialog"));
+    view.toolDialog()->close();
     return 0;
 }
