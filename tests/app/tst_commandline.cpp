@@ -1,6 +1,9 @@
 #include "app/commandline.h"
+#include "platform/filesystem_linux.h"
 #include "platform/processmonitor_linux.h"
 #include "plist/plistreader.h"
+#include "plist/plistwriter.h"
+#include "profiles/profileversions.h"
 #include "support/launcherprocess.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
@@ -31,6 +34,9 @@ private slots:
     void startFailsAtOnceWhenPelvaroCannotOpen();
     void listOnAFreshHomeMakesTheDefaultFolder();
     void listEscapesControlCharacters();
+    void profileCommands_data();
+    void profileCommands();
+    void historyAndRestoreRoundTrip();
 };
 
 void CommandLineTest::initTestCase()
@@ -82,6 +88,23 @@ void CommandLineTest::parsing_data()
                                   << usage << 2 << QString();
     QTest::newRow("stray argument") << QStringList{QStringLiteral("Work")} << usage << 2
                                     << QStringLiteral("Unexpected argument \"Work\".");
+    QTest::newRow("diff with another")
+        << QStringList{QStringLiteral("--diff"), QStringLiteral("a"), QStringLiteral("b")}
+        << int(LaunchRequest::Kind::diff) << 0 << QString();
+    QTest::newRow("diff with two others")
+        << QStringList{QStringLiteral("--diff"), QStringLiteral("a"), QStringLiteral("b"),
+                       QStringLiteral("c")}
+        << usage << 2 << QStringLiteral("Unexpected argument \"c\".");
+    QTest::newRow("restore without version")
+        << QStringList{QStringLiteral("--restore"), QStringLiteral("a")} << usage << 2 << QString();
+    QTest::newRow("show and history")
+        << QStringList{QStringLiteral("--show"), QStringLiteral("a"), QStringLiteral("--history"),
+                       QStringLiteral("a")}
+        << usage << 2 << QStringLiteral("--show and --history cannot be used together.");
+    QTest::newRow("show with folder")
+        << QStringList{QStringLiteral("--show"), QStringLiteral("a"), QStringLiteral("--folder"),
+                       QStringLiteral("/x")}
+        << int(LaunchRequest::Kind::show) << 0 << QString();
 }
 
 void CommandLineTest::parsing()
@@ -257,6 +280,84 @@ void CommandLineTest::listEscapesControlCharacters()
         lines,
         (QStringList{QStringLiteral("back\\\\slash.plist"), QStringLiteral("escape\\e[31m.plist"),
                      QStringLiteral("line\\nbreak.plist"), QStringLiteral("tab\\there.plist")}));
+}
+
+void CommandLineTest::profileCommands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("show") << QStringList{QStringLiteral("--show"), QStringLiteral("Work")} << 0
+                          << QStringLiteral(
+                                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                 "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                                 "<plist version=\"1.0\">\n<dict>\n\t<key>From</key>\n"
+                                 "\t<string>Work.plist</string>\n</dict>\n</plist>\n");
+    QTest::newRow("show unreadable")
+        << QStringList{QStringLiteral("--show"), QStringLiteral("Broken")} << 1 << QString();
+    QTest::newRow("diff of two") << QStringList{QStringLiteral("--diff"), QStringLiteral("Work"),
+                                                QStringLiteral("profile 2")}
+                                 << 1
+                                 << QStringLiteral(
+                                        "~ From: \"Work.plist\" \u2192 \"profile 2.plist\"\n");
+    QTest::newRow("diff with itself")
+        << QStringList{QStringLiteral("--diff"), QStringLiteral("Work"), QStringLiteral("Work")}
+        << 0 << QString();
+    QTest::newRow("diff with empty preferences")
+        << QStringList{QStringLiteral("--diff"), QStringLiteral("Work")} << 1
+        << QStringLiteral("- From: \"Work.plist\"\n");
+    QTest::newRow("diff with a missing profile")
+        << QStringList{QStringLiteral("--diff"), QStringLiteral("Work"), QStringLiteral("Nope")}
+        << 2 << QString();
+    QTest::newRow("history of a new profile")
+        << QStringList{QStringLiteral("--history"), QStringLiteral("Work")} << 0 << QString();
+    QTest::newRow("restore of no version")
+        << QStringList{QStringLiteral("--restore"), QStringLiteral("Work"), QStringLiteral("x")}
+        << 1 << QString();
+}
+
+void CommandLineTest::profileCommands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    // Pelvaro's preferences as a new home has them: none, whatever earlier
+    // tests started.
+    QFile::remove(QDir::homePath() + u"/Library/Preferences/com.corvandel.pelvaro.plist");
+    const Run run = launcher_process::run(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, out);
+    // Trouble is said on standard error; a difference is not trouble.
+    QCOMPARE(run.err.isEmpty(), exitCode == 0 || !out.isEmpty());
+}
+
+void CommandLineTest::historyAndRestoreRoundTrip()
+{
+    // Two earlier contents kept, as save-backs keep them.
+    LinuxFileSystem fileSystem;
+    ProfileVersions versions(fileSystem);
+    const QString work = profileFolder() + u"/Work.plist";
+    for (const char* theme : {"first", "second"}) {
+        QVERIFY(versions.keep(
+            work, PlistWriter::writeBinary(PlistValue(test_files::dictionary(
+                      {{QStringLiteral("Theme"), PlistValue(QString::fromLatin1(theme))}})))));
+        QTest::qWait(2); // distinct times
+    }
+    Run run = launcher_process::run({QStringLiteral("--history"), QStringLiteral("Work")});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.trimmed().split(u'\n');
+    QCOMPARE(lines.size(), 2);
+    const QString oldest = lines.last().section(u'\t', 0, 0);
+    QCOMPARE(oldest, versions.list(work).last().name());
+    run = launcher_process::run({QStringLiteral("--restore"), QStringLiteral("Work"), oldest});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(launcher_process::profile(QStringLiteral("Work.plist"))
+                 .value(QStringLiteral("Theme"))
+                 .toString(),
+             QStringLiteral("first"));
+    // What it replaced is a version now.
+    QCOMPARE(versions.list(work).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
