@@ -71,6 +71,26 @@ Result<PlistDictionary, QString> settingsIn(const QString& path, FileSystem& fil
     return root->toDictionary();
 }
 
+struct NamedSettings
+{
+    Profile profile;
+    PlistDictionary settings;
+};
+
+// The named profile and its settings; on failure, what to print.
+Result<NamedSettings, QString> namedSettings(const QString& name, const LaunchRequest& request,
+                                             const PlatformServices& services)
+{
+    const Result<Profile, QString> profile = namedProfile(name, request, services);
+    if (!profile)
+        return profile.error();
+    const Result<PlistDictionary, QString> settings =
+        settingsIn(profile->url, *services.fileSystem);
+    if (!settings)
+        return settings.error();
+    return NamedSettings{*profile, *settings};
+}
+
 QString changeLine(const PlistChange& change)
 {
     const QString path = terminal_text::escaped(change.path);
@@ -106,23 +126,18 @@ int profile_commands::show(const LaunchRequest& request)
 {
     const DesktopPlatform platform(DesktopPlatform::Scope::files);
     const PlatformServices services = platform.services();
-    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
-    if (!profile) {
-        print(stderr, profile.error());
+    const Result<NamedSettings, QString> named =
+        namedSettings(request.profileName, request, services);
+    if (!named) {
+        print(stderr, named.error());
         return 1;
     }
-    const Result<PlistDictionary, QString> settings =
-        settingsIn(profile->url, *services.fileSystem);
-    if (!settings) {
-        print(stderr, settings.error());
-        return 1;
-    }
-    const std::optional<QByteArray> xml = PlistXmlWriter::write(PlistValue(*settings));
+    const std::optional<QByteArray> xml = PlistXmlWriter::write(PlistValue(named->settings));
     if (!xml) {
         print(stderr,
               QCoreApplication::translate(
                   "CommandLine", "\"%1\" holds a value that an XML property list cannot carry.")
-                  .arg(profile->fileName()));
+                  .arg(named->profile.fileName()));
         return 1;
     }
     std::fwrite(xml->constData(), 1, size_t(xml->size()), stdout);
@@ -133,32 +148,21 @@ int profile_commands::diff(const LaunchRequest& request)
 {
     const DesktopPlatform platform(DesktopPlatform::Scope::files);
     const PlatformServices services = platform.services();
-    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
-    if (!profile) {
-        print(stderr, profile.error());
-        return 2;
-    }
-    const Result<PlistDictionary, QString> settings =
-        settingsIn(profile->url, *services.fileSystem);
-    if (!settings) {
-        print(stderr, settings.error());
+    const Result<NamedSettings, QString> named =
+        namedSettings(request.profileName, request, services);
+    if (!named) {
+        print(stderr, named.error());
         return 2;
     }
     PlistDictionary other;
     if (request.other) {
-        const Result<Profile, QString> otherProfile =
-            namedProfile(*request.other, request, services);
-        if (!otherProfile) {
-            print(stderr, otherProfile.error());
+        const Result<NamedSettings, QString> otherNamed =
+            namedSettings(*request.other, request, services);
+        if (!otherNamed) {
+            print(stderr, otherNamed.error());
             return 2;
         }
-        const Result<PlistDictionary, QString> otherSettings =
-            settingsIn(otherProfile->url, *services.fileSystem);
-        if (!otherSettings) {
-            print(stderr, otherSettings.error());
-            return 2;
-        }
-        other = *otherSettings;
+        other = otherNamed->settings;
     } else {
         PelvaroSession session(services);
         const Result<std::optional<PlistDictionary>, SessionFailure> current =
@@ -171,7 +175,7 @@ int profile_commands::diff(const LaunchRequest& request)
         }
         other = current->value_or(PlistDictionary());
     }
-    const QList<PlistChange> changes = PlistDiff::compare(*settings, other);
+    const QList<PlistChange> changes = PlistDiff::compare(named->settings, other);
     for (const PlistChange& change : changes)
         print(stdout, changeLine(change));
     return changes.isEmpty() ? 0 : 1;
