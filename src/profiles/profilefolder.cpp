@@ -7,6 +7,8 @@
 
 #include <QUuid>
 
+#include <algorithm>
+
 void ProfileFolder::WatchDeleter::operator()(DirectoryWatch* watch) const
 {
     watch->cancel();
@@ -78,12 +80,15 @@ void ProfileFolder::handleEvents(int events)
         watch(m_watchedFolder);
         return;
     }
-    // A folder that lists in a moment is listed at every batch of events. A
-    // costly one (tens of thousands of profiles) rests a few listings' time
-    // after each: during a long burst of changes it is listed now and then,
-    // and once the burst is quiet for a moment, at once.
-    const bool rested = !m_reloadClock.isValid() ||
-                        m_reloadClock.nsecsElapsed() >= m_reloadCostNs * reloadRestFactor;
+    // A change after a quiet while is listed at once. During a burst of
+    // changes the folder rests between listings, a few listings' time for
+    // a costly folder (tens of thousands of profiles) and a moment for any
+    // other, so that a thousand files copied in cause a handful of
+    // listings rather than one per batch; once the burst is quiet for a
+    // moment, it is listed at once.
+    const qint64 restNs =
+        std::max(m_reloadCostNs * reloadRestFactor, qint64(minimumRestMs) * 1'000'000);
+    const bool rested = !m_reloadClock.isValid() || m_reloadClock.nsecsElapsed() >= restNs;
     if (rested) {
         m_quietTimer.stop();
         reportChange();

@@ -42,8 +42,10 @@ public:
     const DirectoryWatch* currentWatch() const { return m_watch.get(); }
 
     // Listing a large folder again after a batch of its events waits this
-    // many times as long as the last listing took, or for a quiet moment.
+    // many times as long as the last listing took, and at least
+    // `minimumRestMs`, or for a quiet moment.
     static constexpr int reloadRestFactor = 5;
+    static constexpr int minimumRestMs = 40;
     static constexpr int quietMs = 50;
 
 signals:
