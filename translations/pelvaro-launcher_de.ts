@@ -598,6 +598,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Could not restore &quot;%1&quot;: %2</source>
         <translation>„%1“ konnte nicht wiederhergestellt werden: %2</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; no longer exists.</source>
+        <translation>„%1“ existiert nicht mehr.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

@@ -358,6 +358,11 @@ void LauncherState::restoreProfileVersion(const Profile& profile, const ProfileV
             tr("\"%1\" cannot be restored while Pelvaro runs with it.").arg(profile.fileName()));
         return;
     }
+    // Renamed or deleted meanwhile: a restore would make a stray file.
+    if (!fm().exists(profile.url)) {
+        setErrorMessage(tr("\"%1\" no longer exists.").arg(profile.fileName()));
+        return;
+    }
     if (const Result<SaveOutcome, SessionFailure> restored =
             m_session->restoreVersion(profile.url, version.path);
         !restored) {

@@ -49,6 +49,14 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
     buttons->addButton(m_restore, QDialogButtonBox::ActionRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // A profile renamed or deleted meanwhile is no longer this window's.
+    connect(&m_state, &LauncherState::profilesChanged, this, [this] {
+        for (const Profile& each : m_state.profiles()) {
+            if (each.url == m_profile.url)
+                return;
+        }
+        close();
+    });
     connect(m_restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
     connect(m_versions, &QListWidget::currentRowChanged, this, &HistoryDialog::showSelected);
     connect(&m_state, &LauncherState::isPelvaroRunningChanged, this,

@@ -40,6 +40,7 @@ private slots:
     void renameCarriesAndDeleteRemovesTheHistory();
     void aRestoreCanBeUndone();
     void noRestoreWhilePelvaroRunsWithTheProfile();
+    void noRestoreOfAProfileThatIsGone();
 
 private:
     QString workPath() const { return m_env->defaultFolder() + u"/Work.plist"; }
@@ -177,6 +178,18 @@ void ProfileVersionsTest::noRestoreWhilePelvaroRunsWithTheProfile()
              std::optional<QString>(
                  QStringLiteral("\"Work.plist\" cannot be restored while Pelvaro runs with it.")));
     QCOMPARE(numberIn(test_files::readBytes(workPath())), 2);
+}
+
+void ProfileVersionsTest::noRestoreOfAProfileThatIsGone()
+{
+    QVERIFY(runPelvaroSession(2));
+    const Profile old = work();
+    const ProfileVersion original = m_state->profileVersions(old).first();
+    QVERIFY(QFile::rename(workPath(), m_env->defaultFolder() + u"/Moved.plist"));
+    m_state->restoreProfileVersion(old, original);
+    QCOMPARE(m_state->errorMessage().value_or(QString()),
+             QStringLiteral("\"Work.plist\" no longer exists."));
+    QVERIFY(!QFile::exists(workPath()));
 }
 
 QTEST_GUILESS_MAIN(ProfileVersionsTest)
