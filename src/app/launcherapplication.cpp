@@ -15,9 +15,9 @@
 #include "target/pelvaroapplication.h"
 #include "ui/appdelegate.h"
 #include "ui/firstpaint.h"
-#include "ui/fontwarmup.h"
 #include "ui/mainwindow.h"
 #include "ui/qtfolderchooser.h"
+#include "ui/startupwarmup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,6 +42,8 @@ constexpr int pelvaroStartTimeoutMs = 30000;
 // How long a second launcher waits for the first to answer: longer than the
 // first can be held up (a locked preferences domain, a slow disk).
 constexpr int handOverPatienceMs = 60000;
+// How long the window icon waits for the first paint.
+constexpr int windowIconPatienceMs = 1000;
 
 void describeApplication()
 {
@@ -263,12 +265,16 @@ int runWindow(SingleInstance& instance)
         });
     }
     window.show();
-    // Set once the window is on screen: rendering the icon loads the SVG
-    // reader, which the first paint need not wait for.
-    QTimer::singleShot(0, &window, [] {
-        QApplication::setWindowIcon(
-            QIcon(QStringLiteral(":/icons/io.github.pelvaro.Launcher.svg")));
-    });
+    // Set once the window has been painted: rendering the icon loads the SVG
+    // plugins, which the first paint need not wait for. A window that is
+    // not painted soon (started minimised) gets it all the same.
+    const auto setIcon = [] {
+        if (QApplication::windowIcon().isNull())
+            QApplication::setWindowIcon(
+                QIcon(QStringLiteral(":/icons/io.github.pelvaro.Launcher.svg")));
+    };
+    first_paint::afterFirstPaint(window, setIcon);
+    QTimer::singleShot(windowIconPatienceMs, &window, setIcon);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }
@@ -287,9 +293,9 @@ int runLauncher(int argc, char** argv)
     const bool window = peek.request && peek.request->kind == LaunchRequest::Kind::window;
     std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
                                                    : std::make_unique<QCoreApplication>(argc, argv);
-    std::optional<FontWarmUp> fonts;
+    std::optional<StartupWarmUp> warmUp;
     if (window)
-        fonts.emplace();
+        warmUp.emplace();
     describeApplication();
     const Translations translations;
     // Read again only when its texts can change.

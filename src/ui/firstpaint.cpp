@@ -14,8 +14,8 @@ namespace {
 class PaintWatcher : public QObject
 {
 public:
-    PaintWatcher(QWidget& window, std::function<void()> report)
-        : QObject(&window), m_report(std::move(report))
+    PaintWatcher(QWidget& window, std::function<void()> then)
+        : QObject(&window), m_then(std::move(then))
     {
         window.installEventFilter(this);
     }
@@ -25,30 +25,40 @@ protected:
     {
         if (event->type() == QEvent::Paint && !m_seen) {
             m_seen = true;
+            watched->removeEventFilter(this);
             // The window's paint event comes first in a paint pass; the
             // pass, children and the flush to the screen included, is over
             // when the event loop turns again.
             QTimer::singleShot(0, this, [this] {
-                if (m_report)
-                    m_report();
-                std::fputs("first paint\n", stdout);
-                std::fflush(stdout);
-                QCoreApplication::quit();
+                const std::function<void()> then = std::move(m_then);
+                deleteLater();
+                then();
             });
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    std::function<void()> m_report;
+    std::function<void()> m_then;
     bool m_seen = false;
 };
 
 } // namespace
 
+void afterFirstPaint(QWidget& window, std::function<void()> then)
+{
+    new PaintWatcher(window, std::move(then));
+}
+
 void reportThenQuit(QWidget& window, std::function<void()> report)
 {
-    new PaintWatcher(window, std::move(report));
+    afterFirstPaint(window, [report = std::move(report)] {
+        if (report)
+            report();
+        std::fputs("first paint\n", stdout);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
 }
 
 } // namespace first_paint

@@ -27,7 +27,8 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     static const bool accessibleRows = (ProfileListAccessible::install(), true);
     Q_UNUSED(accessibleRows);
 
-    m_list->setModel(m_model);
+    // The model comes last: each of these settings lays out all rows again
+    // once there are rows.
     m_list->setItemDelegate(m_delegate);
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -36,6 +37,7 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setFrameShape(QFrame::StyledPanel);
     m_list->setMouseTracking(true);
+    m_list->setModel(m_model);
     m_list->setMinimumHeight(220);
     m_list->setAccessibleName(tr("Profiles"));
     heading->setBuddy(m_list);

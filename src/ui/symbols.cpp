@@ -1,37 +1,91 @@
 #include "ui/symbols.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <functional>
+#include <map>
 
 namespace {
 
-// Draws at several sizes on a 16 x 16 design grid.
-QIcon drawn(const std::function<void(QPainter&)>& draw)
+// Draws a symbol on a 16 x 16 design grid at whatever size it is asked for,
+// when it is asked for: a window that shows one size draws one.
+class DrawnIconEngine final : public QIconEngine
 {
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48}) {
-        QPixmap pixmap(size, size);
+public:
+    using Drawing = std::function<void(QPainter&)>;
+
+    explicit DrawnIconEngine(Drawing draw) : m_draw(std::move(draw)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = qMax(1, qMin(size.width(), size.height()));
+        const std::pair<int, int> key{side, int(mode)};
+        if (const auto found = m_drawn.find(key); found != m_drawn.end())
+            return found->second;
+        QPixmap pixmap(side, side);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        draw(painter);
+        painter.scale(side / 16.0, side / 16.0);
+        m_draw(painter);
         painter.end();
-        icon.addPixmap(pixmap);
+        // Dimmed and selected looks come from the style, as for any icon.
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            const QPixmap generated =
+                QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+            if (!generated.isNull())
+                pixmap = generated;
+        }
+        m_drawn.emplace(key, pixmap);
+        return pixmap;
     }
-    return icon;
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QPixmap drawn = pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state);
+        drawn.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, drawn);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = qMin(size.width(), size.height());
+        return {side, side};
+    }
+
+    QIconEngine* clone() const override { return new DrawnIconEngine(m_draw); }
+
+    QString key() const override { return QStringLiteral("pelvaro-symbol"); }
+
+private:
+    Drawing m_draw;
+    std::map<std::pair<int, int>, QPixmap> m_drawn;
+};
+
+QIcon drawn(DrawnIconEngine::Drawing draw)
+{
+    return QIcon(new DrawnIconEngine(std::move(draw)));
 }
 
+// The mark is cut out of the disc, so that it shows what lies beneath.
 void filledCircleWithCutout(QPainter& painter, const QColor& color, const QPainterPath& mark)
 {
-    QPainterPath circle;
-    circle.addEllipse(QRectF(1, 1, 14, 14));
-    QPen markPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    QPainterPathStroker stroker(markPen);
-    painter.fillPath(circle.subtracted(stroker.createStroke(mark)), color);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawEllipse(QRectF(1, 1, 14, 14));
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+    painter.setPen(QPen(Qt::black, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(mark);
 }
 
 } // namespace

@@ -1,8 +1,12 @@
-#include "ui/fontwarmup.h"
+#include "ui/startupwarmup.h"
+
+#include "ui/dateformatter.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QImageReader>
 
 #include <sched.h>
 
@@ -10,14 +14,21 @@ namespace {
 
 void* warmUp(void*)
 {
+    // In the order the window needs them.
     QFontDatabase::families();
     QFontMetrics(QApplication::font()).height();
+    DateFormatter().format(QDateTime::currentDateTime());
+    // A format no plugin claims by name makes the reader ask every image
+    // plugin, which loads them all, as reading a style's PNG does.
+    QBuffer empty;
+    empty.open(QIODevice::ReadOnly);
+    QImageReader(&empty, "png").canRead();
     return nullptr;
 }
 
 } // namespace
 
-FontWarmUp::FontWarmUp()
+StartupWarmUp::StartupWarmUp()
 {
     cpu_set_t others;
     CPU_ZERO(&others);
@@ -39,7 +50,7 @@ FontWarmUp::FontWarmUp()
     ::pthread_attr_destroy(&attributes);
 }
 
-FontWarmUp::~FontWarmUp()
+StartupWarmUp::~StartupWarmUp()
 {
     if (m_started)
         ::pthread_join(m_thread, nullptr);
