@@ -8,10 +8,12 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QTextLayout>
 #include <QToolTip>
 
 #include <algorithm>
+#include <array>
 
 ProfileDelegate::ProfileDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
@@ -140,6 +142,37 @@ void ProfileDelegate::invalidateMeasurements()
     emit sizeHintChanged(QModelIndex());
 }
 
+namespace {
+
+// The advance of each ASCII digit and of the widest, for one font on one
+// device; asked for by every row's date, measured once.
+struct DigitWidths
+{
+    std::array<qreal, 10> advances{};
+    qreal widest = 0;
+};
+
+const DigitWidths& digitWidths(const QFont& font, QPaintDevice* device)
+{
+    static QString measuredKey;
+    static int measuredDpi = -1;
+    static DigitWidths measured;
+    const int dpi = device ? device->logicalDpiY() : 0;
+    if (font.key() != measuredKey || dpi != measuredDpi) {
+        const QFontMetricsF metrics(font, device);
+        measured = {};
+        for (int digit = 0; digit < 10; ++digit) {
+            measured.advances[size_t(digit)] = metrics.horizontalAdvance(QChar(u'0' + digit));
+            measured.widest = std::max(measured.widest, measured.advances[size_t(digit)]);
+        }
+        measuredKey = font.key();
+        measuredDpi = dpi;
+    }
+    return measured;
+}
+
+} // namespace
+
 void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QString& text,
                                const QFont& font, Qt::LayoutDirection direction)
 {
@@ -159,14 +192,17 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
                    d != QChar::DirRLO && d != QChar::DirRLI && d != QChar::DirAN;
         });
     if (leftToRightOnly) {
-        const QFontMetricsF metrics(font, painter->device());
-        qreal widest = 0;
-        for (char16_t digit = u'0'; digit <= u'9'; ++digit)
-            widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
+        const DigitWidths& digits = digitWidths(font, painter->device());
         QList<QTextLayout::FormatRange> ranges;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            const qreal advance = metrics.horizontalAdvance(text.at(i));
-            if (!text.at(i).isDigit() || advance >= widest)
+            const QChar c = text.at(i);
+            if (!c.isDigit())
+                continue;
+            const qreal advance = c >= u'0' && c <= u'9'
+                                      ? digits.advances[size_t(c.unicode() - u'0')]
+                                      : QFontMetricsF(font, painter->device()).horizontalAdvance(c);
+            const qreal widest = digits.widest;
+            if (advance >= widest)
                 continue;
             QTextLayout::FormatRange range;
             range.start = int(i);
@@ -189,6 +225,52 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
     painter->setClipRect(rect, Qt::IntersectClip);
     layout.draw(painter, QPointF(rect.left(), rect.top() + (rect.height() - line.height()) / 2));
     painter->restore();
+}
+
+QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOptionViewItem& option,
+                                       Action action, QStyle::State state, QSize size) const
+{
+    // Every row shows the same four buttons: each look is drawn once and
+    // then copied, which keeps the first paint of a long list and scrolling
+    // through it cheap (bench_ui, startup-vs-one-line-window). The key holds
+    // all that the look depends on.
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    QStyleOptionButton button;
+    if (widget)
+        button.initFrom(widget);
+    button.direction = option.direction;
+    button.rect = QRect(QPoint(0, 0), size);
+    button.text = title(action);
+    button.state = state;
+    const QColor background = option.palette.color(QPalette::Base);
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+    const QString key = QStringLiteral("pelvaro-row-button:%1:%2:%3x%4@%5:%6/%7:%8:%9:%10:%11")
+                            .arg(button.text)
+                            .arg(int(state))
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(ratio)
+                            .arg(button.palette.cacheKey())
+                            .arg(int(button.palette.currentColorGroup()))
+                            .arg(background.rgba())
+                            .arg(option.font.key())
+                            .arg(int(option.direction))
+                            .arg(quintptr(style));
+    QPixmap picture;
+    if (QPixmapCache::find(key, &picture))
+        return picture;
+    picture = QPixmap(size * ratio);
+    picture.setDevicePixelRatio(ratio);
+    // On the row's own background, so that text keeps the desktop's
+    // antialiasing.
+    picture.fill(background);
+    QPainter buttonPainter(&picture);
+    buttonPainter.setFont(option.font);
+    style->drawControl(QStyle::CE_PushButton, &button, &buttonPainter, widget);
+    buttonPainter.end();
+    QPixmapCache::insert(key, picture);
+    return picture;
 }
 
 void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -223,18 +305,15 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
     painter->setFont(option.font);
     for (const Action action : actions()) {
-        QStyleOptionButton button;
-        button.initFrom(widget);
-        button.direction = option.direction;
-        button.rect = layout.buttons[size_t(action)];
-        button.text = title(action);
-        button.state =
+        QStyle::State state =
             QStyle::State_Enabled | QStyle::State_Raised | (option.state & QStyle::State_Active);
         if (enabled && isPressed(index, action))
-            button.state |= QStyle::State_Sunken;
+            state |= QStyle::State_Sunken;
         if (enabled && isHovered(index, action))
-            button.state |= QStyle::State_MouseOver;
-        style->drawControl(QStyle::CE_PushButton, &button, painter, widget);
+            state |= QStyle::State_MouseOver;
+        const QRect& rect = layout.buttons[size_t(action)];
+        painter->drawPixmap(rect.topLeft(),
+                            buttonPicture(painter, option, action, state, rect.size()));
     }
     painter->setOpacity(1.0);
     // The current row shows that it has the keyboard: its keys act on it.

@@ -84,6 +84,8 @@ private:
     QSize buttonSize(const QStyleOptionViewItem& option, Action action) const;
     QSize measureButton(const QStyleOptionViewItem& option, Action action) const;
     int dateWidth(const QStyleOptionViewItem& option) const;
+    QPixmap buttonPicture(const QPainter* painter, const QStyleOptionViewItem& option,
+                          Action action, QStyle::State state, QSize size) const;
     std::optional<Action> actionAt(const QStyleOptionViewItem& option,
                                    const QPoint& position) const;
     void letGo();

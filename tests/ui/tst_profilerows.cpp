@@ -61,6 +61,7 @@ private slots:
     void nothingActsWhilePelvaroRuns();
     void screenReadersSeeEachRowsActions();
     void themeChangeKeepsTheListReadable();
+    void rowButtonsLookAsTheStyleDrawsThem();
     void dimmedAndColouredTextsAreReadable_data();
     void dimmedAndColouredTextsAreReadable();
     void datesAreOneLaidOutText_data();
@@ -295,6 +296,50 @@ void ProfileRowsTest::themeChangeKeepsTheListReadable()
     QImage row(window.list()->viewport()->size(), QImage::Format_RGB32);
     window.list()->viewport()->render(&row);
     QCOMPARE(QColor(row.pixel(2, 2)), base);
+}
+
+void ProfileRowsTest::rowButtonsLookAsTheStyleDrawsThem()
+{
+    // The rows copy one drawing of each button; after a theme change and
+    // while hovered they must still look as the style draws them now.
+    TestWindow window({QStringLiteral("Alpha.plist")});
+    QVERIFY(window.exposed);
+    QListView* list = window.list();
+    const auto expected = [&](ProfileDelegate::Action action, QStyle::State extra) {
+        const QRect rect = window.delegate()->buttonRect(rowOption(list, 0), action);
+        QImage image(rect.size(), QImage::Format_RGB32);
+        image.fill(list->palette().color(QPalette::Active, QPalette::Base));
+        QPainter painter(&image);
+        painter.setFont(list->font());
+        QStyleOptionButton button;
+        button.initFrom(list);
+        button.rect = QRect(QPoint(0, 0), rect.size());
+        button.text = ProfileDelegate::title(action);
+        button.state = QStyle::State_Enabled | QStyle::State_Raised | extra |
+                       (button.state & QStyle::State_Active);
+        list->style()->drawControl(QStyle::CE_PushButton, &button, &painter, list);
+        return image;
+    };
+    const auto drawn = [&](ProfileDelegate::Action action) {
+        const QRect rect = window.delegate()->buttonRect(rowOption(list, 0), action);
+        QImage row(list->viewport()->size(), QImage::Format_RGB32);
+        list->viewport()->render(&row);
+        return row.copy(rect);
+    };
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(dark ? test_palettes::dark()
+                                      : QApplication::style()->standardPalette());
+        QCoreApplication::processEvents();
+        for (const ProfileDelegate::Action action : ProfileDelegate::actions())
+            QCOMPARE(drawn(action), expected(action, {}));
+    }
+    const QRect start =
+        window.delegate()->buttonRect(rowOption(list, 0), ProfileDelegate::Action::start);
+    QTest::mouseMove(list->viewport(), start.center());
+    QTRY_VERIFY(
+        window.delegate()->isHovered(list->model()->index(0, 0), ProfileDelegate::Action::start));
+    QCOMPARE(drawn(ProfileDelegate::Action::start),
+             expected(ProfileDelegate::Action::start, QStyle::State_MouseOver));
 }
 
 void ProfileRowsTest::dimmedAndColouredTextsAreReadable_data()
