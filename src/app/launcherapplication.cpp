@@ -292,11 +292,15 @@ int runLauncher(int argc, char** argv)
     // Both exist before the texts are read, so that they are translated.
     const ParsedCommandLine peek = command_line::parse(arguments);
     const bool window = peek.request && peek.request->kind == LaunchRequest::Kind::window;
-    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
-                                                   : std::make_unique<QCoreApplication>(argc, argv);
     std::optional<StartupWarmUp> warmUp;
     if (window)
         warmUp.emplace();
+    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    // The helper uses the application's fonts: it ends before the application.
+    const auto endWarmUp = qScopeGuard([&warmUp] { warmUp.reset(); });
+    if (warmUp)
+        warmUp->guiApplicationReady();
     describeApplication();
     const Translations translations;
     // Read again only when its texts can change.

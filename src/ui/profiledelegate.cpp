@@ -8,7 +8,6 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmapCache>
 #include <QTextLayout>
 #include <QToolTip>
 
@@ -139,6 +138,8 @@ void ProfileDelegate::invalidateMeasurements()
 {
     m_dateWidth = -1;
     m_buttonSizes.clear();
+    // A language change keeps the look but changes the titles.
+    m_buttonPictures.clear();
     emit sizeHintChanged(QModelIndex());
 }
 
@@ -232,8 +233,7 @@ QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOpti
 {
     // Every row shows the same four buttons: each look is drawn once and
     // then copied, which keeps the first paint of a long list and scrolling
-    // through it cheap (bench_ui, startup-vs-one-line-window). The key holds
-    // all that the look depends on.
+    // through it cheap (bench_ui, startup-vs-one-line-window).
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     QStyleOptionButton button;
@@ -241,35 +241,34 @@ QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOpti
         button.initFrom(widget);
     button.direction = option.direction;
     button.rect = QRect(QPoint(0, 0), size);
-    button.text = title(action);
     button.state = state;
-    const QColor background = option.palette.color(QPalette::Base);
-    const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
-    const QString key = QStringLiteral("pelvaro-row-button:%1:%2:%3x%4@%5:%6/%7:%8:%9:%10:%11")
-                            .arg(button.text)
-                            .arg(int(state))
-                            .arg(size.width())
-                            .arg(size.height())
-                            .arg(ratio)
-                            .arg(button.palette.cacheKey())
-                            .arg(int(button.palette.currentColorGroup()))
-                            .arg(background.rgba())
-                            .arg(option.font.key())
-                            .arg(int(option.direction))
-                            .arg(quintptr(style));
-    QPixmap picture;
-    if (QPixmapCache::find(key, &picture))
-        return picture;
-    picture = QPixmap(size * ratio);
-    picture.setDevicePixelRatio(ratio);
+    // What every picture depends on; when any of it changes (theme, style,
+    // font, screen), all are drawn again.
+    const ButtonLook look{style,
+                          button.palette.cacheKey(),
+                          int(button.palette.currentColorGroup()),
+                          option.palette.color(QPalette::Base).rgba(),
+                          option.font,
+                          option.direction,
+                          painter->device() ? painter->device()->devicePixelRatio() : 1.0};
+    if (!(look == m_buttonLook)) {
+        m_buttonLook = look;
+        m_buttonPictures.clear();
+    }
+    const auto key = std::make_tuple(int(action), int(state), size.width(), size.height());
+    if (const auto found = m_buttonPictures.find(key); found != m_buttonPictures.end())
+        return found->second;
+    QPixmap picture(size * look.ratio);
+    picture.setDevicePixelRatio(look.ratio);
     // On the row's own background, so that text keeps the desktop's
     // antialiasing.
-    picture.fill(background);
+    picture.fill(QColor::fromRgba(look.background));
     QPainter buttonPainter(&picture);
     buttonPainter.setFont(option.font);
+    button.text = title(action);
     style->drawControl(QStyle::CE_PushButton, &button, &buttonPainter, widget);
     buttonPainter.end();
-    QPixmapCache::insert(key, picture);
+    m_buttonPictures.emplace(key, picture);
     return picture;
 }
 

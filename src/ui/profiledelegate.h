@@ -5,7 +5,9 @@
 #include <QStyledItemDelegate>
 
 #include <array>
+#include <map>
 #include <optional>
+#include <tuple>
 
 class QAbstractItemView;
 
@@ -99,6 +101,20 @@ private:
     mutable int m_dateWidth = -1;
     qreal m_opacity = 1.0;
     mutable QList<QSize> m_buttonSizes;
+    struct ButtonLook
+    {
+        const QStyle* style = nullptr;
+        qint64 palette = 0;
+        int colorGroup = 0;
+        QRgb background = 0;
+        QFont font;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        qreal ratio = 1.0;
+        bool operator==(const ButtonLook&) const = default;
+    };
+    mutable ButtonLook m_buttonLook;
+    // By action, state and size, drawn in m_buttonLook.
+    mutable std::map<std::tuple<int, int, int, int>, QPixmap> m_buttonPictures;
     QPersistentModelIndex m_pressedIndex;
     std::optional<Action> m_pressedAction;
     QPersistentModelIndex m_hoverIndex;

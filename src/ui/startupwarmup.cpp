@@ -8,12 +8,17 @@
 #include <QFontMetrics>
 #include <QImageReader>
 
+#include <fontconfig/fontconfig.h>
 #include <sched.h>
 
-namespace {
-
-void* warmUp(void*)
+void* StartupWarmUp::run(void* self)
 {
+    auto* warmUp = static_cast<StartupWarmUp*>(self);
+    // Reading fontconfig's configuration and caches is most of what the
+    // first text costs; Qt's own FcInit() then finds it done.
+    FcInit();
+    if (!warmUp->m_guiReadyFuture.get())
+        return nullptr;
     // In the order the window needs them.
     QFontDatabase::families();
     QFontMetrics(QApplication::font()).height();
@@ -25,8 +30,6 @@ void* warmUp(void*)
     QImageReader(&empty, "png").canRead();
     return nullptr;
 }
-
-} // namespace
 
 StartupWarmUp::StartupWarmUp()
 {
@@ -46,12 +49,22 @@ StartupWarmUp::StartupWarmUp()
     if (::pthread_attr_init(&attributes) != 0)
         return;
     ::pthread_attr_setaffinity_np(&attributes, sizeof others, &others);
-    m_started = ::pthread_create(&m_thread, &attributes, warmUp, nullptr) == 0;
+    m_started = ::pthread_create(&m_thread, &attributes, &StartupWarmUp::run, this) == 0;
     ::pthread_attr_destroy(&attributes);
 }
 
 StartupWarmUp::~StartupWarmUp()
 {
+    if (!m_told)
+        m_guiReady.set_value(false);
     if (m_started)
         ::pthread_join(m_thread, nullptr);
+}
+
+void StartupWarmUp::guiApplicationReady()
+{
+    if (m_told)
+        return;
+    m_told = true;
+    m_guiReady.set_value(true);
 }

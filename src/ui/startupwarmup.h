@@ -2,15 +2,21 @@
 
 #include <pthread.h>
 
+#include <future>
+
 // Loads, on a helper thread, what the first paint of the window needs and
-// what is slow to load the first time: the font database (fontconfig), the
-// ICU date formats of the user's locale, and the image format plugins that
-// Qt's style loads to read its built-in pictures. Meanwhile the main thread
-// claims the single instance, reads the profile folder and builds the
-// window; when it reaches these, they are cached. Each is documented as
-// thread-safe: QFontDatabase, ICU's data caches, and QImageReader, whose
-// plugins Qt hands to the main thread. Build it once the GUI application
-// exists; the destructor waits for the helper.
+// what is slow to load the first time: fontconfig's configuration and
+// caches, the font database, the ICU date formats of the user's locale, and
+// the image format plugins that Qt's style loads for its built-in pictures.
+// Meanwhile the main thread builds the GUI application, claims the single
+// instance, reads the profile folder and builds the window; when it reaches
+// these, they are loaded. Each is documented as thread-safe: fontconfig,
+// QFontDatabase, ICU's data caches, and QImageReader, whose plugins Qt hands
+// to the main thread.
+//
+// Build it before the GUI application and call guiApplicationReady() once
+// that exists: fontconfig needs no Qt, the rest does. The destructor waits
+// for the helper.
 class StartupWarmUp
 {
 public:
@@ -19,7 +25,14 @@ public:
     StartupWarmUp(const StartupWarmUp&) = delete;
     StartupWarmUp& operator=(const StartupWarmUp&) = delete;
 
+    void guiApplicationReady();
+
 private:
+    static void* run(void* self);
+
+    std::promise<bool> m_guiReady;
+    std::future<bool> m_guiReadyFuture = m_guiReady.get_future();
+    bool m_told = false;
     pthread_t m_thread{};
     bool m_started = false;
 };
