@@ -24,6 +24,20 @@ DateFormatter::~DateFormatter()
 
 QString DateFormatter::format(const QDateTime& when) const
 {
+    // The formats show no fractions of a second: one text per second.
+    const qint64 milliseconds = when.toMSecsSinceEpoch();
+    const qint64 second = milliseconds / 1000 - (milliseconds % 1000 < 0 ? 1 : 0);
+    if (const auto found = m_texts.constFind(second); found != m_texts.constEnd())
+        return *found;
+    if (m_texts.size() >= maximumCachedTexts)
+        m_texts.clear();
+    const QString text = formatted(when);
+    m_texts.insert(second, text);
+    return text;
+}
+
+QString DateFormatter::formatted(const QDateTime& when) const
+{
     if (m_format) {
         UChar buffer[128];
         UErrorCode status = U_ZERO_ERROR;

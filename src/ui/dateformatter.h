@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 
 // Dates as the desktop abbreviates them: ICU's medium date with its short
@@ -17,6 +18,12 @@ public:
     QString format(const QDateTime& when) const;
 
 private:
+    static constexpr qsizetype maximumCachedTexts = 1024;
+    QString formatted(const QDateTime& when) const;
+
     QLocale m_locale;
     void* m_format = nullptr;
+    // By second since the epoch: rows saved together and rows painted
+    // again are formatted once.
+    mutable QHash<qint64, QString> m_texts;
 };

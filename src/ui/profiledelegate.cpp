@@ -140,6 +140,7 @@ void ProfileDelegate::invalidateMeasurements()
     m_buttonSizes.clear();
     // A language change keeps the look but changes the titles.
     m_buttonPictures.clear();
+    m_dateLayouts.clear();
     emit sizeHintChanged(QModelIndex());
 }
 
@@ -174,18 +175,19 @@ const DigitWidths& digitWidths(const QFont& font, QPaintDevice* device)
 
 } // namespace
 
-void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QString& text,
-                               const QFont& font, Qt::LayoutDirection direction)
+std::unique_ptr<QTextLayout> ProfileDelegate::layDate(const QString& text, const QFont& font,
+                                                      QPaintDevice* device, int width,
+                                                      Qt::LayoutDirection direction)
 {
     // One layout for the whole text keeps the order of mixed scripts and
     // the shaping of joined ones. Only where every character runs left to
     // right do digits get one width, so that the dates of consecutive rows
     // line up whatever the font does with its digits.
-    QTextLayout layout(text, font, painter->device());
+    auto layout = std::make_unique<QTextLayout>(text, font, device);
     QTextOption textOption(Qt::AlignLeading);
     textOption.setTextDirection(direction);
     textOption.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(textOption);
+    layout->setTextOption(textOption);
     const bool leftToRightOnly =
         direction == Qt::LeftToRight && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
             const QChar::Direction d = c.direction();
@@ -193,7 +195,7 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
                    d != QChar::DirRLO && d != QChar::DirRLI && d != QChar::DirAN;
         });
     if (leftToRightOnly) {
-        const DigitWidths& digits = digitWidths(font, painter->device());
+        const DigitWidths& digits = digitWidths(font, device);
         QList<QTextLayout::FormatRange> ranges;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text.at(i);
@@ -201,7 +203,7 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
                 continue;
             const qreal advance = c >= u'0' && c <= u'9'
                                       ? digits.advances[size_t(c.unicode() - u'0')]
-                                      : QFontMetricsF(font, painter->device()).horizontalAdvance(c);
+                                      : QFontMetricsF(font, device).horizontalAdvance(c);
             const qreal widest = digits.widest;
             if (advance >= widest)
                 continue;
@@ -213,19 +215,51 @@ void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QStri
             range.format.setFont(spaced);
             ranges.append(range);
         }
-        layout.setFormats(ranges);
+        layout->setFormats(ranges);
     }
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
     if (line.isValid())
-        line.setLineWidth(rect.width());
-    layout.endLayout();
-    if (!line.isValid())
+        line.setLineWidth(width);
+    layout->endLayout();
+    return layout;
+}
+
+void ProfileDelegate::drawLaidDate(QPainter* painter, const QRect& rect, const QTextLayout& layout)
+{
+    if (layout.lineCount() == 0)
         return;
+    const QTextLine line = layout.lineAt(0);
     painter->save();
     painter->setClipRect(rect, Qt::IntersectClip);
     layout.draw(painter, QPointF(rect.left(), rect.top() + (rect.height() - line.height()) / 2));
     painter->restore();
+}
+
+void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QString& text,
+                               const QFont& font, Qt::LayoutDirection direction)
+{
+    drawLaidDate(painter, rect, *layDate(text, font, painter->device(), rect.width(), direction));
+}
+
+const QTextLayout& ProfileDelegate::dateLayout(QPainter* painter, const QRect& rect,
+                                               const QString& text, const QFont& font,
+                                               Qt::LayoutDirection direction) const
+{
+    // Rows repainted on hover and while scrolling, and rows saved in the
+    // same second, show the same date: each is laid out once.
+    QPaintDevice* device = painter->device();
+    const DateLook look{font, direction, rect.width(), device ? device->logicalDpiY() : 0};
+    if (!(look == m_dateLook)) {
+        m_dateLook = look;
+        m_dateLayouts.clear();
+    }
+    if (const auto found = m_dateLayouts.find(text); found != m_dateLayouts.end())
+        return *found->second;
+    if (m_dateLayouts.size() >= maximumCachedDates)
+        m_dateLayouts.clear();
+    return *m_dateLayouts.emplace(text, layDate(text, font, device, rect.width(), direction))
+                .first->second;
 }
 
 QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOptionViewItem& option,
@@ -299,8 +333,10 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawText(name, Qt::AlignLeading | Qt::AlignVCenter, elided);
 
     painter->setPen(text_styles::secondaryColor(widget));
-    drawDate(painter, layout.date, index.data(ProfileListModel::DateTextRole).toString(),
-             text_styles::callout(), option.direction);
+    drawLaidDate(painter, layout.date,
+                 dateLayout(painter, layout.date,
+                            index.data(ProfileListModel::DateTextRole).toString(),
+                            text_styles::callout(), option.direction));
 
     painter->setFont(option.font);
     for (const Action action : actions()) {

@@ -3,11 +3,14 @@
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 
 class QAbstractItemView;
 
@@ -62,6 +65,10 @@ public:
     // digits differ in width, each digit is given the width of the widest.
     static void drawDate(QPainter* painter, const QRect& rect, const QString& text,
                          const QFont& font, Qt::LayoutDirection direction);
+    static std::unique_ptr<QTextLayout> layDate(const QString& text, const QFont& font,
+                                                QPaintDevice* device, int width,
+                                                Qt::LayoutDirection direction);
+    static void drawLaidDate(QPainter* painter, const QRect& rect, const QTextLayout& layout);
     // The opacity the rows are drawn at.
     void setOpacity(qreal opacity) { m_opacity = opacity; }
     qreal opacity() const { return m_opacity; }
@@ -86,6 +93,8 @@ private:
     QSize buttonSize(const QStyleOptionViewItem& option, Action action) const;
     QSize measureButton(const QStyleOptionViewItem& option, Action action) const;
     int dateWidth(const QStyleOptionViewItem& option) const;
+    const QTextLayout& dateLayout(QPainter* painter, const QRect& rect, const QString& text,
+                                  const QFont& font, Qt::LayoutDirection direction) const;
     QPixmap buttonPicture(const QPainter* painter, const QStyleOptionViewItem& option,
                           Action action, QStyle::State state, QSize size) const;
     std::optional<Action> actionAt(const QStyleOptionViewItem& option,
@@ -113,6 +122,18 @@ private:
         bool operator==(const ButtonLook&) const = default;
     };
     mutable ButtonLook m_buttonLook;
+    struct DateLook
+    {
+        QFont font;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        int width = 0;
+        int dpi = 0;
+        bool operator==(const DateLook&) const = default;
+    };
+    static constexpr size_t maximumCachedDates = 512;
+    mutable DateLook m_dateLook;
+    // By text, laid out in m_dateLook.
+    mutable std::unordered_map<QString, std::unique_ptr<QTextLayout>> m_dateLayouts;
     // By action, state and size, drawn in m_buttonLook.
     mutable std::map<std::tuple<int, int, int, int>, QPixmap> m_buttonPictures;
     QPersistentModelIndex m_pressedIndex;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QStyleFactory>
 #include <QTextLayout>
 
@@ -66,6 +67,7 @@ private slots:
     void dimmedAndColouredTextsAreReadable();
     void datesAreOneLaidOutText_data();
     void datesAreOneLaidOutText();
+    void rowDatesFollowDirectionAndFont();
     void folderPickerIsAGroupOfChoices();
     void datesFollowALocaleChange();
 };
@@ -419,6 +421,50 @@ void ProfileRowsTest::datesAreOneLaidOutText()
                     QPointF(rect.left(), rect.top() + (rect.height() - line.height()) / 2));
     });
     QCOMPARE(drawn, expected);
+}
+
+// Rows keep their dates laid out; a change of direction or font must lay
+// them out again, exactly as a first drawing would.
+void ProfileRowsTest::rowDatesFollowDirectionAndFont()
+{
+    TestWindow window({QStringLiteral("Alpha.plist")});
+    QVERIFY(window.exposed);
+    QListView* list = window.list();
+    const QFont appFont = QApplication::font();
+    const auto restore = qScopeGuard([&] {
+        QApplication::setLayoutDirection(Qt::LeftToRight);
+        QApplication::setFont(appFont);
+    });
+    const auto compareDate = [&] {
+        QStyleOptionViewItem option = rowOption(list, 0);
+        option.direction = list->layoutDirection();
+        const QRect rect = window.delegate()->dateRect(option);
+        QImage row(list->viewport()->size(), QImage::Format_RGB32);
+        list->viewport()->render(&row);
+        QImage expected(rect.size(), QImage::Format_RGB32);
+        expected.fill(list->palette().color(QPalette::Active, QPalette::Base));
+        QPainter painter(&expected);
+        painter.setPen(text_styles::secondaryColor(list));
+        ProfileDelegate::drawDate(
+            &painter, QRect(QPoint(0, 0), rect.size()),
+            list->model()->index(0, 0).data(ProfileListModel::DateTextRole).toString(),
+            text_styles::callout(), list->layoutDirection());
+        painter.end();
+        return row.copy(rect) == expected;
+    };
+    // Cantarell's digits differ in width, which only left-to-right dates
+    // even out.
+    QApplication::setFont(QFont(QStringLiteral("Cantarell"), 11));
+    QCoreApplication::processEvents();
+    QVERIFY(compareDate());
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    QCoreApplication::processEvents();
+    QVERIFY(compareDate());
+    QFont larger = QApplication::font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    QApplication::setFont(larger);
+    QCoreApplication::processEvents();
+    QVERIFY(compareDate());
 }
 
 void ProfileRowsTest::folderPickerIsAGroupOfChoices()
