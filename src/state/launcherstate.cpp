@@ -60,8 +60,9 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     setPelvaroRunningWithUnknownProfile(m_isPelvaroRunning);
     installWorkspaceObservers();
     checkFolderAccess();
-    reloadProfiles();
+    // Watched before it is listed, so that no change falls between the two.
     startFolderMonitor();
+    reloadProfiles();
 }
 
 LauncherState::~LauncherState() = default;
@@ -212,8 +213,9 @@ void LauncherState::ensureDefaultFolderExists()
 void LauncherState::switchFolder()
 {
     checkFolderAccess();
-    reloadProfiles();
+    // Watched before it is listed, so that no change falls between the two.
     startFolderMonitor();
+    reloadProfiles();
 }
 
 // --- the profile folder

@@ -314,8 +314,8 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->save();
     painter->setClipRect(option.rect);
     const bool enabled = option.state & QStyle::State_Enabled;
-    // Every row has the same background.
-    painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
+    // Rows lie on the viewport's own background (the palette's Base), which
+    // the view fills before it paints them.
     // Dimmed rows take their normal colours at the lower opacity: the
     // disabled colours at that opacity would be all but unreadable.
     painter->setOpacity(m_opacity);

@@ -1,9 +1,12 @@
 #include "platform/directorywatch.h"
 #include "platform/logging.h"
+#include "profiles/profilelisting.h"
 #include "state/launcherstate.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
+
+#include <utility>
 
 class LauncherStateTest : public QObject
 {
@@ -23,6 +26,7 @@ private slots:
     void customModeWithEmptyPathHasNoFolder();
     void applicationSupportFallsBackToHome();
     void pelvaroAlreadyRunningAtStart();
+    void firstListingMissesNoChange();
     void valueTypesCompareByContent();
 };
 
@@ -215,6 +219,28 @@ void LauncherStateTest::decisionsAreLoggedWhenAsked()
     const auto quiet = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
     QTest::ignoreMessage(QtDebugMsg, "listed 1 profiles");
     state.reloadProfiles();
+}
+
+// The folder is watched before it is first listed: a profile saved just
+// after the listing read the folder still shows up.
+void LauncherStateTest::firstListingMissesNoChange()
+{
+    TestEnvironment env;
+    QDir().mkpath(env.defaultFolder());
+    for (const QString& name : {QStringLiteral("Work"), QStringLiteral("Home")})
+        QVERIFY(test_files::writeBytes(env.defaultFolder() + u'/' + name + u".plist", "x"));
+    bool written = false;
+    env.fileSystem.afterListing = [&] {
+        if (!std::exchange(written, true))
+            (void)test_files::writeBytes(env.defaultFolder() + u"/Late.plist", "x");
+    };
+    LauncherState& state = env.makeState();
+    QTRY_VERIFY(test_files::fileNames(state.profiles()).contains(QStringLiteral("Late.plist")));
+    env.fileSystem.afterListing = {};
+    const QStringList expected =
+        test_files::fileNames(profile_listing::listProfiles(env.fileSystem, env.defaultFolder()));
+    QCOMPARE(expected.size(), 3);
+    QCOMPARE(test_files::fileNames(state.profiles()), expected);
 }
 
 QTEST_GUILESS_MAIN(LauncherStateTest)

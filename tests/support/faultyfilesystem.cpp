@@ -22,7 +22,10 @@ std::optional<QList<DirectoryEntry>> FaultyFileSystem::listDirectory(const QStri
     ++listings;
     if (listingDelayMs > 0)
         QThread::msleep(ulong(listingDelayMs));
-    return LinuxFileSystem::listDirectory(path, wanted);
+    std::optional<QList<DirectoryEntry>> entries = LinuxFileSystem::listDirectory(path, wanted);
+    if (afterListing)
+        afterListing();
+    return entries;
 }
 
 Result<void> FaultyFileSystem::createDirectory(const QString& path)

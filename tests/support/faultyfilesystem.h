@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <functional>
+
 // The real file system, with failures injected on demand: root ignores
 // permission bits, so tests force faults here instead.
 class FaultyFileSystem final : public LinuxFileSystem
@@ -27,6 +29,9 @@ public:
     // Makes every listing take this long, as a huge folder's does.
     int listingDelayMs = 0;
     mutable int listings = 0;
+    // Runs after each listing has read the folder: a change made there
+    // happens right after the listing.
+    std::function<void()> afterListing;
     // The reason an injected failure gives, in the system's own words.
     static QString injectedDescription() { return QStringLiteral("Injected failure."); }
 
