@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 
 namespace {
+constexpr int defaultPage = 0;
+constexpr int customPage = 1;
 const QColor okGreen(0x28, 0xA7, 0x45);
 const QColor failureRed(0xE0, 0x35, 0x2B);
 } // namespace
@@ -47,10 +49,11 @@ FolderSection::FolderSection(LauncherState& state, QWidget* parent)
     m_pathField->setClearButtonEnabled(false);
     customLayout->addWidget(m_pathField, 1);
     customLayout->addWidget(m_chooseButton);
-    m_folderRow->addWidget(customRow);
-
     m_defaultPath->setFont(text_styles::callout());
+    // The first page added is shown at once: the plain path, which is
+    // cheap to lay out and what most users see.
     m_folderRow->addWidget(m_defaultPath);
+    m_folderRow->addWidget(customRow);
     layout->addWidget(m_folderRow);
 
     auto* accessLine = new QWidget(this);
@@ -86,14 +89,14 @@ FolderSection::FolderSection(LauncherState& state, QWidget* parent)
 
 bool FolderSection::showsCustomRow() const
 {
-    return m_folderRow->currentIndex() == 0;
+    return m_folderRow->currentIndex() == customPage;
 }
 
 void FolderSection::followFolderMode()
 {
     const bool custom = m_state.folderMode() == FolderMode::custom;
     m_picker->setSelectedIndex(custom ? 1 : 0);
-    m_folderRow->setCurrentIndex(custom ? 0 : 1);
+    m_folderRow->setCurrentIndex(custom ? customPage : defaultPage);
     const std::optional<QString> folder = m_state.currentFolderURL();
     m_defaultPath->setText(folder && !custom ? QDir::cleanPath(*folder) : QString());
 }

@@ -53,7 +53,15 @@ QHash<int, QByteArray> ProfileListModel::roleNames() const
 
 QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
 {
-    return DateFormatter(locale).format(when);
+    // Opening a formatter costs far more than formatting: the last one is
+    // kept for the next text in the same locale.
+    thread_local std::unique_ptr<DateFormatter> formatter;
+    thread_local QLocale formatterLocale;
+    if (!formatter || formatterLocale != locale) {
+        formatter = std::make_unique<DateFormatter>(locale);
+        formatterLocale = locale;
+    }
+    return formatter->format(when);
 }
 
 void ProfileListModel::setLocale(const QLocale& locale)

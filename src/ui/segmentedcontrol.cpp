@@ -50,15 +50,29 @@ protected:
         const qreal radius = 5;
         const bool roundLeft = m_position == Position::first || m_position == Position::Only;
         const bool roundRight = m_position == Position::last || m_position == Position::Only;
+        // Rounded on the outer sides, square where segments join; drawn
+        // corner by corner, as path arithmetic costs far more.
+        const qreal diameter = radius * 2;
         QPainterPath shape;
-        shape.addRoundedRect(box, radius, radius);
-        // Square the joined sides.
-        QPainterPath square;
-        if (!roundLeft)
-            square.addRect(QRectF(box.left(), box.top(), radius * 2, box.height()));
-        if (!roundRight)
-            square.addRect(QRectF(box.right() - radius * 2, box.top(), radius * 2, box.height()));
-        shape = shape.united(square);
+        if (roundLeft) {
+            shape.moveTo(box.left(), box.top() + radius);
+            shape.arcTo(QRectF(box.left(), box.top(), diameter, diameter), 180, -90);
+        } else {
+            shape.moveTo(box.topLeft());
+        }
+        if (roundRight) {
+            shape.arcTo(QRectF(box.right() - diameter, box.top(), diameter, diameter), 90, -90);
+            shape.arcTo(QRectF(box.right() - diameter, box.bottom() - diameter, diameter, diameter),
+                        0, -90);
+        } else {
+            shape.lineTo(box.topRight());
+            shape.lineTo(box.bottomRight());
+        }
+        if (roundLeft)
+            shape.arcTo(QRectF(box.left(), box.bottom() - diameter, diameter, diameter), 270, -90);
+        else
+            shape.lineTo(box.bottomLeft());
+        shape.closeSubpath();
         const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
         QColor fill = palette().color(group, isChecked() ? QPalette::Highlight : QPalette::Button);
         if (!isChecked() && underMouse() && isEnabled())
