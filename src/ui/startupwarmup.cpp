@@ -14,6 +14,10 @@
 void* StartupWarmUp::run(void* self)
 {
     auto* warmUp = static_cast<StartupWarmUp*>(self);
+    // Started on another core than the main thread's; from now on it may
+    // move wherever a core is free, so that a busy core never holds up
+    // what the main thread waits for.
+    ::pthread_setaffinity_np(::pthread_self(), sizeof warmUp->m_cores, &warmUp->m_cores);
     // Reading fontconfig's configuration and caches is most of what the
     // first text costs; Qt's own FcInit() then finds it done.
     FcInit();
@@ -33,10 +37,10 @@ void* StartupWarmUp::run(void* self)
 
 StartupWarmUp::StartupWarmUp()
 {
-    cpu_set_t others;
-    CPU_ZERO(&others);
-    if (::sched_getaffinity(0, sizeof others, &others) != 0)
+    CPU_ZERO(&m_cores);
+    if (::sched_getaffinity(0, sizeof m_cores, &m_cores) != 0)
         return;
+    cpu_set_t others = m_cores;
     // Only worth it with a core to spare. The helper goes to another core
     // than this thread's: placed beside a busy parent, a new thread can
     // wait there for milliseconds, which is all it would save.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <pthread.h>
+#include <sched.h>
 
 #include <future>
 
@@ -33,6 +34,7 @@ private:
     std::promise<bool> m_guiReady;
     std::future<bool> m_guiReadyFuture = m_guiReady.get_future();
     bool m_told = false;
+    cpu_set_t m_cores{};
     pthread_t m_thread{};
     bool m_started = false;
 };
