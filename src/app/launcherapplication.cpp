@@ -15,6 +15,7 @@
 #include "target/pelvaroapplication.h"
 #include "ui/appdelegate.h"
 #include "ui/firstpaint.h"
+#include "ui/launcherstyle.h"
 #include "ui/mainwindow.h"
 #include "ui/qtfolderchooser.h"
 #include "ui/startupwarmup.h"
@@ -226,6 +227,7 @@ int runWindow(SingleInstance& instance)
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pelvaro.Launcher"));
 
+    LauncherStyle::install();
     LauncherState& state = LauncherState::shared();
     MainWindow window(state);
     QtFolderChooser chooser(&window);

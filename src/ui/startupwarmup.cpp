@@ -3,10 +3,8 @@
 #include "ui/dateformatter.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QImageReader>
 
 #include <fontconfig/fontconfig.h>
 #include <sched.h>
@@ -27,11 +25,6 @@ void* StartupWarmUp::run(void* self)
     QFontDatabase::families();
     QFontMetrics(QApplication::font()).height();
     DateFormatter().format(QDateTime::currentDateTime());
-    // A format no plugin claims by name makes the reader ask every image
-    // plugin, which loads them all, as reading a style's PNG does.
-    QBuffer empty;
-    empty.open(QIODevice::ReadOnly);
-    QImageReader(&empty, "png").canRead();
     return nullptr;
 }
 

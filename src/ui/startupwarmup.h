@@ -7,13 +7,11 @@
 
 // Loads, on a helper thread, what the first paint of the window needs and
 // what is slow to load the first time: fontconfig's configuration and
-// caches, the font database, the ICU date formats of the user's locale, and
-// the image format plugins that Qt's style loads for its built-in pictures.
+// caches, the font database and the ICU date formats of the user's locale.
 // Meanwhile the main thread builds the GUI application, claims the single
 // instance, reads the profile folder and builds the window; when it reaches
 // these, they are loaded. Each is documented as thread-safe: fontconfig,
-// QFontDatabase, ICU's data caches, and QImageReader, whose plugins Qt hands
-// to the main thread.
+// QFontDatabase and ICU's data caches.
 //
 // Build it before the GUI application and call guiApplicationReady() once
 // that exists: fontconfig needs no Qt, the rest does. The destructor waits

@@ -131,3 +131,18 @@ QIcon symbols::xmarkCircleFill(const QColor& color)
         filledCircleWithCutout(painter, color, cross);
     });
 }
+
+QIcon symbols::chevronsForward(const QColor& color, Qt::LayoutDirection direction)
+{
+    return drawn([color, direction](QPainter& painter) {
+        if (direction == Qt::RightToLeft) {
+            painter.translate(16, 0);
+            painter.scale(-1, 1);
+        }
+        painter.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        for (const qreal left : {3.5, 8.5})
+            painter.drawPolyline(
+                QPolygonF({QPointF(left, 4), QPointF(left + 4, 8), QPointF(left, 12)}));
+    });
+}

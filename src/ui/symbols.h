@@ -9,4 +9,7 @@ namespace symbols {
 QIcon squareAndArrowDown(const QColor& color);
 QIcon checkmarkCircleFill(const QColor& color);
 QIcon xmarkCircleFill(const QColor& color);
+// Two chevrons pointing the way more items lie: right, or left in a
+// right-to-left layout.
+QIcon chevronsForward(const QColor& color, Qt::LayoutDirection direction);
 } // namespace symbols

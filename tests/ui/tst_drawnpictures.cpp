@@ -1,17 +1,23 @@
-// The pictures the window draws itself (the symbols) and the hook that
-// defers work until the window has been painted once.
+// The pictures the window draws itself (the symbols, the style's overflow
+// arrows) and the hook that defers work until the window has been painted
+// once.
 
 #include "ui/firstpaint.h"
+#include "ui/launcherstyle.h"
 #include "ui/symbols.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 
+#include <cstdlib>
 #include <functional>
 
 using SymbolFactory = std::function<QIcon(const QColor&)>;
@@ -22,6 +28,10 @@ class TestDrawnPictures : public QObject
     Q_OBJECT
 
 private slots:
+    // First: it looks at what this process has loaded so far.
+    void theMenuBarLoadsNoImagePlugins();
+    void theStyleWrapsTheDesktopStyleOnce();
+    void overflowArrowsPointTheReadingWay();
     void symbolsDrawAtTheAskedSize_data();
     void symbolsDrawAtTheAskedSize();
     void aMarkIsCutOutOfItsDisc_data();
@@ -40,6 +50,69 @@ QPoint scaled(QPointF design, int side)
 }
 
 } // namespace
+
+void TestDrawnPictures::theMenuBarLoadsNoImagePlugins()
+{
+    // Reading a picture file makes Qt load every image format plugin, which
+    // the launcher's start cannot afford before its window shows.
+    LauncherStyle::install();
+    QMainWindow window;
+    window.menuBar()->addMenu(QStringLiteral("Profile"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    QVERIFY(mapped.contains("libQt6Widgets"));
+    QVERIFY2(!mapped.contains("/imageformats/"), "an image format plugin was loaded");
+}
+
+void TestDrawnPictures::theStyleWrapsTheDesktopStyleOnce()
+{
+    LauncherStyle::install();
+    auto* style = qobject_cast<LauncherStyle*>(QApplication::style());
+    QVERIFY(style);
+    QVERIFY(style->baseStyle());
+    const QString base = style->baseStyle()->name();
+    QVERIFY(!base.isEmpty());
+    LauncherStyle::install();
+    QCOMPARE(QApplication::style(), style);
+    QCOMPARE(style->baseStyle()->name(), base);
+    // Everything else is the desktop style's.
+    QCOMPARE(style->pixelMetric(QStyle::PM_ButtonMargin),
+             style->baseStyle()->pixelMetric(QStyle::PM_ButtonMargin));
+}
+
+void TestDrawnPictures::overflowArrowsPointTheReadingWay()
+{
+    LauncherStyle::install();
+    QWidget leftToRight;
+    QWidget rightToLeft;
+    rightToLeft.setLayoutDirection(Qt::RightToLeft);
+    const auto arrows = [](const QWidget& widget) {
+        return QApplication::style()
+            ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, nullptr, &widget)
+            .pixmap(QSize(32, 32), 1.0)
+            .toImage();
+    };
+    const QImage forward = arrows(leftToRight);
+    QCOMPARE(forward.size(), QSize(32, 32));
+    QVERIFY(forward != QImage(forward.size(), forward.format()));
+    // The mirror image, up to the antialiasing of single edge pixels.
+    const QImage backward = arrows(rightToLeft);
+    const QImage mirrored = forward.mirrored(true, false);
+    int differing = 0;
+    int inked = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            inked += qAlpha(mirrored.pixel(x, y)) > 128;
+            differing += std::abs(qAlpha(backward.pixel(x, y)) - qAlpha(mirrored.pixel(x, y))) > 96;
+        }
+    }
+    QVERIFY(inked > 20);
+    QVERIFY2(differing * 10 < inked, qPrintable(QString::number(differing)));
+    QVERIFY(backward != forward);
+}
 
 void TestDrawnPictures::symbolsDrawAtTheAskedSize_data()
 {
