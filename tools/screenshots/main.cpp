@@ -12,6 +12,7 @@
 #include "ui/alertdialog.h"
 #include "ui/appdelegate.h"
 #include "ui/contentview.h"
+#include "ui/launcherstyle.h"
 #include "ui/mainwindow.h"
 #include "ui/profilelistsection.h"
 #include "ui/profilelistview.h"
@@ -114,6 +115,8 @@ int main(int argc, char** argv)
         QLocale::setDefault(QLocale(QLocale::Hebrew, QLocale::Israel));
     }
     QApplication app(argc, argv);
+    // As the launcher's window is styled.
+    LauncherStyle::install();
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     const QString output =
