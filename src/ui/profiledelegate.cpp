@@ -156,9 +156,9 @@ struct DigitWidths
 
 const DigitWidths& digitWidths(const QFont& font, QPaintDevice* device)
 {
-    static QString measuredKey;
-    static int measuredDpi = -1;
-    static DigitWidths measured;
+    thread_local QString measuredKey;
+    thread_local int measuredDpi = -1;
+    thread_local DigitWidths measured;
     const int dpi = device ? device->logicalDpiY() : 0;
     if (font.key() != measuredKey || dpi != measuredDpi) {
         const QFontMetricsF metrics(font, device);
