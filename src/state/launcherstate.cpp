@@ -248,6 +248,15 @@ void LauncherState::startFolderMonitor()
     m_folder->watch(currentFolderURL());
 }
 
+std::optional<Profile> LauncherState::listedProfile(const QString& url) const
+{
+    for (const Profile& profile : m_profiles) {
+        if (profile.url == url)
+            return profile;
+    }
+    return std::nullopt;
+}
+
 void LauncherState::reloadProfiles()
 {
     const std::optional<QString> folder = currentFolderURL();

@@ -55,6 +55,8 @@ public:
     void setCustomFolderPath(const QString& path);
     AccessStatus folderAccessStatus() const { return m_folderAccessStatus; }
     const QList<Profile>& profiles() const { return m_profiles; }
+    // The listed profile at `url`, if the folder still holds it.
+    std::optional<Profile> listedProfile(const QString& url) const;
     std::optional<QString> errorMessage() const { return m_errorMessage; }
     void setErrorMessage(const std::optional<QString>& message);
     std::optional<QString> activeProfileName() const { return m_activeProfileName; }

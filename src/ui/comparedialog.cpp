@@ -46,11 +46,8 @@ CompareDialog::CompareDialog(LauncherState& state, const Profile& profile, QWidg
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // A profile renamed or deleted meanwhile is no longer this window's.
     connect(&m_state, &LauncherState::profilesChanged, this, [this] {
-        for (const Profile& each : m_state.profiles()) {
-            if (each.url == m_profile.url)
-                return;
-        }
-        close();
+        if (!m_state.listedProfile(m_profile.url))
+            close();
     });
     connect(m_other, &QComboBox::currentIndexChanged, this, &CompareDialog::compare);
     resize(720, 420);

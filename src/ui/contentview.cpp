@@ -32,10 +32,8 @@ ContentView::ContentView(LauncherState& state, QWidget* parent)
     connect(m_profileList, &ProfileListSection::compareRequested, this,
             &ContentView::showComparison);
     connect(m_statusRow, &StatusRow::historyRequested, this, [this](const QString& profilePath) {
-        for (const Profile& profile : m_state.profiles()) {
-            if (profile.url == profilePath)
-                return showHistory(profile);
-        }
+        if (const std::optional<Profile> profile = m_state.listedProfile(profilePath))
+            showHistory(*profile);
     });
     connect(&m_state, &LauncherState::errorMessageChanged, this, &ContentView::followErrorMessage);
     scheduleDialogs();

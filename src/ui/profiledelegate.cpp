@@ -250,16 +250,8 @@ const QTextLayout& ProfileDelegate::dateLayout(QPainter* painter, const QRect& r
     // same second, show the same date: each is laid out once.
     QPaintDevice* device = painter->device();
     const DateLook look{font, direction, rect.width(), device ? device->logicalDpiY() : 0};
-    if (!(look == m_dateLook)) {
-        m_dateLook = look;
-        m_dateLayouts.clear();
-    }
-    if (const auto found = m_dateLayouts.find(text); found != m_dateLayouts.end())
-        return *found->second;
-    if (m_dateLayouts.size() >= maximumCachedDates)
-        m_dateLayouts.clear();
-    return *m_dateLayouts.emplace(text, layDate(text, font, device, rect.width(), direction))
-                .first->second;
+    return *m_dateLayouts.get(look, text,
+                              [&] { return layDate(text, font, device, rect.width(), direction); });
 }
 
 QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOptionViewItem& option,
@@ -276,8 +268,8 @@ QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOpti
     button.direction = option.direction;
     button.rect = QRect(QPoint(0, 0), size);
     button.state = state;
-    // What every picture depends on; when any of it changes (theme, style,
-    // font, screen), all are drawn again.
+    // When any of this changes (theme, style, font, screen), all pictures
+    // are drawn again.
     const ButtonLook look{style,
                           button.palette.cacheKey(),
                           int(button.palette.currentColorGroup()),
@@ -285,25 +277,20 @@ QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOpti
                           option.font,
                           option.direction,
                           painter->device() ? painter->device()->devicePixelRatio() : 1.0};
-    if (!(look == m_buttonLook)) {
-        m_buttonLook = look;
-        m_buttonPictures.clear();
-    }
-    const auto key = std::make_tuple(int(action), int(state), size.width(), size.height());
-    if (const auto found = m_buttonPictures.find(key); found != m_buttonPictures.end())
-        return found->second;
-    QPixmap picture(size * look.ratio);
-    picture.setDevicePixelRatio(look.ratio);
-    // On the row's own background, so that text keeps the desktop's
-    // antialiasing.
-    picture.fill(QColor::fromRgba(look.background));
-    QPainter buttonPainter(&picture);
-    buttonPainter.setFont(option.font);
-    button.text = title(action);
-    style->drawControl(QStyle::CE_PushButton, &button, &buttonPainter, widget);
-    buttonPainter.end();
-    m_buttonPictures.emplace(key, picture);
-    return picture;
+    return m_buttonPictures.get(
+        look, ButtonKey(int(action), int(state), size.width(), size.height()), [&] {
+            QPixmap picture(size * look.ratio);
+            picture.setDevicePixelRatio(look.ratio);
+            // On the row's own background, so that text keeps the desktop's
+            // antialiasing.
+            picture.fill(QColor::fromRgba(look.background));
+            QPainter buttonPainter(&picture);
+            buttonPainter.setFont(option.font);
+            button.text = title(action);
+            style->drawControl(QStyle::CE_PushButton, &button, &buttonPainter, widget);
+            buttonPainter.end();
+            return picture;
+        });
 }
 
 void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -5,12 +5,12 @@
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
+#include "ui/lookcache.h"
+
 #include <array>
-#include <map>
 #include <memory>
 #include <optional>
 #include <tuple>
-#include <unordered_map>
 
 class QAbstractItemView;
 
@@ -110,6 +110,8 @@ private:
     mutable int m_dateWidth = -1;
     qreal m_opacity = 1.0;
     mutable QList<QSize> m_buttonSizes;
+    // What a row button's picture depends on, beyond its action, state and
+    // size.
     struct ButtonLook
     {
         const QStyle* style = nullptr;
@@ -121,7 +123,7 @@ private:
         qreal ratio = 1.0;
         bool operator==(const ButtonLook&) const = default;
     };
-    mutable ButtonLook m_buttonLook;
+    // What a date's layout depends on, beyond its text.
     struct DateLook
     {
         QFont font;
@@ -130,12 +132,9 @@ private:
         int dpi = 0;
         bool operator==(const DateLook&) const = default;
     };
-    static constexpr size_t maximumCachedDates = 512;
-    mutable DateLook m_dateLook;
-    // By text, laid out in m_dateLook.
-    mutable std::unordered_map<QString, std::unique_ptr<QTextLayout>> m_dateLayouts;
-    // By action, state and size, drawn in m_buttonLook.
-    mutable std::map<std::tuple<int, int, int, int>, QPixmap> m_buttonPictures;
+    using ButtonKey = std::tuple<int, int, int, int>;
+    mutable LookCache<ButtonLook, ButtonKey, QPixmap> m_buttonPictures{64};
+    mutable LookCache<DateLook, QString, std::unique_ptr<QTextLayout>> m_dateLayouts{512};
     QPersistentModelIndex m_pressedIndex;
     std::optional<Action> m_pressedAction;
     QPersistentModelIndex m_hoverIndex;
