@@ -42,14 +42,11 @@ bool launcher_process::terminatePelvaroWhenRunning(LinuxProcessMonitor& workspac
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        for (const RunningApplication& application : workspace.runningApplications()) {
-            if (application.localizedName &&
-                pelvaro::isApplicationName(*application.localizedName)) {
-                if (!test_files::waitUntilStandInIsReady(application.processId))
-                    return false;
-                workspace.terminate(application);
-                return true;
-            }
+        if (const auto pelvaro = test_files::pelvaroFromThisTest(workspace.runningApplications())) {
+            if (!test_files::waitUntilStandInIsReady(pelvaro->processId))
+                return false;
+            workspace.terminate(*pelvaro);
+            return true;
         }
         QTest::qWait(50);
     }
@@ -61,7 +58,8 @@ int launcher_process::runningPelvaroCount(LinuxProcessMonitor& workspace)
     workspace.rescan();
     int count = 0;
     for (const RunningApplication& application : workspace.runningApplications()) {
-        if (application.localizedName && pelvaro::isApplicationName(*application.localizedName))
+        if (application.localizedName && pelvaro::isApplicationName(*application.localizedName) &&
+            test_files::isFromThisTest(application.processId))
             ++count;
     }
     return count;

@@ -31,11 +31,7 @@ PlistDictionary PelvaroRoad::profileContent(const QString& fileName) const
 
 std::optional<RunningApplication> PelvaroRoad::runningPelvaro()
 {
-    for (const RunningApplication& application : m_workspace.workspace.runningApplications()) {
-        if (application.localizedName == std::optional<QString>(QStringLiteral("Pelvaro")))
-            return application;
-    }
-    return std::nullopt;
+    return test_files::pelvaroFromThisTest(m_workspace.workspace.runningApplications());
 }
 
 void PelvaroRoad::terminatePelvaro()

@@ -129,6 +129,30 @@ bool test_files::waitUntilStandInIsReady(qint64 processId, int timeoutMs)
     return QTest::qWaitFor([&] { return QFile::exists(ready); }, timeoutMs);
 }
 
+bool test_files::isFromThisTest(qint64 processId)
+{
+    const QByteArray sandbox = qgetenv("PELVARO_TEST_SANDBOX");
+    if (sandbox.isEmpty())
+        return true;
+    QFile environment(u"/proc/" + QString::number(processId) + u"/environ");
+    if (!environment.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray marker = "PELVARO_TEST_SANDBOX=" + sandbox;
+    const QList<QByteArray> entries = environment.readAll().split('\0');
+    return entries.contains(marker);
+}
+
+std::optional<RunningApplication>
+test_files::pelvaroFromThisTest(const QList<RunningApplication>& applications)
+{
+    for (const RunningApplication& application : applications) {
+        if (application.localizedName && pelvaro::isApplicationName(*application.localizedName) &&
+            isFromThisTest(application.processId))
+            return application;
+    }
+    return std::nullopt;
+}
+
 QStringList test_files::fileNames(const QList<Profile>& profiles)
 {
     QStringList names;

@@ -72,4 +72,11 @@ Profile profileNamed(const QList<Profile>& profiles, const QString& fileName);
 // Waits until the stand-in with this process ID answers a quit request by
 // writing its domain back.
 bool waitUntilStandInIsReady(qint64 processId, int timeoutMs = 20000);
+// Whether a running process was started from this test's sandbox. Another
+// test's Pelvaro, or the developer's own, has the same user and name, and a
+// test must never count or terminate it.
+bool isFromThisTest(qint64 processId);
+// The first stand-in Pelvaro from this test among these applications.
+std::optional<RunningApplication>
+pelvaroFromThisTest(const QList<RunningApplication>& applications);
 } // namespace test_files
