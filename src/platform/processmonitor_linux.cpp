@@ -41,6 +41,8 @@ struct ProcessStat
 {
     char state = '?';
     quint64 startTime = 0;
+    // The same bytes as /proc/PID/comm, without its newline.
+    QString name;
 };
 
 // /proc/PID/stat: "pid (comm) state ppid ... starttime(22nd) ..."; the name
@@ -57,6 +59,11 @@ std::optional<ProcessStat> readStat(int procFd, const char* pid)
     if (!close)
         return std::nullopt;
     ProcessStat stat;
+    // Read from here, a scan opens one file per process instead of two.
+    const char* open = std::strchr(buffer, '(');
+    if (!open || open > close)
+        return std::nullopt;
+    stat.name = QString::fromUtf8(open + 1, qsizetype(close - open - 1));
     const char* cursor = close + 1;
     int field = 2;
     while (*cursor && field < 22) {
@@ -248,7 +255,7 @@ void LinuxProcessMonitor::scan(bool announce)
             m_processes.erase(known);
         }
         Process process;
-        process.application = {processId, stat->startTime, readName(procFd, entry->d_name)};
+        process.application = {processId, stat->startTime, stat->name};
         process.sequence = m_nextSequence++;
         process.firstSeenMs = m_clock.elapsed();
         process.inode = info.st_ino;

@@ -31,7 +31,7 @@ QVariant ProfileListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return profile.fileName();
     case DateTextRole:
-        return m_dates->format(profile.modifiedAt);
+        return dateText(profile.modifiedAt, m_locale);
     case IsActiveRole:
         return isActive(profile);
     case ProfileRole:
@@ -54,7 +54,8 @@ QHash<int, QByteArray> ProfileListModel::roleNames() const
 QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
 {
     // Opening a formatter costs far more than formatting: the last one is
-    // kept for the next text in the same locale.
+    // kept for the next text in the same locale, and the rows, the column
+    // width and the dialogs share it.
     thread_local std::unique_ptr<DateFormatter> formatter;
     thread_local QLocale formatterLocale;
     if (!formatter || formatterLocale != locale) {
@@ -66,7 +67,7 @@ QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
 
 void ProfileListModel::setLocale(const QLocale& locale)
 {
-    m_dates = std::make_unique<DateFormatter>(locale);
+    m_locale = locale;
     if (!m_rows.isEmpty())
         emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, 0), {DateTextRole});
 }

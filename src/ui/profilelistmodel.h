@@ -1,7 +1,6 @@
 #pragma once
 
 #include "state/profile.h"
-#include "ui/dateformatter.h"
 
 #include <QAbstractListModel>
 #include <QLocale>
@@ -48,5 +47,5 @@ private:
     LauncherState& m_state;
     QList<Profile> m_rows;
     std::optional<QString> m_activeProfileName;
-    std::unique_ptr<DateFormatter> m_dates = std::make_unique<DateFormatter>();
+    QLocale m_locale;
 };

@@ -41,6 +41,8 @@ private slots:
     void launchAndExitAreReported_data();
     void launchAndExitAreReported();
     void otherExitsAreReportedAtTheNextScan();
+    void namesAreReadAsTheKernelHasThem_data();
+    void namesAreReadAsTheKernelHasThem();
     void desktopEntryIsFoundAndOpened();
     void missingEntryAndFailedLaunch();
     void openedApplicationIsFoundBeforeTheNextScan();
@@ -116,6 +118,47 @@ void WorkspaceTest::otherExitsAreReportedAtTheNextScan()
     QVERIFY(sleeper.waitForFinished());
     QTRY_VERIFY_WITH_TIMEOUT(!listed(workspace, processId), 5000);
     QTRY_VERIFY(!terminated.isEmpty());
+}
+
+void WorkspaceTest::namesAreReadAsTheKernelHasThem_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("listedName");
+    QTest::newRow("parentheses and spaces") << QStringLiteral("a) (b)") << QStringLiteral("a) (b)");
+    QTest::newRow("newline") << QStringLiteral("two\nlines") << QStringLiteral("two\nlines");
+    QTest::newRow("backslash") << QStringLiteral("back\\slash") << QStringLiteral("back\\slash");
+    QTest::newRow("cut to 15 bytes")
+        << QStringLiteral("Pelvaro Launcher Helper") << QStringLiteral("Pelvaro Launche");
+    QTest::newRow("non-ASCII") << QStringLiteral("Pelvaro \u00dcber")
+                               << QStringLiteral("Pelvaro \u00dcber");
+}
+
+void WorkspaceTest::namesAreReadAsTheKernelHasThem()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, listedName);
+    const QString link = qEnvironmentVariable("HOME") + u'/' + fileName;
+    QVERIFY(QFile::link(QStringLiteral(STAND_IN_PELVARO), link));
+    // Seen by a later scan of a monitor that was there before, and by a new
+    // monitor's first scan.
+    RealWorkspace before(24 * 3600 * 1000);
+    QProcess process;
+    process.start(link, {QStringLiteral("--headless")});
+    QVERIFY(process.waitForStarted());
+    const auto stop = qScopeGuard([&process] {
+        process.kill();
+        process.waitForFinished();
+    });
+    RealWorkspace after(24 * 3600 * 1000);
+    for (RealWorkspace* real : {&before, &after}) {
+        real->monitor.rescan();
+        std::optional<QString> name;
+        for (const RunningApplication& application : real->workspace.runningApplications()) {
+            if (application.processId == process.processId())
+                name = application.localizedName;
+        }
+        QCOMPARE(name, std::optional<QString>(listedName));
+    }
 }
 
 void WorkspaceTest::desktopEntryIsFoundAndOpened()
