@@ -222,13 +222,17 @@ private:
     QTranslator m_qt;
 };
 
-int runWindow(SingleInstance& instance)
+int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
 {
     QApplication::setApplicationDisplayName(QStringLiteral("Pelvaro Launcher"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pelvaro.Launcher"));
 
     LauncherStyle::install();
     LauncherState& state = LauncherState::shared();
+    // The window's first text would otherwise load fontconfig a second
+    // time, in parallel, whenever the helper is not done with it yet.
+    if (warmUp)
+        warmUp->waitForFontconfig();
     MainWindow window(state);
     QtFolderChooser chooser(&window);
     state.setFolderChooser(&chooser);
@@ -354,5 +358,5 @@ int runLauncher(int argc, char** argv)
     if (const std::optional<int> exitCode =
             handOver(instance, {{QStringLiteral("command"), QStringLiteral("activate")}}))
         return *exitCode;
-    return runWindow(instance);
+    return runWindow(instance, warmUp ? &*warmUp : nullptr);
 }

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <dirent.h>
@@ -361,11 +362,16 @@ std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QStrin
     while (const dirent* entry = ::readdir(directory)) {
         if (entry->d_name[0] == '.')
             continue;
+        const QByteArrayView raw(entry->d_name);
+        const bool ascii =
+            std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80; });
         DirectoryEntry result;
-        result.name = QFile::decodeName(entry->d_name);
+        result.name = ascii ? QString::fromLatin1(raw) : QFile::decodeName(entry->d_name);
         if (wanted && !wanted(result.name))
             continue;
-        if (QFile::encodeName(result.name) != entry->d_name) {
+        // Only a name with other bytes than ASCII can fail to come back as
+        // the same bytes; most names are spared the second conversion.
+        if (!ascii && QFile::encodeName(result.name) != raw) {
             reportUnlistedName(encoded(path), entry->d_name);
             continue;
         }

@@ -19,6 +19,7 @@ void* StartupWarmUp::run(void* self)
     // Reading fontconfig's configuration and caches is most of what the
     // first text costs; Qt's own FcInit() then finds it done.
     FcInit();
+    warmUp->m_fontconfigLoaded.set_value();
     if (!warmUp->m_guiReadyFuture.get())
         return nullptr;
     // In the order the window needs them.
@@ -56,6 +57,12 @@ StartupWarmUp::~StartupWarmUp()
         m_guiReady.set_value(false);
     if (m_started)
         ::pthread_join(m_thread, nullptr);
+}
+
+void StartupWarmUp::waitForFontconfig(std::chrono::milliseconds bound)
+{
+    if (m_started)
+        m_fontconfigLoadedFuture.wait_for(bound);
 }
 
 void StartupWarmUp::guiApplicationReady()

@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <chrono>
 #include <future>
 
 // Loads, on a helper thread, what the first paint of the window needs and
@@ -14,8 +15,9 @@
 // QFontDatabase and ICU's data caches.
 //
 // Build it before the GUI application and call guiApplicationReady() once
-// that exists: fontconfig needs no Qt, the rest does. The destructor waits
-// for the helper.
+// that exists: fontconfig needs no Qt, the rest does. Call
+// waitForFontconfig() before the main thread's first text. The destructor
+// waits for the helper.
 class StartupWarmUp
 {
 public:
@@ -25,10 +27,16 @@ public:
     StartupWarmUp& operator=(const StartupWarmUp&) = delete;
 
     void guiApplicationReady();
+    // Waits, at most `bound`, until the helper has loaded fontconfig. A
+    // thread that asks for a font before then loads all of fontconfig once
+    // more itself, on the core the helper needs.
+    void waitForFontconfig(std::chrono::milliseconds bound = std::chrono::seconds(2));
 
 private:
     static void* run(void* self);
 
+    std::promise<void> m_fontconfigLoaded;
+    std::future<void> m_fontconfigLoadedFuture = m_fontconfigLoaded.get_future();
     std::promise<bool> m_guiReady;
     std::future<bool> m_guiReadyFuture = m_guiReady.get_future();
     bool m_told = false;
