@@ -59,10 +59,9 @@ StartupWarmUp::~StartupWarmUp()
         ::pthread_join(m_thread, nullptr);
 }
 
-void StartupWarmUp::waitForFontconfig(std::chrono::milliseconds bound)
+bool StartupWarmUp::waitForFontconfig(std::chrono::milliseconds bound)
 {
-    if (m_started)
-        m_fontconfigLoadedFuture.wait_for(bound);
+    return !m_started || m_fontconfigLoadedFuture.wait_for(bound) == std::future_status::ready;
 }
 
 void StartupWarmUp::guiApplicationReady()

@@ -29,8 +29,9 @@ public:
     void guiApplicationReady();
     // Waits, at most `bound`, until the helper has loaded fontconfig. A
     // thread that asks for a font before then loads all of fontconfig once
-    // more itself, on the core the helper needs.
-    void waitForFontconfig(std::chrono::milliseconds bound = std::chrono::seconds(2));
+    // more itself, on the core the helper needs. False only when the bound
+    // ran out; without a helper there is nothing to wait for.
+    bool waitForFontconfig(std::chrono::milliseconds bound = std::chrono::seconds(2));
 
 private:
     static void* run(void* self);
