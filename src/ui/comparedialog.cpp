@@ -4,6 +4,7 @@
 #include "plist/plistreader.h"
 #include "state/launcherstate.h"
 #include "ui/changetree.h"
+#include "ui/profilewindow.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -44,11 +45,7 @@ CompareDialog::CompareDialog(LauncherState& state, const Profile& profile, QWidg
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    // A profile renamed or deleted meanwhile is no longer this window's.
-    connect(&m_state, &LauncherState::profilesChanged, this, [this] {
-        if (!m_state.listedProfile(m_profile.url))
-            close();
-    });
+    profile_window::closeWhenUnlisted(*this, m_state, m_profile.url);
     connect(m_other, &QComboBox::currentIndexChanged, this, &CompareDialog::compare);
     resize(720, 420);
     compare();

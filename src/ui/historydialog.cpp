@@ -4,6 +4,7 @@
 #include "plist/plistreader.h"
 #include "state/launcherstate.h"
 #include "ui/changetree.h"
+#include "ui/profilewindow.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -49,11 +50,7 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
     buttons->addButton(m_restore, QDialogButtonBox::ActionRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    // A profile renamed or deleted meanwhile is no longer this window's.
-    connect(&m_state, &LauncherState::profilesChanged, this, [this] {
-        if (!m_state.listedProfile(m_profile.url))
-            close();
-    });
+    profile_window::closeWhenUnlisted(*this, m_state, m_profile.url);
     connect(m_restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
     connect(m_versions, &QListWidget::currentRowChanged, this, &HistoryDialog::showSelected);
     connect(&m_state, &LauncherState::isPelvaroRunningChanged, this,

@@ -196,6 +196,7 @@ std::unique_ptr<QTextLayout> ProfileDelegate::layDate(const QString& text, const
         });
     if (leftToRightOnly) {
         const DigitWidths& digits = digitWidths(font, device);
+        const qreal widest = digits.widest;
         QList<QTextLayout::FormatRange> ranges;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text.at(i);
@@ -204,7 +205,6 @@ std::unique_ptr<QTextLayout> ProfileDelegate::layDate(const QString& text, const
             const qreal advance = c >= u'0' && c <= u'9'
                                       ? digits.advances[size_t(c.unicode() - u'0')]
                                       : QFontMetricsF(font, device).horizontalAdvance(c);
-            const qreal widest = digits.widest;
             if (advance >= widest)
                 continue;
             QTextLayout::FormatRange range;

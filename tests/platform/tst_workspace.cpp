@@ -253,8 +253,8 @@ void WorkspaceTest::openedApplicationIsFoundBeforeTheNextScan()
     std::optional<RunningApplication> announced;
     connect(&workspace, &Workspace::applicationLaunched, this,
             [&](const RunningApplication& application) {
-                if (!announced)
-                    announced = test_files::pelvaroFromThisTest({application});
+                if (!announced && test_files::isPelvaroFromThisTest(application))
+                    announced = application;
             });
     QSignalSpy terminated(&workspace, &Workspace::applicationTerminated);
     // GIO's spawned child may still be on its way to exec when a check

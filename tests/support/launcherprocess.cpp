@@ -3,7 +3,6 @@
 #include "platform/processmonitor_linux.h"
 #include "plist/plistreader.h"
 #include "support/testenvironment.h"
-#include "target/pelvaroapplication.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -58,8 +57,7 @@ int launcher_process::runningPelvaroCount(LinuxProcessMonitor& workspace)
     workspace.rescan();
     int count = 0;
     for (const RunningApplication& application : workspace.runningApplications()) {
-        if (application.localizedName && pelvaro::isApplicationName(*application.localizedName) &&
-            test_files::isFromThisTest(application.processId))
+        if (test_files::isPelvaroFromThisTest(application))
             ++count;
     }
     return count;

@@ -142,12 +142,17 @@ bool test_files::isFromThisTest(qint64 processId)
     return entries.contains(marker);
 }
 
+bool test_files::isPelvaroFromThisTest(const RunningApplication& application)
+{
+    return application.localizedName && pelvaro::isApplicationName(*application.localizedName) &&
+           isFromThisTest(application.processId);
+}
+
 std::optional<RunningApplication>
 test_files::pelvaroFromThisTest(const QList<RunningApplication>& applications)
 {
     for (const RunningApplication& application : applications) {
-        if (application.localizedName && pelvaro::isApplicationName(*application.localizedName) &&
-            isFromThisTest(application.processId))
+        if (isPelvaroFromThisTest(application))
             return application;
     }
     return std::nullopt;

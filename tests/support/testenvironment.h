@@ -76,6 +76,8 @@ bool waitUntilStandInIsReady(qint64 processId, int timeoutMs = 20000);
 // test's Pelvaro, or the developer's own, has the same user and name, and a
 // test must never count or terminate it.
 bool isFromThisTest(qint64 processId);
+// Whether this is a stand-in Pelvaro started from this test's sandbox.
+bool isPelvaroFromThisTest(const RunningApplication& application);
 // The first stand-in Pelvaro from this test among these applications.
 std::optional<RunningApplication>
 pelvaroFromThisTest(const QList<RunningApplication>& applications);

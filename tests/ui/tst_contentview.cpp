@@ -72,6 +72,8 @@ private slots:
     void germanTranslation();
     void savedNoticeLeadsToTheHistory();
     void compareWithPreferencesAndProfiles();
+    void toolDialogsCloseWhenTheirProfileGoes_data();
+    void toolDialogsCloseWhenTheirProfileGoes();
 };
 
 void ContentViewTest::layout()
@@ -519,6 +521,48 @@ void ContentViewTest::compareWithPreferencesAndProfiles()
     compare->otherChoice()->setCurrentIndex(1);
     QCOMPARE(compare->otherChoice()->currentText(), QStringLiteral("Home"));
     QCOMPARE(compare->summary()->text(), QStringLiteral("No differences."));
+}
+
+void ContentViewTest::toolDialogsCloseWhenTheirProfileGoes_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("goes");
+    QTest::addColumn<QString>("renamedTo");
+    QTest::addColumn<bool>("staysOpen");
+    const int history = int(Qt::ControlModifier);
+    const int compare = int(Qt::ControlModifier | Qt::ShiftModifier);
+    const QString work = QStringLiteral("Work.plist");
+    QTest::newRow("history, deleted") << history << int(Qt::Key_H) << work << QString() << false;
+    QTest::newRow("history, renamed")
+        << history << int(Qt::Key_H) << work << QStringLiteral("Gone.plist") << false;
+    QTest::newRow("compare, deleted") << compare << int(Qt::Key_D) << work << QString() << false;
+    // Another profile going leaves the window as it was.
+    QTest::newRow("compare, other deleted")
+        << compare << int(Qt::Key_D) << QStringLiteral("Home.plist") << QString() << true;
+}
+
+void ContentViewTest::toolDialogsCloseWhenTheirProfileGoes()
+{
+    QFETCH(int, modifiers);
+    QFETCH(int, key);
+    QFETCH(QString, goes);
+    QFETCH(QString, renamedTo);
+    QFETCH(bool, staysOpen);
+    Window w({QStringLiteral("Home.plist"), QStringLiteral("Work.plist")});
+    w.list()->setFocus();
+    w.list()->setCurrentIndex(w.list()->model()->index(1, 0));
+    QTest::keyClick(w.list(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    const QPointer<QDialog> dialog = w.view->toolDialog();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    const QString path = w.env.defaultFolder() + u'/' + goes;
+    if (renamedTo.isEmpty())
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(QFile::rename(path, w.env.defaultFolder() + u'/' + renamedTo));
+    w.state->reloadProfiles();
+    QCOMPARE(dialog && dialog->isVisible(), staysOpen);
 }
 
 QTEST_MAIN(ContentViewTest)
