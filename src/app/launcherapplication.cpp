@@ -229,6 +229,9 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
 
     LauncherStyle::install();
     LauncherState& state = LauncherState::shared();
+    // The helper orders the profiles while this thread builds the window.
+    if (warmUp)
+        warmUp->runBeside(state.firstListingOrder());
     // The window's first text would otherwise load fontconfig a second
     // time, in parallel, whenever the helper is not done with it yet.
     if (warmUp)
@@ -256,6 +259,8 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
             state, state.fm(), request.value(QStringLiteral("name")).toString(), folder);
         return started ? reply(0) : reply(1, started.error());
     });
+    // Before the first layout, which then has the rows.
+    state.finishFirstListing();
     window.resize(820, 640);
     // Set once the window has been painted: rendering the icon loads the SVG
     // plugins, which the first paint need not wait for. A window that is

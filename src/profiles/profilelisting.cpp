@@ -18,6 +18,14 @@ bool isProfileFileName(QStringView name)
 
 QList<Profile> profile_listing::listProfiles(const FileSystem& fileSystem, const QString& folder)
 {
+    QList<Profile> profiles = listUnordered(fileSystem, folder);
+    static const ProfileSorter sorter;
+    sorter.sort(profiles);
+    return profiles;
+}
+
+QList<Profile> profile_listing::listUnordered(const FileSystem& fileSystem, const QString& folder)
+{
     const std::optional<QList<DirectoryEntry>> entries =
         fileSystem.listDirectory(folder, isProfileFileName);
     if (!entries)
@@ -29,7 +37,5 @@ QList<Profile> profile_listing::listProfiles(const FileSystem& fileSystem, const
             continue;
         profiles.append({file_path::appending(folder, entry.name), *entry.modifiedAt});
     }
-    static const ProfileSorter sorter;
-    sorter.sort(profiles);
     return profiles;
 }

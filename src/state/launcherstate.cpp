@@ -6,7 +6,9 @@
 #include "platform/systemlog.h"
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
+#include "profiles/pendinglisting.h"
 #include "profiles/profilefolder.h"
+#include "profiles/profilelisting.h"
 #include "state/errortext.h"
 #include "target/pelvarosession.h"
 
@@ -24,11 +26,13 @@ LauncherState& LauncherState::shared()
     // Built once, thread-safely, and never torn down: the state lives until
     // the process ends, like the services under it.
     static DesktopPlatform* const platform = new DesktopPlatform();
-    static LauncherState* const state = new LauncherState(platform->services());
+    static LauncherState* const state =
+        new LauncherState(platform->services(), nullptr, FirstListing::orderedLater);
     return *state;
 }
 
-LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
+LauncherState::LauncherState(const PlatformServices& services, QObject* parent,
+                             FirstListing firstListing)
     : QObject(parent), m_services(services),
       m_folder(std::make_unique<ProfileFolder>(*services.fileSystem)),
       m_files(*services.fileSystem), m_versions(*services.fileSystem),
@@ -62,7 +66,14 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent)
     checkFolderAccess();
     // Watched before it is listed, so that no change falls between the two.
     startFolderMonitor();
-    reloadProfiles();
+    const std::optional<QString> folder = currentFolderURL();
+    if (firstListing == FirstListing::orderedLater && folder) {
+        m_firstListing = std::make_shared<PendingListing>(
+            profile_listing::listUnordered(*m_services.fileSystem, *folder));
+        QTimer::singleShot(0, this, &LauncherState::finishFirstListing);
+    } else {
+        reloadProfiles();
+    }
 }
 
 LauncherState::~LauncherState() = default;
@@ -259,9 +270,24 @@ std::optional<Profile> LauncherState::listedProfile(const QString& url) const
 
 void LauncherState::reloadProfiles()
 {
+    // This listing is newer than a first one still in order.
+    m_firstListing.reset();
     const std::optional<QString> folder = currentFolderURL();
     setProfiles(folder ? m_folder->profiles(*folder) : QList<Profile>());
     qCDebug(lcFolder) << "listed" << m_profiles.size() << "profiles";
+}
+
+std::function<void()> LauncherState::firstListingOrder() const
+{
+    if (!m_firstListing)
+        return [] {};
+    return [listing = m_firstListing] { listing->order(); };
+}
+
+void LauncherState::finishFirstListing()
+{
+    if (const std::shared_ptr<PendingListing> listing = std::exchange(m_firstListing, nullptr))
+        setProfiles(listing->take());
 }
 
 // --- profile files

@@ -14,10 +14,12 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class DirectoryWatch;
+class PendingListing;
 struct RunningApplication;
 
 class PelvaroSession;
@@ -41,10 +43,23 @@ class LauncherState final : public QObject
     Q_OBJECT
 
 public:
-    // The one instance of the process, on the desktop's own services.
+    // How the constructor lists the profile folder. `orderedLater` leaves
+    // the display order open, so that a window can be built meanwhile:
+    // profiles() stays empty until finishFirstListing(), which the first
+    // turn of the event loop calls in any case, and firstListingOrder()
+    // may be run on another thread before then.
+    enum class FirstListing
+    {
+        inOrder,
+        orderedLater,
+    };
+
+    // The one instance of the process, on the desktop's own services. It is
+    // made for the window, so its first listing is ordered later.
     static LauncherState& shared();
 
-    explicit LauncherState(const PlatformServices& services, QObject* parent = nullptr);
+    explicit LauncherState(const PlatformServices& services, QObject* parent = nullptr,
+                           FirstListing firstListing = FirstListing::inOrder);
     ~LauncherState() override;
     Q_DISABLE_COPY_MOVE(LauncherState)
 
@@ -99,6 +114,13 @@ public:
     void checkFolderAccess();
     void startFolderMonitor();
     void reloadProfiles();
+    // Work that puts the first listing in order, for any one thread; it does
+    // nothing once the listing is finished, dropped or already in order.
+    std::function<void()> firstListingOrder() const;
+    // Publishes the first listing, ordered here unless firstListingOrder()
+    // has begun elsewhere, which this waits for. Does nothing when no first
+    // listing is pending, or a newer listing replaced it.
+    void finishFirstListing();
 
     // --- profile files
     std::optional<QString> validatedProfileFileName(const QString& typedName);
@@ -168,6 +190,8 @@ private:
     QString m_customFolderPath;
     AccessStatus m_folderAccessStatus;
     QList<Profile> m_profiles;
+    // Shared with whichever thread orders it.
+    std::shared_ptr<PendingListing> m_firstListing;
     std::optional<QString> m_errorMessage;
     std::optional<QString> m_activeProfileName;
     bool m_isPelvaroRunning = false;

@@ -103,6 +103,15 @@ void ProfileListModel::followActiveProfile()
 void ProfileListModel::followProfiles()
 {
     const QList<Profile>& fresh = m_state.profiles();
+    // The first listing of a window built before it: nothing to merge.
+    if (m_rows.isEmpty()) {
+        if (!fresh.isEmpty()) {
+            beginInsertRows({}, 0, int(fresh.size()) - 1);
+            m_rows = fresh;
+            endInsertRows();
+        }
+        return;
+    }
     QSet<QString> freshUrls;
     freshUrls.reserve(fresh.size());
     for (const Profile& profile : fresh)

@@ -22,10 +22,23 @@ void* StartupWarmUp::run(void* self)
     warmUp->m_fontconfigLoaded.set_value();
     if (!warmUp->m_guiReadyFuture.get())
         return nullptr;
-    // In the order the window needs them.
+    // The font database first: the window's first text needs it at once.
+    // Then the main thread's work, which its first layout waits for, when
+    // it is there already (else once the rest is done); then what the
+    // first paint needs.
     QFontDatabase::families();
+    const auto runWork = [warmUp] {
+        if (const std::function<void()> work = warmUp->m_workFuture.get())
+            work();
+    };
+    const bool workFirst =
+        warmUp->m_workFuture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    if (workFirst)
+        runWork();
     QFontMetrics(QApplication::font()).height();
     DateFormatter().format(QDateTime::currentDateTime());
+    if (!workFirst)
+        runWork();
     return nullptr;
 }
 
@@ -55,6 +68,8 @@ StartupWarmUp::~StartupWarmUp()
 {
     if (!m_told)
         m_guiReady.set_value(false);
+    if (!m_workHanded)
+        m_work.set_value({});
     if (m_started)
         ::pthread_join(m_thread, nullptr);
 }
@@ -62,6 +77,14 @@ StartupWarmUp::~StartupWarmUp()
 bool StartupWarmUp::waitForFontconfig(std::chrono::milliseconds bound)
 {
     return !m_started || m_fontconfigLoadedFuture.wait_for(bound) == std::future_status::ready;
+}
+
+void StartupWarmUp::runBeside(std::function<void()> work)
+{
+    if (m_workHanded)
+        return;
+    m_workHanded = true;
+    m_work.set_value(std::move(work));
 }
 
 void StartupWarmUp::guiApplicationReady()

@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 
 // Loads, on a helper thread, what the first paint of the window needs and
@@ -12,7 +13,9 @@
 // Meanwhile the main thread builds the GUI application, claims the single
 // instance, reads the profile folder and builds the window; when it reaches
 // these, they are loaded. Each is documented as thread-safe: fontconfig,
-// QFontDatabase and ICU's data caches.
+// QFontDatabase and ICU's data caches. The helper can also take one piece
+// of the main thread's own work (the order of the first listing), since it
+// is otherwise idle while the window is built.
 //
 // Build it before the GUI application and call guiApplicationReady() once
 // that exists: fontconfig needs no Qt, the rest does. Call
@@ -32,6 +35,10 @@ public:
     // more itself, on the core the helper needs. False only when the bound
     // ran out; without a helper there is nothing to wait for.
     bool waitForFontconfig(std::chrono::milliseconds bound = std::chrono::seconds(2));
+    // Runs `work` on the helper as soon as the font database is loaded;
+    // never without a helper, so the work must be one that its owner can
+    // finish itself. Once only.
+    void runBeside(std::function<void()> work);
 
 private:
     static void* run(void* self);
@@ -41,6 +48,9 @@ private:
     std::promise<bool> m_guiReady;
     std::future<bool> m_guiReadyFuture = m_guiReady.get_future();
     bool m_told = false;
+    std::promise<std::function<void()>> m_work;
+    std::future<std::function<void()>> m_workFuture = m_work.get_future();
+    bool m_workHanded = false;
     cpu_set_t m_cores{};
     pthread_t m_thread{};
     bool m_started = false;

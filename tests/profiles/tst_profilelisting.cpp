@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <thread>
+
 #include <unistd.h>
 
 class ProfileListingTest : public QObject
@@ -17,7 +19,26 @@ private slots:
     void orderHoldsUnderTheCLocale();
     void notifiesOnlyOnChange();
     void missingCustomFolderGivesEmptyList();
+    void firstListingOrderedLater_data();
+    void firstListingOrderedLater();
+    void newerListingWinsOverTheFirst();
 };
+
+namespace {
+
+// Names whose display order takes the collator: case, digits by value.
+const QStringList collatedNames{QStringLiteral("1.plist"),      QStringLiteral("9.plist"),
+                                QStringLiteral("10.plist"),     QStringLiteral("Alpha.plist"),
+                                QStringLiteral("beta 2.plist"), QStringLiteral("Beta 12.plist")};
+
+void writeProfiles(const TestEnvironment& env, const QStringList& names)
+{
+    QDir().mkpath(env.defaultFolder());
+    for (const QString& name : names)
+        QVERIFY(test_files::writeBytes(env.defaultFolder() + u'/' + name, "x"));
+}
+
+} // namespace
 
 void ProfileListingTest::onlyProfileFilesAreListed()
 {
@@ -105,6 +126,62 @@ void ProfileListingTest::missingCustomFolderGivesEmptyList()
     QCOMPARE(state.errorMessage(), std::nullopt);
     QCOMPARE(state.folderAccessStatus(),
              AccessStatus::failure(QStringLiteral("Folder does not exist.")));
+}
+
+void ProfileListingTest::firstListingOrderedLater_data()
+{
+    QTest::addColumn<QString>("orderedBy");
+    QTest::newRow("another thread, before the finish") << QStringLiteral("thread first");
+    QTest::newRow("another thread, racing the finish") << QStringLiteral("thread racing");
+    QTest::newRow("the finish itself") << QStringLiteral("finish");
+    QTest::newRow("the event loop, unasked") << QStringLiteral("event loop");
+}
+
+void ProfileListingTest::firstListingOrderedLater()
+{
+    QFETCH(QString, orderedBy);
+    TestEnvironment env;
+    writeProfiles(env, collatedNames);
+    // Races show only now and then: many rounds, each with a new state.
+    for (int round = 0; round < (orderedBy == u"thread racing" ? 50 : 1); ++round) {
+        LauncherState& state = env.makeState(LauncherState::FirstListing::orderedLater);
+        QVERIFY(state.profiles().isEmpty());
+        QSignalSpy changed(&state, &LauncherState::profilesChanged);
+        std::thread orderer;
+        if (orderedBy.startsWith(u"thread"))
+            orderer = std::thread(state.firstListingOrder());
+        if (orderedBy == u"thread first")
+            orderer.join();
+        if (orderedBy == u"event loop")
+            QTRY_COMPARE(changed.count(), 1);
+        else
+            state.finishFirstListing();
+        if (orderer.joinable())
+            orderer.join();
+        QCOMPARE(test_files::fileNames(state.profiles()), collatedNames);
+        QCOMPARE(changed.count(), 1);
+        // Finished once: neither a second finish nor the event loop adds to it.
+        state.finishFirstListing();
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.count(), 1);
+    }
+}
+
+void ProfileListingTest::newerListingWinsOverTheFirst()
+{
+    TestEnvironment env;
+    writeProfiles(env, {QStringLiteral("Work.plist")});
+    LauncherState& state = env.makeState(LauncherState::FirstListing::orderedLater);
+    const std::function<void()> orderFirst = state.firstListingOrder();
+    writeProfiles(env, {QStringLiteral("Gaming.plist")});
+    state.reloadProfiles();
+    const QStringList newer{QStringLiteral("Gaming.plist"), QStringLiteral("Work.plist")};
+    QCOMPARE(test_files::fileNames(state.profiles()), newer);
+    // The first listing, ordered late or finished late, is not published.
+    orderFirst();
+    state.finishFirstListing();
+    QCoreApplication::processEvents();
+    QCOMPARE(test_files::fileNames(state.profiles()), newer);
 }
 
 QTEST_GUILESS_MAIN(ProfileListingTest)

@@ -49,9 +49,9 @@ PlatformServices TestEnvironment::services()
     return services;
 }
 
-LauncherState& TestEnvironment::makeState()
+LauncherState& TestEnvironment::makeState(LauncherState::FirstListing firstListing)
 {
-    m_state = std::make_unique<LauncherState>(services());
+    m_state = std::make_unique<LauncherState>(services(), nullptr, firstListing);
     return *m_state;
 }
 

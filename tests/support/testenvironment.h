@@ -4,6 +4,7 @@
 #include "platform/preferencesstore.h"
 #include "platform/userdefaults.h"
 #include "plist/plistvalue.h"
+#include "state/launcherstate.h"
 #include "state/profile.h"
 #include "support/fakeworkspace.h"
 #include "support/faultyfilesystem.h"
@@ -12,8 +13,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-
-class LauncherState;
 
 // A temporary home with its own settings, preferences domain and folders,
 // and the fake services a test can steer.
@@ -33,7 +32,8 @@ public:
 
     PlatformServices services();
     // A launcher state on these services; the environment keeps it.
-    LauncherState& makeState();
+    LauncherState&
+    makeState(LauncherState::FirstListing firstListing = LauncherState::FirstListing::inOrder);
 
     FaultyFileSystem fileSystem;
     RecordingLog log;
