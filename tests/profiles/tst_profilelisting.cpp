@@ -67,19 +67,14 @@ void ProfileListingTest::order_data()
     QTest::newRow("digits by value")
         << QStringList{QStringLiteral("Profile 2.plist"), QStringLiteral("profile 10.plist"),
                        QStringLiteral("Profile 100.plist")};
-    QTest::newRow("mixed") << QStringList{
-        QStringLiteral("1.plist"),      QStringLiteral("9.plist"),
-        QStringLiteral("10.plist"),     QStringLiteral("Alpha.plist"),
-        QStringLiteral("beta 2.plist"), QStringLiteral("Beta 12.plist")};
+    QTest::newRow("mixed") << collatedNames;
 }
 
 void ProfileListingTest::order()
 {
     QFETCH(QStringList, names);
     TestEnvironment env;
-    QDir().mkpath(env.defaultFolder());
-    for (const QString& name : std::as_const(names))
-        QVERIFY(test_files::writeBytes(env.defaultFolder() + u'/' + name, "x"));
+    writeProfiles(env, names);
     LauncherState& state = env.makeState();
     QCOMPARE(test_files::fileNames(state.profiles()), names);
 }

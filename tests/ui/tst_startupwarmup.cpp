@@ -49,12 +49,8 @@ private:
 
 void StartupWarmUpTest::waitForFontconfigIsAnswered_data()
 {
-    QTest::addColumn<bool>("oneCore");
-    QTest::addColumn<bool>("guiReady");
-    QTest::newRow("helper, window follows") << false << true;
-    QTest::newRow("helper, no window") << false << false;
-    // Nothing to spare a core for: no helper, and nothing to wait for.
-    QTest::newRow("one core") << true << true;
+    // The same starts; the wait has nothing to do with the handed work.
+    handedWorkRunsBeside_data();
 }
 
 void StartupWarmUpTest::waitForFontconfigIsAnswered()
@@ -83,6 +79,7 @@ void StartupWarmUpTest::handedWorkRunsBeside_data()
     QTest::newRow("helper, window follows") << false << true << true;
     // No window, no work of the window's: its owner does it.
     QTest::newRow("helper, no window") << false << false << false;
+    // Nothing to spare a core for: no helper, and nothing to wait for.
     QTest::newRow("one core") << true << true << false;
 }
 
