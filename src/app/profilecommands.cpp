@@ -245,7 +245,7 @@ int profile_commands::restore(const LaunchRequest& request)
         return 1;
     }
     const Result<SaveOutcome, SessionFailure> restored =
-        session.restoreVersion(profile->url, version->path);
+        session.restoreVersion(profile->url, *version);
     if (!restored) {
         const SessionFailure& failure = restored.error();
         print(stderr, QCoreApplication::translate("CommandLine", "Could not restore \"%1\": %2")

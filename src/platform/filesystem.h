@@ -13,6 +13,7 @@
 #include <utility>
 
 class DirectoryWatch;
+class SafeFolder;
 
 // What tells one file or folder from another, whatever path leads to it.
 struct FileIdentity
@@ -59,6 +60,20 @@ private:
     std::function<void()> m_release;
 };
 
+// A file's bytes with what was true of the file they were read from.
+struct FileContent
+{
+    QByteArray bytes;
+    FileStamp stamp;
+    // The permission bits (rwx for owner, group and others).
+    uint permissions = 0600;
+    bool ownedByUser = true;
+    quint64 linkCount = 1;
+    // Where the bytes were read: the path asked for, or the file a link
+    // there leads to.
+    QString realPath;
+};
+
 struct DirectoryEntry
 {
     QString name;
@@ -71,6 +86,11 @@ struct DirectoryEntry
 // files only, up to `maximumReadSize`: profiles are settings, and a FIFO,
 // a device or a huge file in their place must neither hang nor exhaust
 // memory.
+//
+// A link is followed only when the user owns it (or the system does), in the
+// manner of the kernel's protected_symlinks: in a folder shared with other
+// users, another user's link could point a read or a write at any file of
+// this user's. Such a link fails with ErrorCode::foreignLink.
 class FileSystem
 {
 public:
@@ -96,7 +116,8 @@ public:
     virtual std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
                                                                const NameFilter& wanted) const = 0;
 
-    [[nodiscard]] virtual Result<QByteArray> readFile(const QString& path) const = 0;
+    [[nodiscard]] Result<QByteArray> readFile(const QString& path) const;
+    [[nodiscard]] virtual Result<FileContent> readFileContent(const QString& path) const = 0;
     [[nodiscard]] virtual Result<void> writeFile(const QString& path, const QByteArray& bytes) = 0;
     // Replaces the file, or the file a link at `path` leads to, as a whole.
     [[nodiscard]] virtual Result<void> writeFileAtomically(const QString& path,
@@ -112,6 +133,9 @@ public:
     // Removes a folder only when it is empty.
     [[nodiscard]] virtual Result<void> removeEmptyFolder(const QString& path) = 0;
 
+    // Holds the folder at `path` open, for work on its entries by name.
+    [[nodiscard]] virtual Result<std::unique_ptr<SafeFolder>> openFolder(const QString& path) = 0;
+
     // Reports changes of the folder at `path`; none when it cannot be watched.
     virtual std::unique_ptr<DirectoryWatch> watchDirectory(const QString& path) = 0;
 
@@ -122,3 +146,11 @@ public:
     [[nodiscard]] virtual Result<FileLock> lockExclusively(const QString& lockPath,
                                                            int timeoutMs) = 0;
 };
+
+inline Result<QByteArray> FileSystem::readFile(const QString& path) const
+{
+    Result<FileContent> content = readFileContent(path);
+    if (!content)
+        return content.error();
+    return std::move(content).value().bytes;
+}

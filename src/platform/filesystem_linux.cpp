@@ -2,6 +2,8 @@
 
 #include "platform/directorywatch_linux.h"
 #include "platform/logging.h"
+#include "platform/posixfile_linux.h"
+#include "platform/safefolder_linux.h"
 #include "platform/systemlog.h"
 
 #include <QDeadlineTimer>
@@ -20,7 +22,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using posix_file::FileDescriptor;
+
 namespace {
+
+// Stands for ErrorCode::foreignLink where an errno value is passed on.
+constexpr int foreignLinkError = -1;
 
 QString directoryOf(const QString& path)
 {
@@ -32,6 +39,8 @@ QString directoryOf(const QString& path)
 
 PlatformError failure(Operation operation, const QString& path, int error)
 {
+    if (error == foreignLinkError)
+        return {operation, ErrorCode::foreignLink, path, 0, {}};
     return PlatformError::fromErrno(operation, path, error);
 }
 
@@ -39,54 +48,6 @@ QByteArray encoded(const QString& path)
 {
     return QFile::encodeName(path);
 }
-
-bool writeAll(int fd, const char* data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    // Closes explicitly so that a failing close (delayed write error) is seen.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 void syncDirectory(const QString& directory)
 {
@@ -116,58 +77,53 @@ int openTemporaryIn(const QString& folder, QString* temporaryPath)
     return -1;
 }
 
-// Where a write to `path` goes: the file a link leads to, as QSaveFile
-// does, so that the link stays a link. A link may dangle: its target is
-// then created.
-std::optional<QString> writeTarget(const QString& path, int* error)
+// Where `path` leads: the file a link there points at, as QSaveFile does,
+// so that a write keeps the link a link. Only links the user owns are
+// followed; each is read through a descriptor of its own, so that the link
+// checked is the link read. A link may dangle: its target is then what
+// `path` leads to. With `refuseOthers`, anything but a regular file or
+// nothing at the end fails: renaming over a device or a FIFO would replace
+// it.
+std::optional<QString> followOwnedLinks(const QString& path, bool refuseOthers, int* error)
 {
     QString current = path;
     for (int depth = 0; depth < 40; ++depth) {
+        const FileDescriptor link(
+            ::open(encoded(current).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat info
         {
         };
-        if (::lstat(encoded(current).constData(), &info) != 0)
+        if (!link.valid() || ::fstat(link.get(), &info) != 0)
             return current; // a new file, or the target of a dangling link
-        if (S_ISREG(info.st_mode))
-            return current;
         if (!S_ISLNK(info.st_mode)) {
-            // Renaming over a device or a FIFO would replace it.
-            *error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+            if (refuseOthers && !S_ISREG(info.st_mode)) {
+                *error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+                return std::nullopt;
+            }
+            return current;
+        }
+        if (!linux_files::isTrustedOwner(info.st_uid)) {
+            *error = foreignLinkError;
             return std::nullopt;
         }
         char buffer[PATH_MAX];
-        const ssize_t length = ::readlink(encoded(current).constData(), buffer, sizeof buffer);
+        const ssize_t length = ::readlinkat(link.get(), "", buffer, sizeof buffer);
         if (length < 0 || length == ssize_t(sizeof buffer)) {
             *error = length < 0 ? errno : ENAMETOOLONG;
             return std::nullopt;
         }
-        const QString link = QFile::decodeName(QByteArray(buffer, qsizetype(length)));
-        current = link.startsWith(u'/') ? link : directoryOf(current) + u'/' + link;
+        const QString target = QFile::decodeName(QByteArray(buffer, qsizetype(length)));
+        current = target.startsWith(u'/') ? target : directoryOf(current) + u'/' + target;
     }
     *error = ELOOP;
     return std::nullopt;
 }
 
 // Renames `from` to `to` only if nothing holds that name; 0 or the error.
-// `copyWouldDo` tells that the file system cannot do it but a copy could
-// (another volume, or one that neither renames without replacing nor links).
 int renameWithoutReplacing(const QByteArray& from, const QByteArray& to, bool* copyWouldDo)
 {
-    *copyWouldDo = false;
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS) {
-        *copyWouldDo = errno == EXDEV;
-        return errno;
-    }
-    // The file system cannot rename without replacing: a hard link fails on
-    // an existing name just as well.
-    if (::link(from.constData(), to.constData()) != 0) {
-        *copyWouldDo = errno == EXDEV || errno == EPERM;
-        return errno;
-    }
-    ::unlink(from.constData());
-    return 0;
+    return linux_files::renameWithoutReplacing(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                                               copyWouldDo);
 }
 
 enum class Placement
@@ -183,8 +139,9 @@ enum class Placement
 Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Placement placement)
 {
     int error = 0;
-    const std::optional<QString> resolved =
-        placement == Placement::replace ? writeTarget(path, &error) : std::optional(path);
+    const std::optional<QString> resolved = placement == Placement::replace
+                                                ? followOwnedLinks(path, true, &error)
+                                                : std::optional(path);
     if (!resolved)
         return failure(Operation::write, path, error);
     const QString& target = *resolved;
@@ -197,7 +154,7 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
         ::unlink(encoded(temporary).constData());
         return failure(Operation::write, path, error);
     };
-    if (!writeAll(fd.get(), bytes.constData(), bytes.size()))
+    if (!posix_file::writeAll(fd.get(), bytes.constData(), bytes.size()))
         return abandon(errno);
     struct stat existing
     {
@@ -224,31 +181,19 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
     return {};
 }
 
-// Opens `path` for reading if it is a regular file of a size worth reading;
-// a FIFO must not block the opening, so it is opened without waiting.
-int openRegularForReading(const QString& path, struct stat* info)
+// Opens what `path` leads to for reading, following only owned links and
+// never a link swapped in after they were checked. A FIFO must not block
+// the opening, so it is opened without waiting.
+int openForReading(const QString& path, QString* realPath)
 {
-    FileDescriptor fd(::open(encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid())
-        return -1;
-    if (::fstat(fd.get(), info) != 0)
-        return -1;
-    if (S_ISDIR(info->st_mode)) {
-        errno = EISDIR;
+    int error = 0;
+    const std::optional<QString> target = followOwnedLinks(path, false, &error);
+    if (!target) {
+        errno = error;
         return -1;
     }
-    if (!S_ISREG(info->st_mode)) {
-        errno = ENODEV;
-        return -1;
-    }
-    if (info->st_size > FileSystem::maximumReadSize) {
-        errno = EFBIG;
-        return -1;
-    }
-    // Reads of a regular file do not wait anyway; blocking mode again keeps
-    // the read loop simple.
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return fd.release();
+    *realPath = *target;
+    return ::open(encoded(*target).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 }
 
 } // namespace
@@ -290,9 +235,7 @@ std::optional<FileStamp> LinuxFileSystem::stamp(const QString& path) const
     };
     if (::stat(encoded(path).constData(), &info) != 0)
         return std::nullopt;
-    return FileStamp{{quint64(info.st_dev), quint64(info.st_ino)},
-                     qint64(info.st_size),
-                     qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    return linux_files::stampOf(info);
 }
 
 Result<void> LinuxFileSystem::removeEmptyFolder(const QString& path)
@@ -390,35 +333,18 @@ std::optional<QList<DirectoryEntry>> LinuxFileSystem::listDirectory(const QStrin
     return entries;
 }
 
-Result<QByteArray> LinuxFileSystem::readFile(const QString& path) const
+Result<FileContent> LinuxFileSystem::readFileContent(const QString& path) const
 {
-    const auto fail = [&](int error) -> Result<QByteArray> {
-        return failure(Operation::read, path, error);
-    };
-    struct stat info
-    {
-    };
-    FileDescriptor fd(openRegularForReading(path, &info));
-    if (!fd.valid())
-        return fail(errno);
-    QByteArray bytes;
-    bytes.reserve(info.st_size > 0 ? qsizetype(info.st_size) : 4096);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (count == 0)
-            break;
-        // A file that grows while it is read is still held to the limit.
-        if (bytes.size() + count > maximumReadSize)
-            return fail(EFBIG);
-        bytes.append(buffer, count);
-    }
-    return bytes;
+    FileContent content;
+    const FileDescriptor fd(openForReading(path, &content.realPath));
+    if (!fd.valid() || !linux_files::readOpenFile(fd.get(), &content))
+        return failure(Operation::read, path, errno);
+    return content;
+}
+
+Result<std::unique_ptr<SafeFolder>> LinuxFileSystem::openFolder(const QString& path)
+{
+    return LinuxSafeFolder::open(path);
 }
 
 Result<void> LinuxFileSystem::writeFile(const QString& path, const QByteArray& bytes)
@@ -427,7 +353,7 @@ Result<void> LinuxFileSystem::writeFile(const QString& path, const QByteArray& b
         ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd.valid())
         return failure(Operation::write, path, errno);
-    if (!writeAll(fd.get(), bytes.constData(), bytes.size()))
+    if (!posix_file::writeAll(fd.get(), bytes.constData(), bytes.size()))
         return failure(Operation::write, path, errno);
     if (!fd.close())
         return failure(Operation::write, path, errno);
@@ -468,12 +394,18 @@ Result<void> LinuxFileSystem::moveItem(const QString& from, const QString& to)
 Result<void> LinuxFileSystem::copyItem(const QString& from, const QString& to)
 {
     const Operation verb = Operation::copy;
+    QString realSource;
+    FileDescriptor source(openForReading(from, &realSource));
     struct stat info
     {
     };
-    FileDescriptor source(openRegularForReading(from, &info));
-    if (!source.valid())
+    if (!source.valid() || ::fstat(source.get(), &info) != 0)
         return failure(verb, from, errno);
+    if (!S_ISREG(info.st_mode))
+        return failure(verb, from, S_ISDIR(info.st_mode) ? EISDIR : ENODEV);
+    if (info.st_size > maximumReadSize)
+        return failure(verb, from, EFBIG);
+    ::fcntl(source.get(), F_SETFL, ::fcntl(source.get(), F_GETFL) & ~O_NONBLOCK);
     // O_EXCL makes the copy fail if anything, even a dangling link, holds the
     // name, including something created after our caller last looked.
     FileDescriptor target(::open(encoded(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
@@ -487,15 +419,13 @@ Result<void> LinuxFileSystem::copyItem(const QString& from, const QString& to)
     };
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(source.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t count =
+            posix_file::retrying([&] { return ::read(source.get(), buffer, sizeof buffer); });
+        if (count < 0)
             return abandon(errno);
-        }
         if (count == 0)
             break;
-        if (!writeAll(target.get(), buffer, count))
+        if (!posix_file::writeAll(target.get(), buffer, count))
             return abandon(errno);
     }
     if (!target.close())

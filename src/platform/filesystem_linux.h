@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/filesystem.h"
+#include "platform/safefolder.h"
 
 #include <QMutex>
 #include <QSet>
@@ -21,7 +22,7 @@ public:
     std::optional<FileStamp> stamp(const QString& path) const override;
     std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
                                                        const NameFilter& wanted) const override;
-    Result<QByteArray> readFile(const QString& path) const override;
+    Result<FileContent> readFileContent(const QString& path) const override;
     Result<void> writeFile(const QString& path, const QByteArray& bytes) override;
     Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
@@ -29,6 +30,7 @@ public:
     Result<void> copyItem(const QString& from, const QString& to) override;
     Result<void> removeItem(const QString& path) override;
     Result<void> removeEmptyFolder(const QString& path) override;
+    Result<std::unique_ptr<SafeFolder>> openFolder(const QString& path) override;
     std::unique_ptr<DirectoryWatch> watchDirectory(const QString& path) override;
     Result<FileLock> lockExclusively(const QString& lockPath, int timeoutMs) override;
 

@@ -33,6 +33,15 @@ enum class ErrorCode : quint8
     readOnly,
     // Another program held a lock past the time allowed.
     locked,
+    // A link stands where only a real file or folder is taken.
+    isLink,
+    // A link that another user owns: never followed, since its owner can
+    // point it at any file of ours.
+    foreignLink,
+    // A folder that another user owns, where the launcher keeps files of ours.
+    foreignOwner,
+    // The file was replaced or changed while it was being worked on.
+    changedMeanwhile,
     // A service the call needs cannot be loaded.
     unavailable,
     // Anything else; `systemError` or `systemMessage` says what.

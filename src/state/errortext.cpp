@@ -53,6 +53,14 @@ QString ErrorText::reasonClause(const PlatformError& error)
         return tr("the volume is read only");
     case ErrorCode::locked:
         return tr("another program is using it");
+    case ErrorCode::isLink:
+        return tr("it is a link, where only a real file or folder is taken");
+    case ErrorCode::foreignLink:
+        return tr("it is a link owned by another user, which is never followed");
+    case ErrorCode::foreignOwner:
+        return tr("it is a folder owned by another user");
+    case ErrorCode::changedMeanwhile:
+        return tr("it was changed by another program meanwhile");
     case ErrorCode::unavailable:
     case ErrorCode::systemError:
         break;

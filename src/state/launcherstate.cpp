@@ -360,11 +360,17 @@ void LauncherState::duplicateProfile(const Profile& profile)
     const std::optional<QString> folder = currentFolderURL();
     if (!folder)
         return;
-    if (const Result<QString> copy = m_files.duplicate(profile, *folder); !copy) {
+    const Result<QString> copy = m_files.duplicate(profile, *folder);
+    if (!copy) {
         setErrorMessage(tr("Could not duplicate \"%1\": %2")
                             .arg(profile.fileName(), ErrorText::describe(copy.error())));
         return;
     }
+    // The copy is a new profile: a history left under its name is not its.
+    if (const Result<void> setAside = m_versions.setAsideLeftover(*copy); !setAside)
+        m_services.log->write(u"Pelvaro Launcher: could not set aside an earlier history of " +
+                              file_path::lastComponent(*copy) + u": " +
+                              ErrorText::describe(setAside.error()));
     reloadProfiles();
 }
 
@@ -401,7 +407,7 @@ void LauncherState::restoreProfileVersion(const Profile& profile, const ProfileV
         return;
     }
     if (const Result<SaveOutcome, SessionFailure> restored =
-            m_session->restoreVersion(profile.url, version.path);
+            m_session->restoreVersion(profile.url, version);
         !restored) {
         setErrorMessage(
             tr("Could not restore \"%1\": %2").arg(profile.fileName(), describe(restored.error())));
@@ -511,10 +517,14 @@ void LauncherState::writeCurrentPreferences(bool saveBack, const QString& fileNa
                            .arg(fileName)
                      : tr("Could not create profile \"%1\": no Pelvaro preferences were found.")
                            .arg(fileName));
+    } else if (saveBack) {
+        QString message = tr("Could not save profile \"%1\": %2").arg(fileName, describe(failure));
+        if (failure.savedInstead)
+            message += u' ' + tr("Pelvaro's settings were saved as \"%1\" instead.")
+                                  .arg(file_path::lastComponent(*failure.savedInstead));
+        setErrorMessage(message);
     } else {
-        setErrorMessage(
-            saveBack ? tr("Could not save profile \"%1\": %2").arg(fileName, describe(failure))
-                     : tr("Could not create profile \"%1\": %2").arg(fileName, describe(failure)));
+        setErrorMessage(tr("Could not create profile \"%1\": %2").arg(fileName, describe(failure)));
     }
 }
 

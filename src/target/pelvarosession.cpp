@@ -23,7 +23,7 @@ namespace {
 SessionFailure failure(SessionFailure::Problem problem,
                        std::optional<PlatformError> cause = std::nullopt)
 {
-    return {problem, std::move(cause)};
+    return {problem, std::move(cause), {}};
 }
 
 } // namespace
@@ -97,44 +97,91 @@ Result<std::optional<PlistDictionary>, SessionFailure> PelvaroSession::readPrefe
     return std::optional(preferences.copyMultiple(*keys));
 }
 
-PlistDictionary PelvaroSession::keepCurrentContent(const QString& target, SaveOutcome& outcome)
+Result<SaveOutcome, SessionFailure> PelvaroSession::replaceProfile(const QString& target,
+                                                                   const QByteArray& bytes,
+                                                                   const PlistDictionary& settings,
+                                                                   bool saveElsewhere)
 {
-    const Result<QByteArray> current = m_services.fileSystem->readFile(target);
-    if (!current)
-        return {};
-    ProfileVersions versions(*m_services.fileSystem);
-    if (const Result<std::optional<QString>> kept = versions.keep(target, *current); kept)
-        outcome.keptVersion = *kept;
-    else
-        m_services.log->write(u"Pelvaro Launcher: could not keep a version of " +
+    FileSystem& fileSystem = *m_services.fileSystem;
+    ProfileVersions versions(fileSystem);
+    SaveOutcome outcome;
+    PlistDictionary before;
+    const auto logFailure = [&](const QString& what, const PlatformError& error) {
+        m_services.log->write(u"Pelvaro Launcher: could not " + what + u" of " +
                               file_path::lastComponent(target) + u": " +
-                              ErrorText::describe(kept.error()));
-    const std::optional<PlistValue> settings = PlistReader::read(*current);
-    return settings && settings->isDictionary() ? settings->toDictionary() : PlistDictionary();
+                              ErrorText::describe(error));
+    };
+    // Only settings are kept: whatever else stands in a profile's place
+    // (another user's file behind a link, a file that is no property list)
+    // is not copied into the history.
+    if (const Result<FileContent> current = fileSystem.readFileContent(target)) {
+        const std::optional<PlistValue> root = PlistReader::read(current->bytes);
+        if (root && root->isDictionary()) {
+            before = root->toDictionary();
+            if (const Result<std::optional<QString>> kept = versions.keep(target, *current))
+                outcome.keptVersion = *kept;
+            else
+                logFailure(QStringLiteral("keep a version"), kept.error());
+        }
+    }
+    if (const Result<void> written = fileSystem.writeFileAtomically(target, bytes); !written) {
+        // The profile was not replaced: a version of what it still holds
+        // would only be a copy.
+        if (outcome.keptVersion)
+            versions.discard(target, *outcome.keptVersion);
+        SessionFailure failed{SessionFailure::Problem::notWritten, written.error(), {}};
+        if (saveElsewhere)
+            failed.savedInstead = saveInstead(target, bytes);
+        return failed;
+    }
+    if (outcome.keptVersion) {
+        if (const Result<void> pruned = versions.prune(target); !pruned)
+            logFailure(QStringLiteral("remove the oldest versions"), pruned.error());
+    }
+    outcome.changedSettings = PlistDiff::changedSettings(before, settings);
+    return outcome;
+}
+
+std::optional<QString> PelvaroSession::saveInstead(const QString& target, const QByteArray& bytes)
+{
+    FileSystem& fileSystem = *m_services.fileSystem;
+    const QString stem = file_path::removingExtension(file_path::lastComponent(target));
+    const QString folder = file_path::parent(target);
+    for (int number = 1; number <= 100; ++number) {
+        const QString name = stem + u" (not saved back" +
+                             (number > 1 ? u' ' + QString::number(number) : QString()) + u").plist";
+        const QString path = file_path::appending(folder, name);
+        const Result<void> created = fileSystem.createFileAtomically(path, bytes);
+        if (created) {
+            m_services.log->write(u"Pelvaro Launcher: saved the settings meant for " +
+                                  file_path::lastComponent(target) + u" as " + name);
+            return path;
+        }
+        if (created.error().code != ErrorCode::alreadyExists)
+            return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 Result<SaveOutcome, SessionFailure> PelvaroSession::writeCurrentPreferences(WriteMode mode,
                                                                             const QString& target)
 {
     FileSystem& fileSystem = *m_services.fileSystem;
-    SaveOutcome outcome;
-    PlistDictionary before;
     // A new profile never replaces a file that appeared meanwhile, for
     // example while Pelvaro was asked to quit: its content would be lost.
-    // A replaced profile's content is kept as a version first.
     const auto write = [&](const QByteArray& bytes,
                            const PlistDictionary& settings) -> Result<SaveOutcome, SessionFailure> {
         if (mode == WriteMode::replace)
-            before = keepCurrentContent(target, outcome);
-        const Result<void> written = mode == WriteMode::replace
-                                         ? fileSystem.writeFileAtomically(target, bytes)
-                                         : fileSystem.createFileAtomically(target, bytes);
-        if (!written) {
-            if (mode == WriteMode::create && fileSystem.exists(target))
+            return replaceProfile(target, bytes, settings, /*saveElsewhere=*/true);
+        if (const Result<void> written = fileSystem.createFileAtomically(target, bytes); !written) {
+            if (fileSystem.exists(target))
                 return failure(SessionFailure::Problem::targetExists, written.error());
             return failure(SessionFailure::Problem::notWritten, written.error());
         }
-        outcome.changedSettings = PlistDiff::changedSettings(before, settings);
+        // A name taken anew never adopts a history left under it.
+        (void)ProfileVersions(fileSystem).setAsideLeftover(target);
+        SaveOutcome outcome;
+        outcome.changedSettings = settings.size();
         return outcome;
     };
 
@@ -165,22 +212,17 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::writeCurrentPreferences(Writ
 }
 
 Result<SaveOutcome, SessionFailure> PelvaroSession::restoreVersion(const QString& profilePath,
-                                                                   const QString& versionPath)
+                                                                   const ProfileVersion& version)
 {
-    const Result<QByteArray> bytes = m_services.fileSystem->readFile(versionPath);
-    if (!bytes)
-        return failure(SessionFailure::Problem::profileUnreadable, bytes.error());
-    const std::optional<PlistValue> settings = PlistReader::read(*bytes);
+    const Result<FileContent> content =
+        ProfileVersions(*m_services.fileSystem).read(profilePath, version);
+    if (!content)
+        return failure(SessionFailure::Problem::profileUnreadable, content.error());
+    const std::optional<PlistValue> settings = PlistReader::read(content->bytes);
     if (!settings || !settings->isDictionary())
         return failure(SessionFailure::Problem::profileUnreadable);
-    SaveOutcome outcome;
-    const PlistDictionary before = keepCurrentContent(profilePath, outcome);
-    if (const Result<void> written =
-            m_services.fileSystem->writeFileAtomically(profilePath, *bytes);
-        !written)
-        return failure(SessionFailure::Problem::notWritten, written.error());
-    outcome.changedSettings = PlistDiff::changedSettings(before, settings->toDictionary());
-    return outcome;
+    return replaceProfile(profilePath, content->bytes, settings->toDictionary(),
+                          /*saveElsewhere=*/false);
 }
 
 bool PelvaroSession::isPelvaro(const RunningApplication& application)

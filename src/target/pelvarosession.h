@@ -8,6 +8,7 @@
 
 #include <optional>
 
+struct ProfileVersion;
 struct RunningApplication;
 
 // Why a step of a Pelvaro session failed; `cause` is the platform's error
@@ -34,6 +35,9 @@ struct SessionFailure
 
     Problem problem = Problem::notWritten;
     std::optional<PlatformError> cause;
+    // A save-back that could not write the profile wrote Pelvaro's settings
+    // to this new file beside it, so that the session is not lost.
+    std::optional<QString> savedInstead;
 };
 
 // What a save-back did besides writing the profile.
@@ -80,7 +84,7 @@ public:
     // Makes a kept version the profile's content; the content it replaces
     // becomes a version in turn, so that a restore can be undone.
     Result<SaveOutcome, SessionFailure> restoreVersion(const QString& profilePath,
-                                                       const QString& versionPath);
+                                                       const ProfileVersion& version);
 
     static bool isPelvaro(const RunningApplication& application);
     // The running applications that are Pelvaro, in the order they started.
@@ -91,9 +95,17 @@ signals:
     void launchFailed(const PlatformError& error);
 
 private:
-    // Keeps what `target` holds now as a version; logs, and goes on, when
-    // that fails. The profile's settings before, for counting the changes.
-    PlistDictionary keepCurrentContent(const QString& target, SaveOutcome& outcome);
+    // Replaces the profile at `target` with `bytes`, keeping what it held as
+    // a version first when that reads as settings. A failure to keep a
+    // version is logged and never stops the save. With `saveElsewhere`, a
+    // failed write saves the bytes beside the profile instead.
+    Result<SaveOutcome, SessionFailure> replaceProfile(const QString& target,
+                                                       const QByteArray& bytes,
+                                                       const PlistDictionary& settings,
+                                                       bool saveElsewhere);
+    // Writes `bytes` as a new profile beside `target`, named for what it
+    // is; its path, or none when that fails too.
+    std::optional<QString> saveInstead(const QString& target, const QByteArray& bytes);
 
     PlatformServices m_services;
 };

@@ -339,10 +339,10 @@ void CommandLineTest::historyAndRestoreRoundTrip()
     ProfileVersions versions(fileSystem);
     const QString work = profileFolder() + u"/Work.plist";
     for (const char* theme : {"first", "second"}) {
-        QVERIFY(versions.keep(
-            work, PlistWriter::writeBinary(PlistValue(test_files::dictionary(
-                      {{QStringLiteral("Theme"), PlistValue(QString::fromLatin1(theme))}})))));
-        QTest::qWait(2); // distinct times
+        FileContent kept;
+        kept.bytes = PlistWriter::writeBinary(PlistValue(test_files::dictionary(
+            {{QStringLiteral("Theme"), PlistValue(QString::fromLatin1(theme))}})));
+        QVERIFY(versions.keep(work, kept));
     }
     Run run = launcher_process::run({QStringLiteral("--history"), QStringLiteral("Work")});
     QCOMPARE(run.exitCode, 0);

@@ -26,6 +26,8 @@ private slots:
     void longNamesWork();
     void writesGoThroughLinks_data();
     void writesGoThroughLinks();
+    void anotherUsersLinkIsNeverFollowed_data();
+    void anotherUsersLinkIsNeverFollowed();
     void oddFilesAreNotRead_data();
     void oddFilesAreNotRead();
     void createNeverReplaces_data();
@@ -233,6 +235,51 @@ void FileSystemTest::writesGoThroughLinks()
     QVERIFY(QFileInfo(path(QStringLiteral("link.plist"))).isSymLink());
     QCOMPARE(test_files::readBytes(path(realFile)), QByteArray("new"));
     QCOMPARE(test_files::readBytes(path(QStringLiteral("link.plist"))), QByteArray("new"));
+}
+
+// In a folder shared with another user, that user's link could lead a read
+// or a write to any file of ours: it is refused, first or later in a chain.
+void FileSystemTest::anotherUsersLinkIsNeverFollowed_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("chained");
+    for (const bool chained : {false, true}) {
+        for (const char* operation : {"read", "write", "copy"})
+            QTest::addRow("%s%s", operation, chained ? ", behind an own link" : "")
+                << QString::fromLatin1(operation) << chained;
+    }
+}
+
+void FileSystemTest::anotherUsersLinkIsNeverFollowed()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, chained);
+    const QString secret = path(QStringLiteral("secret.txt"));
+    QVERIFY(test_files::writeBytes(secret, "private"));
+    QVERIFY(QFile::link(secret, path(QStringLiteral("foreign.plist"))));
+    if (!test_files::giveToAnotherUser(path(QStringLiteral("foreign.plist"))))
+        QSKIP("Only root can make a link another user's.");
+    QVERIFY(QFile::link(QStringLiteral("foreign.plist"), path(QStringLiteral("own.plist"))));
+    const QString entry =
+        path(chained ? QStringLiteral("own.plist") : QStringLiteral("foreign.plist"));
+    std::optional<PlatformError> error;
+    if (operation == u"read") {
+        const Result<QByteArray> read = m_fs.readFile(entry);
+        error = read ? std::nullopt : std::optional(read.error());
+    } else if (operation == u"write") {
+        const Result<void> written = m_fs.writeFileAtomically(entry, "overwritten");
+        error = written ? std::nullopt : std::optional(written.error());
+    } else {
+        const Result<void> copied = m_fs.copyItem(entry, path(QStringLiteral("copy.plist")));
+        error = copied ? std::nullopt : std::optional(copied.error());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("copy.plist"))));
+    }
+    QVERIFY(error);
+    QCOMPARE(error->code, ErrorCode::foreignLink);
+    QCOMPARE(test_files::readBytes(secret), QByteArray("private"));
+    // The user's own link still leads where it points.
+    QVERIFY(QFile::link(secret, path(QStringLiteral("mine.plist"))));
+    QCOMPARE(m_fs.readFile(path(QStringLiteral("mine.plist"))).value(), QByteArray("private"));
 }
 
 void FileSystemTest::oddFilesAreNotRead_data()

@@ -35,11 +35,18 @@ Result<void> FaultyFileSystem::createDirectory(const QString& path)
     return LinuxFileSystem::createDirectory(path);
 }
 
-Result<QByteArray> FaultyFileSystem::readFile(const QString& path) const
+Result<FileContent> FaultyFileSystem::readFileContent(const QString& path) const
 {
     if (failing.contains(Fault::readFile))
         return injected(Operation::read, path);
-    return LinuxFileSystem::readFile(path);
+    return LinuxFileSystem::readFileContent(path);
+}
+
+Result<std::unique_ptr<SafeFolder>> FaultyFileSystem::openFolder(const QString& path)
+{
+    if (failing.contains(Fault::openFolder))
+        return injected(Operation::read, path);
+    return LinuxFileSystem::openFolder(path);
 }
 
 Result<void> FaultyFileSystem::writeFile(const QString& path, const QByteArray& bytes)

@@ -23,6 +23,7 @@ public:
         copyItem,
         removeItem,
         lockExclusively,
+        openFolder,
     };
 
     QSet<Fault> failing;
@@ -39,12 +40,13 @@ public:
     std::optional<QList<DirectoryEntry>> listDirectory(const QString& path,
                                                        const NameFilter& wanted) const override;
     Result<void> createDirectory(const QString& path) override;
-    Result<QByteArray> readFile(const QString& path) const override;
+    Result<FileContent> readFileContent(const QString& path) const override;
     Result<void> writeFile(const QString& path, const QByteArray& bytes) override;
     Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> moveItem(const QString& from, const QString& to) override;
     Result<void> copyItem(const QString& from, const QString& to) override;
     Result<void> removeItem(const QString& path) override;
+    Result<std::unique_ptr<SafeFolder>> openFolder(const QString& path) override;
     Result<FileLock> lockExclusively(const QString& lockPath, int timeoutMs) override;
 };

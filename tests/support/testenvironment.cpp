@@ -183,3 +183,10 @@ bool test_files::writeBytesAtRawPath(const QByteArray& path, const QByteArray& b
     const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
     return ::close(fd) == 0 && written;
 }
+
+bool test_files::giveToAnotherUser(const QString& path)
+{
+    // nobody, the user that owns nothing else.
+    constexpr uid_t anotherUser = 65534;
+    return ::lchown(QFile::encodeName(path).constData(), anotherUser, anotherUser) == 0;
+}

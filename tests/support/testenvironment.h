@@ -65,6 +65,11 @@ bool installStandInPelvaro(const QByteArray& execPrefix = {});
 // execs what it was given. GIO runs it when GIO_LAUNCH_DESKTOP names it.
 // Empty when it cannot be written.
 [[nodiscard]] QString writeSlowLaunchWrapper(int delayMs);
+// Makes the file, folder or link at `path` (the link itself, not what it
+// leads to) another user's, as a second user of a shared folder would own
+// it. False when this process may not give files away (it is not root):
+// the test then skips.
+[[nodiscard]] bool giveToAnotherUser(const QString& path);
 // The file names of profiles, in their order.
 QStringList fileNames(const QList<Profile>& profiles);
 // The listed profile with this file name, or an empty one.

@@ -188,7 +188,9 @@ void PelvaroWatchTest::failedSaveBackStillClearsTheActiveProfile()
     QCOMPARE(scenario.state->errorMessage(),
              std::optional<QString>(u"Could not save profile \"Work.plist\": The file "
                                     u"\u201CWork.plist\u201D couldn\u2019t be saved: " +
-                                    FaultyFileSystem::injectedDescription()));
+                                    FaultyFileSystem::injectedDescription() +
+                                    u" Pelvaro's settings were saved as "
+                                    u"\"Work (not saved back).plist\" instead."));
     QCOMPARE(scenario.state->activeProfileName(), std::nullopt);
 }
 

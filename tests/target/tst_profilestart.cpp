@@ -287,7 +287,9 @@ void ProfileStartTest::failedFallbackCopyKeepsTheProfile()
     QCOMPARE(state.errorMessage(),
              std::optional<QString>(u"Could not save profile \"Work.plist\": The file "
                                     u"\u201CWork.plist\u201D couldn\u2019t be saved: " +
-                                    FaultyFileSystem::injectedDescription()));
+                                    FaultyFileSystem::injectedDescription() +
+                                    u" Pelvaro's settings were saved as "
+                                    u"\"Work (not saved back).plist\" instead."));
     QCOMPARE(test_files::readBytes(env.defaultFolder() + u"/Work.plist"),
              QByteArray("{ old = profile; }"));
 }
