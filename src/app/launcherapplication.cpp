@@ -55,15 +55,37 @@ void describeApplication()
 // The runtime folder, or none after saying why it cannot be used.
 std::optional<QString> runtimeFolder()
 {
-    QString refused;
-    if (std::optional<QString> folder = RuntimeFolder::locate(&refused))
-        return folder;
-    print(stderr, QCoreApplication::translate(
-                      "CommandLine", "The folder \"%1\" cannot be used to reach the running "
-                                     "launcher: it must be a folder of yours that only you can "
-                                     "open. Remove it, or set XDG_RUNTIME_DIR.")
-                      .arg(terminal_text::escaped(refused)));
+    const Result<QString, RuntimeFolder::Refusal> folder = RuntimeFolder::locate();
+    if (folder)
+        return *folder;
+    const QString path = terminal_text::escaped(folder.error().path);
+    switch (folder.error().reason) {
+    case RuntimeFolder::Refusal::Reason::notPrivate:
+        print(stderr, QCoreApplication::translate(
+                          "CommandLine", "The folder \"%1\" cannot be used to reach the running "
+                                         "launcher: it must be a folder of yours that only you can "
+                                         "open. Remove it, or set XDG_RUNTIME_DIR.")
+                          .arg(path));
+        break;
+    case RuntimeFolder::Refusal::Reason::pathTooLong:
+        print(stderr, QCoreApplication::translate(
+                          "CommandLine", "The folder \"%1\" cannot be used to reach the running "
+                                         "launcher: its path is too long for a socket. Set "
+                                         "XDG_RUNTIME_DIR or TMPDIR to a shorter folder.")
+                          .arg(path));
+        break;
+    }
     return std::nullopt;
+}
+
+// A launcher that others cannot reach says so: later starts would wait for
+// its answer in vain.
+void reportIfUnreachable(const SingleInstance& instance)
+{
+    if (const std::optional<int> failure = instance.listenFailure())
+        print(stderr, QCoreApplication::translate("CommandLine",
+                                                  "Other launchers cannot reach this one: %1")
+                          .arg(qt_error_string(*failure)));
 }
 
 // Hands `request` to the launcher that holds the lock, or claims the lock.
@@ -78,6 +100,7 @@ std::optional<int> handOver(SingleInstance& instance, const QJsonObject& request
         });
     switch (outcome.kind) {
     case SingleInstance::Outcome::Kind::claimed:
+        reportIfUnreachable(instance);
         return std::nullopt;
     case SingleInstance::Outcome::Kind::answered:
         // What came over the socket reaches the terminal as text only.

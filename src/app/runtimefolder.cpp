@@ -1,5 +1,7 @@
 #include "app/runtimefolder.h"
 
+#include "app/singleinstance.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -17,12 +19,15 @@ bool RuntimeFolder::isPrivateFolder(const QString& path)
            info.st_uid == ::getuid() && (info.st_mode & 07777) == 0700;
 }
 
-std::optional<QString> RuntimeFolder::locate(QString* refusedPath)
+Result<QString, RuntimeFolder::Refusal> RuntimeFolder::locate()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime) &&
+        SingleInstance::canListenIn(runtime))
         return runtime;
     const QString fallback = QDir::tempPath() + u"/pelvaro-launcher-" + QString::number(::getuid());
+    if (!SingleInstance::canListenIn(fallback))
+        return Refusal{Refusal::Reason::pathTooLong, fallback};
     const QByteArray encoded = QFile::encodeName(fallback);
     if (::mkdir(encoded.constData(), 0700) == 0) {
         // The umask may have taken bits the folder needs; the folder is
@@ -35,7 +40,5 @@ std::optional<QString> RuntimeFolder::locate(QString* refusedPath)
     }
     if (isPrivateFolder(fallback))
         return fallback;
-    if (refusedPath)
-        *refusedPath = fallback;
-    return std::nullopt;
+    return Refusal{Refusal::Reason::notPrivate, fallback};
 }

@@ -172,6 +172,11 @@ SingleInstance::~SingleInstance()
         ::close(m_lock);
 }
 
+bool SingleInstance::canListenIn(const QString& runtimeFolder)
+{
+    return socketAddress(runtimeFolder + u"/pelvaro-launcher.socket").has_value();
+}
+
 bool SingleInstance::claim()
 {
     if (m_primary)
@@ -197,15 +202,20 @@ bool SingleInstance::claim()
 void SingleInstance::listen()
 {
     const std::optional<sockaddr_un> address = socketAddress(m_socketPath);
-    if (!address)
+    if (!address) {
+        m_listenFailure = ENAMETOOLONG;
         return;
+    }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        m_listenFailure = errno;
         return;
+    }
     // A socket left by a launcher that crashed is ours to replace now.
     ::unlink(address->sun_path);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
         ::chmod(address->sun_path, 0600) != 0 || ::listen(fd, 8) != 0) {
+        m_listenFailure = errno;
         ::close(fd);
         return;
     }

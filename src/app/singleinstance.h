@@ -56,8 +56,15 @@ public:
     explicit SingleInstance(const QString& runtimeFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // Whether a socket in `runtimeFolder` has a path the system takes.
+    static bool canListenIn(const QString& runtimeFolder);
+
     // Becomes the primary instance; false when another live launcher is it.
     bool claim();
+    // The primary listens for other launchers; when it cannot, the errno
+    // value that said why (and the caller says so: a launcher nobody can
+    // reach makes every later start wait in vain).
+    std::optional<int> listenFailure() const { return m_listenFailure; }
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
     // Becomes the primary, or hands `request` to the one there is, waiting
@@ -73,6 +80,7 @@ private:
     std::optional<Outcome> sendUntil(const QJsonObject& request, const QElapsedTimer& clock,
                                      qint64 patienceMs, const std::function<void()>& tick) const;
     void listen();
+    std::optional<int> m_listenFailure;
     void acceptConnections();
     void connectionClosed();
 

@@ -1,3 +1,4 @@
+#include "app/runtimefolder.h"
 #include "app/singleinstance.h"
 #include "platform/processmonitor_linux.h"
 #include "plist/plistreader.h"
@@ -137,6 +138,8 @@ private slots:
     void requestOfAClientThatGaveUpIsNotCarriedOut();
     void runtimeFolderIsChecked_data();
     void runtimeFolderIsChecked();
+    void longRuntimePathsFallBackToAReachableFolder_data();
+    void longRuntimePathsFallBackToAReachableFolder();
     void serverOfAnotherUserIsNotTold();
     void silentClientsNeitherStarveNorSpin();
     void relativeFolderIsTheCallers();
@@ -369,6 +372,60 @@ void SingleInstanceTest::runtimeFolderIsChecked()
         QVERIFY(!QFileInfo::exists(fallback + u"/pelvaro-launcher.socket"));
         QVERIFY(!QFileInfo::exists(xdg + u"/pelvaro-launcher.socket"));
     }
+}
+
+void SingleInstanceTest::longRuntimePathsFallBackToAReachableFolder_data()
+{
+    QTest::addColumn<int>("socketPathBytes");
+    QTest::addColumn<bool>("runtimeUsed");
+    QTest::newRow("107 bytes, the most that fits") << 107 << true;
+    QTest::newRow("108 bytes") << 108 << false;
+    QTest::newRow("200 bytes") << 200 << false;
+}
+
+// A runtime folder whose socket path does not fit the system's address
+// gives way to the private temporary folder, where the launcher is reached.
+void SingleInstanceTest::longRuntimePathsFallBackToAReachableFolder()
+{
+    QFETCH(int, socketPathBytes);
+    QFETCH(bool, runtimeUsed);
+    QTemporaryDir temporary(QStringLiteral("/tmp/psi-XXXXXX"));
+    const QString socketName = QStringLiteral("/pelvaro-launcher.socket");
+    QString runtime = temporary.path() + u"/r";
+    const qsizetype padding = socketPathBytes - socketName.size() - runtime.size();
+    QVERIFY(padding > 0);
+    // Whole folders of at most 100 characters, each after a slash.
+    for (qsizetype left = padding; left > 0;) {
+        const qsizetype part = std::min<qsizetype>(left, 101);
+        runtime += u'/' + QString(part - 1, u'x');
+        left -= part;
+    }
+    QCOMPARE(runtime.size() + socketName.size(), socketPathBytes);
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedTemporary = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("TMPDIR", savedTemporary);
+    });
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+
+    const Result<QString, RuntimeFolder::Refusal> folder = RuntimeFolder::locate();
+    QVERIFY(folder);
+    QCOMPARE(*folder == runtime, runtimeUsed);
+    SingleInstance primary(*folder);
+    QVERIFY(primary.claim());
+    QCOMPARE(primary.listenFailure(), std::nullopt);
+    primary.setHandler([](const QJsonObject&) {
+        return QJsonObject{{QStringLiteral("exitCode"), 7}};
+    });
+    SingleInstance client(*folder);
+    const std::optional<QJsonObject> answer =
+        sendWhileServing(client, {{QStringLiteral("command"), QStringLiteral("activate")}});
+    QVERIFY(answer);
+    QCOMPARE(answer->value(QStringLiteral("exitCode")).toInt(), 7);
 }
 
 // What listens on the socket runs as another user: the client sends it
