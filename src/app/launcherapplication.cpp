@@ -11,6 +11,7 @@
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
 #include "profiles/profilelisting.h"
+#include "profiles/profileversions.h"
 #include "state/launcherstate.h"
 #include "target/pelvaroapplication.h"
 #include "ui/appdelegate.h"
@@ -88,6 +89,20 @@ void reportIfUnreachable(const SingleInstance& instance)
                           .arg(qt_error_string(*failure)));
 }
 
+// A command line's request as it is handed to the running launcher.
+QJsonObject handOverMessage(const LaunchRequest& request)
+{
+    const bool restore = request.kind == LaunchRequest::Kind::restore;
+    QJsonObject message{
+        {QStringLiteral("command"), restore ? QStringLiteral("restore") : QStringLiteral("start")},
+        {QStringLiteral("name"), request.profileName}};
+    if (restore)
+        message.insert(QStringLiteral("version"), request.other.value_or(QString()));
+    if (request.folder)
+        message.insert(QStringLiteral("folder"), *request.folder);
+    return message;
+}
+
 // Hands `request` to the launcher that holds the lock, or claims the lock.
 // Returns the exit code when another launcher answered or none did, and
 // none when this process is now the launcher instance.
@@ -124,37 +139,99 @@ QJsonObject reply(int exitCode, const QString& message = {})
     return {{QStringLiteral("exitCode"), exitCode}, {QStringLiteral("message"), message}};
 }
 
-// Starts a named profile on `state`, as the Start button would. On failure,
-// the message to report.
-Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
-                                        const QString& name,
-                                        const std::optional<QString>& folderOverride)
+// Why a request cannot be carried out, as the sentence to send back.
+struct Refused
+{
+    QString message;
+};
+
+// The folder a request names, or the state's own.
+Result<QString, Refused> requestedFolder(const LauncherState& state, FileSystem& fileSystem,
+                                         const QJsonObject& request)
 {
     const std::optional<QString> folder =
-        folderOverride ? folderOverride : state.currentFolderURL();
+        request.contains(QStringLiteral("folder"))
+            ? std::optional(request.value(QStringLiteral("folder")).toString())
+            : state.currentFolderURL();
     if (!folder)
-        return QCoreApplication::translate("CommandLine", "No profile folder is available.");
+        return Refused{
+            QCoreApplication::translate("CommandLine", "No profile folder is available.")};
     if (!fileSystem.isDirectory(*folder))
-        return QString(QCoreApplication::translate("CommandLine", "Folder does not exist.") +
-                       u" (" + *folder + u')');
-    // The Start buttons are unavailable while Pelvaro runs; a request from
-    // the command line also waits for a launch under way to be seen.
-    if (state.isPelvaroRunning() || state.isLaunchPending())
-        return QCoreApplication::translate(
-            "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
-    const Result<Profile, QString> lookup =
-        profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder), name, *folder);
-    if (!lookup)
-        return lookup.error();
+        return Refused{QCoreApplication::translate("CommandLine", "Folder does not exist.") +
+                       u" (" + *folder + u')'};
+    return *folder;
+}
+
+// Runs `action` on the state and gives back the message it set, if any; a
+// message that was showing before is left showing.
+Result<void, QString> withMessageOf(LauncherState& state, const std::function<void()>& action)
+{
     const std::optional<QString> before = state.errorMessage();
     state.setErrorMessage(std::nullopt);
-    state.startProfile(*lookup);
+    action();
     const std::optional<QString> failure = state.errorMessage();
     if (!failure && before)
         state.setErrorMessage(before);
     if (failure)
         return *failure;
     return {};
+}
+
+// Starts a named profile on `state`, as the Start button would. On failure,
+// the message to report.
+Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
+                                        const QJsonObject& request)
+{
+    const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
+    if (!folder)
+        return folder.error().message;
+    // The Start buttons are unavailable while Pelvaro runs; a request from
+    // the command line also waits for a launch under way to be seen.
+    if (state.isPelvaroRunning() || state.isLaunchPending())
+        return QCoreApplication::translate(
+            "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
+    const Result<Profile, QString> lookup =
+        profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
+                             request.value(QStringLiteral("name")).toString(), *folder);
+    if (!lookup)
+        return lookup.error();
+    return withMessageOf(state, [&] { state.startProfile(*lookup); });
+}
+
+// Restores a named version of a named profile on `state`, which refuses it
+// while Pelvaro runs with that profile or is being launched with it: the
+// save-back would overwrite the restore.
+Result<void, QString> restoreNamedVersion(LauncherState& state, FileSystem& fileSystem,
+                                          const QJsonObject& request)
+{
+    const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
+    if (!folder)
+        return folder.error().message;
+    const Result<Profile, QString> profile =
+        profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
+                             request.value(QStringLiteral("name")).toString(), *folder);
+    if (!profile)
+        return profile.error();
+    const QString versionName = request.value(QStringLiteral("version")).toString();
+    const std::optional<ProfileVersion> version =
+        ProfileVersions(fileSystem).find(profile->url, versionName);
+    if (!version)
+        return QCoreApplication::translate("CommandLine", "\"%1\" has no version named \"%2\".")
+            .arg(profile->fileName(), versionName);
+    return withMessageOf(state, [&] { state.restoreProfileVersion(*profile, *version); });
+}
+
+// What a launcher that holds the lock does with another's request: start or
+// restore on its state, or nothing more (`activate`).
+QJsonObject answerRequest(LauncherState& state, const QJsonObject& request)
+{
+    const QString command = request.value(QStringLiteral("command")).toString();
+    Result<void, QString> done;
+    if (command == u"start")
+        done = startNamedProfile(state, state.fm(), request);
+    else if (command == u"restore")
+        done = restoreNamedVersion(state, state.fm(), request);
+    return done ? reply(0) : reply(1, done.error());
 }
 
 // --start without a window: apply, launch, wait for Pelvaro to quit, save
@@ -164,10 +241,20 @@ Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSy
 // are left as they are: this run keeps its own copy of them.
 int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
 {
-    instance.setHandler([](const QJsonObject& other) {
+    LauncherState* running = nullptr;
+    // A message of another launcher's request is that launcher's to print.
+    bool answering = false;
+    instance.setHandler([&running, &answering](const QJsonObject& other) {
+        const QString command = other.value(QStringLiteral("command")).toString();
+        if (command == u"restore" && running) {
+            answering = true;
+            const QJsonObject answer = answerRequest(*running, other);
+            answering = false;
+            return answer;
+        }
         // A window cannot open in this process, which may have no display
         // at all (a terminal, a script, a remote shell).
-        if (other.value(QStringLiteral("command")).toString() == u"start")
+        if (command == u"start")
             return reply(1, QCoreApplication::translate(
                                 "CommandLine",
                                 "Pelvaro is already running; quit it before starting a profile."));
@@ -185,9 +272,11 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     }
     services.userDefaults = &privateDefaults;
     LauncherState state(services);
+    running = &state;
+    const auto forgetState = qScopeGuard([&running] { running = nullptr; });
 
     if (const Result<void, QString> started =
-            startNamedProfile(state, *services.fileSystem, request.profileName, request.folder);
+            startNamedProfile(state, *services.fileSystem, handOverMessage(request));
         !started) {
         print(stderr, started.error());
         return 1;
@@ -206,7 +295,7 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
                      [&] { sawRunning = sawRunning || state.isPelvaroRunning(); });
     // Pelvaro could not be opened: said at once, not after the wait.
     QObject::connect(&state, &LauncherState::errorMessageChanged, &state, [&] {
-        if (!sawRunning && state.errorMessage())
+        if (!sawRunning && !answering && state.errorMessage())
             finish(state.errorMessage());
     });
     // The quit handling ends by clearing the active profile.
@@ -266,21 +355,15 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
     const auto forgetChooser = qScopeGuard([&state] { state.setFolderChooser(nullptr); });
     AppDelegate delegate(state, window);
     instance.setHandler([&](const QJsonObject& request) {
-        const QString command = request.value(QStringLiteral("command")).toString();
-        // Brought forward as it was: a maximised window stays maximised.
-        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-        window.show();
-        window.raise();
-        window.activateWindow();
-        if (command != u"start")
-            return reply(0);
-        const std::optional<QString> folder =
-            request.contains(QStringLiteral("folder"))
-                ? std::optional(request.value(QStringLiteral("folder")).toString())
-                : std::nullopt;
-        const Result<void, QString> started = startNamedProfile(
-            state, state.fm(), request.value(QStringLiteral("name")).toString(), folder);
-        return started ? reply(0) : reply(1, started.error());
+        // A script's restore changes a file; it does not call the window.
+        if (request.value(QStringLiteral("command")).toString() != u"restore") {
+            // Brought forward as it was: a maximised window stays maximised.
+            window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+            window.show();
+            window.raise();
+            window.activateWindow();
+        }
+        return answerRequest(state, request);
     });
     // Before the first layout, which then has the rows.
     state.finishFirstListing();
@@ -362,18 +445,19 @@ int runLauncher(int argc, char** argv)
     case LaunchRequest::Kind::history:
         return profile_commands::history(request);
     case LaunchRequest::Kind::restore:
-        return profile_commands::restore(request);
     case LaunchRequest::Kind::start: {
+        // A running launcher may be starting or running Pelvaro with the
+        // profile: it carries the request out, or refuses it.
         const std::optional<QString> folder = runtimeFolder();
         if (!folder)
             return 1;
         SingleInstance instance(*folder);
-        QJsonObject message{{QStringLiteral("command"), QStringLiteral("start")},
-                            {QStringLiteral("name"), request.profileName}};
-        if (request.folder)
-            message.insert(QStringLiteral("folder"), *request.folder);
-        if (const std::optional<int> exitCode = handOver(instance, message))
+        if (const std::optional<int> exitCode = handOver(instance, handOverMessage(request)))
             return *exitCode;
+        // None runs, and this process holds the lock until it is done, so
+        // that none starts a profile meanwhile.
+        if (request.kind == LaunchRequest::Kind::restore)
+            return profile_commands::restore(request);
         return startAsInstance(request, instance);
     }
     case LaunchRequest::Kind::window:

@@ -396,7 +396,8 @@ QList<ProfileVersion> LauncherState::profileVersions(const Profile& profile) con
 
 void LauncherState::restoreProfileVersion(const Profile& profile, const ProfileVersion& version)
 {
-    if (m_isPelvaroRunning && isActiveProfileFile(profile)) {
+    // A launch under way ends in a save-back just as well.
+    if ((m_isPelvaroRunning || isLaunchPending()) && isActiveProfileFile(profile)) {
         setErrorMessage(
             tr("\"%1\" cannot be restored while Pelvaro runs with it.").arg(profile.fileName()));
         return;

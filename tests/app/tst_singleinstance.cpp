@@ -1,7 +1,10 @@
 #include "app/runtimefolder.h"
 #include "app/singleinstance.h"
+#include "platform/filesystem_linux.h"
 #include "platform/processmonitor_linux.h"
 #include "plist/plistreader.h"
+#include "plist/plistwriter.h"
+#include "profiles/profileversions.h"
 #include "support/launcherprocess.h"
 #include "support/testenvironment.h"
 #include "target/pelvaroapplication.h"
@@ -132,6 +135,8 @@ private slots:
     void initTestCase();
     void init();
     void secondInstanceHandsOverToTheFirst();
+    void restoreGoesThroughTheRunningLauncher_data();
+    void restoreGoesThroughTheRunningLauncher();
     void launchersStartedTogetherRunOneStart_data();
     void launchersStartedTogetherRunOneStart();
     void clientWaitsForAStalledPrimary();
@@ -540,6 +545,66 @@ void SingleInstanceTest::relativeFolderIsTheCallers()
                                  .contains(QStringLiteral("LaunchCount")),
                              10000);
 }
+void SingleInstanceTest::restoreGoesThroughTheRunningLauncher_data()
+{
+    QTest::addColumn<QStringList>("launcher");
+    QTest::addColumn<bool>("launchPending");
+    QTest::newRow("window, Pelvaro not running") << QStringList() << false;
+    QTest::newRow("window, launch pending") << QStringList() << true;
+    QTest::newRow("command-line start, launch pending")
+        << QStringList({QStringLiteral("--start"), QStringLiteral("Work")}) << true;
+}
+
+// A restore behind the back of a launcher that is starting Pelvaro with the
+// profile would be overwritten by its save-back: the running launcher
+// carries the restore out, or refuses it while the profile is in use.
+void SingleInstanceTest::restoreGoesThroughTheRunningLauncher()
+{
+    QFETCH(QStringList, launcher);
+    QFETCH(bool, launchPending);
+    const QString work = profileFolder() + u"/Work.plist";
+    LinuxFileSystem fileSystem;
+    FileContent earlier;
+    earlier.bytes = PlistWriter::writeBinary(PlistValue(
+        test_files::dictionary({{QStringLiteral("From"), PlistValue(QStringLiteral("earlier"))}})));
+    QVERIFY(ProfileVersions(fileSystem).keep(work, earlier));
+    const QString version = ProfileVersions(fileSystem).list(work).first().name();
+
+    const QString wrapper = test_files::writeSlowLaunchWrapper(2500);
+    QVERIFY(!wrapper.isEmpty());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("GIO_LAUNCH_DESKTOP"), wrapper);
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
+    // The socket of the row before is not this launcher's.
+    QFile::remove(socketPath());
+    QProcess running;
+    running.setProcessEnvironment(environment);
+    running.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), launcher);
+    QVERIFY(running.waitForStarted());
+    const auto stop = qScopeGuard([&] { stopLauncher(running); });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
+    if (launchPending && launcher.isEmpty())
+        QCOMPARE(run({QStringLiteral("--start"), QStringLiteral("Work")}, 45000).exitCode, 0);
+
+    const Run restore = run({QStringLiteral("--restore"), QStringLiteral("Work"), version}, 45000);
+    if (!launchPending) {
+        QCOMPARE(restore.err, QString());
+        QCOMPARE(restore.exitCode, 0);
+        QCOMPARE(launcher_process::profile(QStringLiteral("Work.plist"))
+                     .value(QStringLiteral("From"))
+                     .toString(),
+                 QStringLiteral("earlier"));
+        return;
+    }
+    QCOMPARE(restore.exitCode, 1);
+    QVERIFY2(restore.err.contains(u"cannot be restored while Pelvaro runs with it"),
+             qPrintable(restore.err));
+    QVERIFY(terminatePelvaroWhenRunning(processes, 15000));
+    QTRY_VERIFY_WITH_TIMEOUT(launcher_process::profile(QStringLiteral("Work.plist"))
+                                 .contains(QStringLiteral("LaunchCount")),
+                             10000);
+}
+
 void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
 {
     LinuxProcessMonitor processes(pelvaro::applicationNames());
