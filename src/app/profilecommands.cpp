@@ -93,15 +93,15 @@ Result<NamedSettings, QString> namedSettings(const QString& name, const LaunchRe
 
 QString changeLine(const PlistChange& change)
 {
-    const QString path = terminal_text::escaped(change.path);
+    const QString path = ValueText::key(change.path);
+    const auto [before, after] = ValueText::describeChange(change.before, change.after);
     switch (change.kind) {
     case PlistChange::Kind::added:
-        return u"+ " + path + u": " + ValueText::describe(change.after);
+        return u"+ " + path + u": " + after;
     case PlistChange::Kind::removed:
-        return u"- " + path + u": " + ValueText::describe(change.before);
+        return u"- " + path + u": " + before;
     case PlistChange::Kind::changed:
-        return u"~ " + path + u": " + ValueText::describe(change.before) + u" \u2192 " +
-               ValueText::describe(change.after);
+        return u"~ " + path + u": " + before + u" \u2192 " + after;
     }
     return path;
 }
@@ -209,7 +209,7 @@ int profile_commands::history(const LaunchRequest& request)
                     : QCoreApplication::translate("CommandLine", "%1 settings changed after it")
                           .arg(count);
         }
-        print(stdout, version.name() + u'\t' +
+        print(stdout, terminal_text::escaped(version.name()) + u'\t' +
                           locale.toString(version.savedAt.toLocalTime(), QLocale::ShortFormat) +
                           u'\t' + changed);
         newer = settings ? std::optional(*settings) : std::nullopt;

@@ -39,21 +39,21 @@ void ChangeTree::setChanges(const QList<PlistChange>& changes)
     QList<QTreeWidgetItem*> items;
     items.reserve(changes.size());
     for (const PlistChange& change : changes) {
-        const QString before = ValueText::describe(change.before, here);
-        const QString after = ValueText::describe(change.after, here);
-        auto* item = new QTreeWidgetItem({change.path, before, after});
+        const auto [before, after] = ValueText::describeChange(change.before, change.after, here);
+        const QString path = ValueText::key(change.path);
+        auto* item = new QTreeWidgetItem({path, before, after});
         QString sentence;
         switch (change.kind) {
         case PlistChange::Kind::added:
             item->setText(1, tr("(none)"));
-            sentence = tr("%1 added: %2").arg(change.path, after);
+            sentence = tr("%1 added: %2").arg(path, after);
             break;
         case PlistChange::Kind::removed:
             item->setText(2, tr("(none)"));
-            sentence = tr("%1 removed, was %2").arg(change.path, before);
+            sentence = tr("%1 removed, was %2").arg(path, before);
             break;
         case PlistChange::Kind::changed:
-            sentence = tr("%1 changed from %2 to %3").arg(change.path, before, after);
+            sentence = tr("%1 changed from %2 to %3").arg(path, before, after);
             break;
         }
         for (int column = 0; column < 3; ++column) {
