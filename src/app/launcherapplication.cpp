@@ -59,23 +59,18 @@ std::optional<QString> runtimeFolder()
     const Result<QString, RuntimeFolder::Refusal> folder = RuntimeFolder::locate();
     if (folder)
         return *folder;
-    const QString path = terminal_text::escaped(folder.error().path);
-    switch (folder.error().reason) {
-    case RuntimeFolder::Refusal::Reason::notPrivate:
-        print(stderr, QCoreApplication::translate(
-                          "CommandLine", "The folder \"%1\" cannot be used to reach the running "
-                                         "launcher: it must be a folder of yours that only you can "
-                                         "open. Remove it, or set XDG_RUNTIME_DIR.")
-                          .arg(path));
-        break;
-    case RuntimeFolder::Refusal::Reason::pathTooLong:
-        print(stderr, QCoreApplication::translate(
-                          "CommandLine", "The folder \"%1\" cannot be used to reach the running "
-                                         "launcher: its path is too long for a socket. Set "
-                                         "XDG_RUNTIME_DIR or TMPDIR to a shorter folder.")
-                          .arg(path));
-        break;
-    }
+    const bool tooLong = folder.error().reason == RuntimeFolder::Refusal::Reason::pathTooLong;
+    const QString message =
+        tooLong
+            ? QCoreApplication::translate("CommandLine",
+                                          "The folder \"%1\" cannot be used to reach the running "
+                                          "launcher: its path is too long for a socket. Set "
+                                          "XDG_RUNTIME_DIR or TMPDIR to a shorter folder.")
+            : QCoreApplication::translate(
+                  "CommandLine", "The folder \"%1\" cannot be used to reach the running "
+                                 "launcher: it must be a folder of yours that only you can "
+                                 "open. Remove it, or set XDG_RUNTIME_DIR.");
+    print(stderr, message.arg(terminal_text::escaped(folder.error().path)));
     return std::nullopt;
 }
 
