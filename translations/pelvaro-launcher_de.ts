@@ -241,6 +241,14 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>the version holds no readable settings.</source>
         <translation>die Version enthält keine lesbaren Einstellungen.</translation>
     </message>
+    <message>
+        <source>The folder &quot;%1&quot; cannot be used to reach the running launcher: its path is too long for a socket. Set XDG_RUNTIME_DIR or TMPDIR to a shorter folder.</source>
+        <translation>Über den Ordner „%1“ ist der laufende Starter nicht erreichbar: Sein Pfad ist für einen Socket zu lang. Setzen Sie XDG_RUNTIME_DIR oder TMPDIR auf einen kürzeren Ordner.</translation>
+    </message>
+    <message>
+        <source>Other launchers cannot reach this one: %1</source>
+        <translation>Andere Starter können diesen nicht erreichen: %1</translation>
+    </message>
 </context>
 <context>
     <name>CompareDialog</name>
@@ -437,6 +445,22 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>it is a link, where only a real file or folder is taken</source>
+        <translation>es ist eine Verknüpfung, wo nur eine echte Datei oder ein echter Ordner angenommen wird</translation>
+    </message>
+    <message>
+        <source>it is a link owned by another user, which is never followed</source>
+        <translation>es ist eine Verknüpfung eines anderen Benutzers, der nie gefolgt wird</translation>
+    </message>
+    <message>
+        <source>it is a folder owned by another user</source>
+        <translation>es ist ein Ordner eines anderen Benutzers</translation>
+    </message>
+    <message>
+        <source>it was changed by another program meanwhile</source>
+        <translation>es wurde inzwischen von einem anderen Programm geändert</translation>
+    </message>
 </context>
 <context>
     <name>FolderSection</name>
@@ -601,6 +625,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>&quot;%1&quot; no longer exists.</source>
         <translation>„%1“ existiert nicht mehr.</translation>
+    </message>
+    <message>
+        <source>Pelvaro&apos;s settings were saved as &quot;%1&quot; instead.</source>
+        <translation>Die Einstellungen von Pelvaro wurden stattdessen als „%1“ gespeichert.</translation>
     </message>
 </context>
 <context>
