@@ -82,14 +82,18 @@ Result<qint64> GioApplicationLauncher::open(const QString& location)
     if (!info)
         return PlatformError{Operation::launch, ErrorCode::notFound, location, 0, {}};
     GError* error = nullptr;
-    // The same launch as g_app_info_launch(), which passes these spawn
-    // flags, but it tells the ID of the process it started.
+    // The same launch as g_app_info_launch(), but it tells the ID of the
+    // process it started, and that process stays a child of this one
+    // instead of being handed to the system through an intermediate
+    // process: after a short life it waits as a zombie, its name still
+    // readable, until the caller reaps it.
     qint64 processId = 0;
     const GDesktopAppLaunchCallback started = [](GDesktopAppInfo*, GPid pid, gpointer data) {
         *static_cast<qint64*>(data) = pid;
     };
-    const bool launched = gio->launch(info, nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
-                                      started, &processId, &error);
+    const bool launched = gio->launch(info, nullptr, nullptr,
+                                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
+                                      nullptr, nullptr, started, &processId, &error);
     gio->unref(info);
     if (launched)
         return processId;

@@ -18,7 +18,8 @@ public:
     virtual void terminate(const RunningApplication& application) = 0;
     // An application was just started as this process (0 when its ID is not
     // known): look for it more often for a while, and follow the process
-    // until it takes a watched name or exits.
+    // until it takes a watched name or exits. The process is this process's
+    // child, and is reaped here once it exits.
     virtual void watchLaunch(qint64 processId) = 0;
 
 signals:

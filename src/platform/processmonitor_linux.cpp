@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -131,7 +132,11 @@ LinuxProcessMonitor::LinuxProcessMonitor(QStringList promptNames, int scanInterv
 LinuxProcessMonitor::~LinuxProcessMonitor()
 {
     for (Process& process : m_processes)
-        forget(process);
+        forget(process.exit);
+    // Children still running are left to the system, which reaps them once
+    // this process has gone.
+    for (ExitWatch& child : m_children)
+        forget(child);
 }
 
 QList<RunningApplication> LinuxProcessMonitor::runningApplications()
@@ -154,8 +159,8 @@ void LinuxProcessMonitor::terminate(const RunningApplication& application)
     const auto found = m_processes.find(application.processId);
     if (found == m_processes.end() || found->application.startTime != application.startTime)
         return;
-    if (found->pidfd >= 0) {
-        ::syscall(SYS_pidfd_send_signal, found->pidfd, SIGTERM, nullptr, 0);
+    if (found->exit.pidfd >= 0) {
+        ::syscall(SYS_pidfd_send_signal, found->exit.pidfd, SIGTERM, nullptr, 0);
         return;
     }
     // Without a pidfd, check owner and start time right before the signal so
@@ -177,7 +182,7 @@ void LinuxProcessMonitor::terminate(const RunningApplication& application)
 
 void LinuxProcessMonitor::watchLaunch(qint64 processId)
 {
-    followLaunchedProcess(processId);
+    followLaunchedProcess(processId, Reaping::adopt);
     scanOftenForLaunch();
 }
 
@@ -251,7 +256,7 @@ void LinuxProcessMonitor::scan(bool announce)
                 continue;
             }
             terminated.append(known->application);
-            forget(*known);
+            forget(known->exit);
             m_processes.erase(known);
         }
         Process process;
@@ -275,7 +280,7 @@ void LinuxProcessMonitor::scan(bool announce)
             continue;
         }
         terminated.append(it->application);
-        forget(*it);
+        forget(it->exit);
         it = m_processes.erase(it);
     }
     for (auto it = m_exited.begin(); it != m_exited.end();) {
@@ -322,13 +327,78 @@ bool LinuxProcessMonitor::refreshName(int procFd, const char* pid, Process& proc
     return true;
 }
 
-void LinuxProcessMonitor::followLaunchedProcess(qint64 processId)
+void LinuxProcessMonitor::followLaunchedProcess(qint64 processId, Reaping reaping)
 {
     if (processId <= 0)
         return;
     qCDebug(lcProcesses) << "following started process" << processId;
+    if (reaping == Reaping::adopt)
+        adopt(processId);
     m_launchTargets.insert(processId);
     m_launchTargetTimer.start();
+}
+
+void LinuxProcessMonitor::adopt(qint64 processId)
+{
+    if (m_children.contains(processId))
+        return;
+    // An unreaped child cannot lose its ID to another process, so the pidfd
+    // is its own even when it has exited already.
+    ExitWatch child;
+    if (watch(child, processId, &LinuxProcessMonitor::handleChildExit))
+        m_children.insert(processId, child);
+}
+
+// The child is a zombie now: its last name and start time are still there
+// to read, until it is reaped below.
+void LinuxProcessMonitor::handleChildExit(qint64 processId)
+{
+    if (!m_children.contains(processId))
+        return;
+    ExitWatch child = m_children.take(processId);
+    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray pid = QByteArray::number(processId);
+    const std::optional<ProcessStat> stat =
+        procFd >= 0 ? readStat(procFd, pid.constData()) : std::nullopt;
+    if (procFd >= 0)
+        ::close(procFd);
+    ::waitpid(pid_t(processId), nullptr, WNOHANG);
+    forget(child);
+    m_launchTargets.remove(processId);
+    if (m_launchTargets.isEmpty())
+        m_launchTargetTimer.stop();
+    const auto exited = m_exited.constFind(processId);
+    const bool exitAnnounced = stat && exited != m_exited.constEnd() && *exited == stat->startTime;
+    // Reaped, it is gone from /proc.
+    m_exited.remove(processId);
+    if (const auto known = m_processes.find(processId); known != m_processes.end()) {
+        // Seen under the wrapper's name, it became the application after
+        // the last look.
+        if (stat && !isPromptName(known->application.localizedName) && isPromptName(stat->name)) {
+            known->application.localizedName = stat->name;
+            const RunningApplication renamed = known->application;
+            recognised();
+            emit applicationLaunched(renamed);
+        }
+        handleExit(processId);
+        m_exited.remove(processId);
+        return;
+    }
+    if (!stat || exitAnnounced || !isPromptName(stat->name))
+        return;
+    // It lived and went between two looks: announced as it was, so that
+    // whoever waits for it hears both its start and its end.
+    qCDebug(lcProcesses) << "launched and exited between scans:" << processId << stat->name;
+    const RunningApplication application{processId, stat->startTime, stat->name};
+    Process process;
+    process.application = application;
+    process.sequence = m_nextSequence++;
+    process.firstSeenMs = m_clock.elapsed();
+    m_processes.insert(processId, process);
+    recognised();
+    emit applicationLaunched(application);
+    if (m_processes.remove(processId) > 0)
+        emit applicationTerminated(application);
 }
 
 // Only the started processes' names are read here; the whole of /proc is
@@ -358,14 +428,20 @@ void LinuxProcessMonitor::checkLaunchTargets()
 
 void LinuxProcessMonitor::watchExit(Process& process)
 {
-    const int pidfd = openPidfd(process.application.processId);
+    watch(process.exit, process.application.processId, &LinuxProcessMonitor::handleExit);
+}
+
+bool LinuxProcessMonitor::watch(ExitWatch& exit, qint64 processId,
+                                void (LinuxProcessMonitor::*handler)(qint64))
+{
+    const int pidfd = openPidfd(processId);
     if (pidfd < 0)
-        return;
-    process.pidfd = pidfd;
-    process.exitNotifier = new QSocketNotifier(pidfd, QSocketNotifier::Read, this);
-    const qint64 processId = process.application.processId;
-    connect(process.exitNotifier, &QSocketNotifier::activated, this,
-            [this, processId] { handleExit(processId); });
+        return false;
+    exit.pidfd = pidfd;
+    exit.notifier = new QSocketNotifier(pidfd, QSocketNotifier::Read, this);
+    connect(exit.notifier, &QSocketNotifier::activated, this,
+            [this, processId, handler] { (this->*handler)(processId); });
+    return true;
 }
 
 void LinuxProcessMonitor::handleExit(qint64 processId)
@@ -376,20 +452,20 @@ void LinuxProcessMonitor::handleExit(qint64 processId)
     const RunningApplication application = found->application;
     qCDebug(lcProcesses) << "exit heard through pidfd:" << processId;
     m_exited.insert(processId, application.startTime);
-    forget(*found);
+    forget(found->exit);
     m_processes.erase(found);
     emit applicationTerminated(application);
 }
 
-void LinuxProcessMonitor::forget(Process& process)
+void LinuxProcessMonitor::forget(ExitWatch& exit)
 {
-    if (process.exitNotifier) {
-        process.exitNotifier->setEnabled(false);
-        process.exitNotifier->deleteLater();
-        process.exitNotifier = nullptr;
+    if (exit.notifier) {
+        exit.notifier->setEnabled(false);
+        exit.notifier->deleteLater();
+        exit.notifier = nullptr;
     }
-    if (process.pidfd >= 0) {
-        ::close(process.pidfd);
-        process.pidfd = -1;
+    if (exit.pidfd >= 0) {
+        ::close(exit.pidfd);
+        exit.pidfd = -1;
     }
 }

@@ -26,6 +26,11 @@ class QSocketNotifier;
 // that watchLaunch() names is followed on its own until it takes one
 // of the `promptNames` or exits. A renamed process is announced as launched
 // under its new name.
+//
+// The process that watchLaunch() names is this process's child, and stays
+// a zombie until it is reaped here: so its last name is read after its
+// exit, and an application that lived too briefly for any scan is still
+// announced, as launched and then exited.
 class LinuxProcessMonitor final : public ProcessMonitor
 {
     Q_OBJECT
@@ -54,17 +59,33 @@ public:
     static constexpr int launchTargetIntervalMs = 50;
 
     // Follows this process until it takes one of the `promptNames` or exits.
-    void followLaunchedProcess(qint64 processId);
+    // A child of this process that nobody else waits for is `adopted`: its
+    // exit is heard at once, and it is reaped once its name is read.
+    enum class Reaping
+    {
+        leave,
+        adopt
+    };
+    void followLaunchedProcess(qint64 processId, Reaping reaping = Reaping::leave);
 
 private:
+    // A process's exit, heard through its pidfd.
+    struct ExitWatch
+    {
+        int pidfd = -1;
+        QSocketNotifier* notifier = nullptr;
+    };
+    // Opens the pidfd and calls `handler` once the process has exited.
+    bool watch(ExitWatch& exit, qint64 processId, void (LinuxProcessMonitor::*handler)(qint64));
+    static void forget(ExitWatch& exit);
+
     struct Process
     {
         RunningApplication application;
         quint64 sequence = 0;
         qint64 firstSeenMs = 0;
         ino_t inode = 0;
-        int pidfd = -1;
-        QSocketNotifier* exitNotifier = nullptr;
+        ExitWatch exit;
     };
 
     void scan(bool announce);
@@ -79,7 +100,8 @@ private:
     void checkLaunchTargets();
     void watchExit(Process& process);
     void handleExit(qint64 processId);
-    void forget(Process& process);
+    void handleChildExit(qint64 processId);
+    void adopt(qint64 processId);
 
     QStringList m_promptNames;
     uid_t m_userId;
@@ -94,4 +116,6 @@ private:
     // Processes whose exit came through their pidfd but that may still be
     // listed in /proc until reaped, keyed by ID, valued by start time.
     QHash<qint64, quint64> m_exited;
+    // Adopted children, until they exit and are reaped.
+    QHash<qint64, ExitWatch> m_children;
 };

@@ -5,8 +5,9 @@
 
 #include <QDir>
 
-PelvaroRoad::PelvaroRoad()
-    : m_preferences(m_env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier)
+PelvaroRoad::PelvaroRoad(int scanIntervalMs)
+    : m_workspace(scanIntervalMs),
+      m_preferences(m_env.fileSystem, QDir::homePath(), pelvaro::bundleIdentifier)
 {
     // The stand-in reads the process's own home, so the state does too.
     PlatformServices services = m_env.services();

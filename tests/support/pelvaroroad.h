@@ -14,7 +14,7 @@
 class PelvaroRoad
 {
 public:
-    PelvaroRoad();
+    explicit PelvaroRoad(int scanIntervalMs = LinuxProcessMonitor::defaultScanIntervalMs);
 
     LauncherState& state() { return *m_state; }
     DesktopWorkspace& workspace() { return m_workspace.workspace; }

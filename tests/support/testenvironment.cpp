@@ -97,7 +97,7 @@ test_files::dictionary(std::initializer_list<std::pair<QString, PlistValue>> ent
     return result;
 }
 
-bool test_files::installStandInPelvaro(const QByteArray& execPrefix)
+bool test_files::installStandInPelvaro(const QByteArray& execPrefix, const QByteArray& arguments)
 {
     const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
     if (!QDir().mkpath(applications))
@@ -107,7 +107,7 @@ bool test_files::installStandInPelvaro(const QByteArray& execPrefix)
     if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     entry.write("[Desktop Entry]\nType=Application\nName=Pelvaro\nExec=" + execPrefix + "\"" +
-                QFile::encodeName(standIn) + "\" --headless\n");
+                QFile::encodeName(standIn) + "\" " + arguments + '\n');
     return true;
 }
 

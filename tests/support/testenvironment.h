@@ -60,7 +60,8 @@ PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>>
 // Installs the stand-in Pelvaro, without a window, as the desktop entry
 // com.corvandel.pelvaro.desktop in $XDG_DATA_HOME/applications; its command
 // line may start with a wrapper (`env`, `sh -c`, ...).
-bool installStandInPelvaro(const QByteArray& execPrefix = {});
+bool installStandInPelvaro(const QByteArray& execPrefix = {},
+                           const QByteArray& arguments = "--headless");
 // A launch wrapper, as GIO's gio-launch-desktop is, that waits before it
 // execs what it was given. GIO runs it when GIO_LAUNCH_DESKTOP names it.
 // Empty when it cannot be written.

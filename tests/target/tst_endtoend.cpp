@@ -12,7 +12,35 @@ private slots:
     void initTestCase();
     void startRunQuitAndSaveBack();
     void quitAndCreateCapturesTheSameSettings();
+    void shortSessionsAreAllSavedBack_data();
+    void shortSessionsAreAllSavedBack();
 };
+
+namespace {
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// Exited children of this process that nobody has reaped.
+int zombieChildren()
+{
+    int zombies = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(u"/proc/" + pid + u"/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(0) == "Z" && fields.at(1) == self.toLatin1())
+            ++zombies;
+    }
+    return zombies;
+}
+
+} // namespace
 
 void EndToEndTest::initTestCase()
 {
@@ -57,6 +85,45 @@ void EndToEndTest::quitAndCreateCapturesTheSameSettings()
     QCOMPARE(captured.value(QStringLiteral("LaunchCount")).type(), PlistValue::Type::integer);
     QVERIFY(captured == road.profileContent(QStringLiteral("Work.plist")));
     QCOMPARE(state.profiles().size(), 2);
+}
+
+void EndToEndTest::shortSessionsAreAllSavedBack_data()
+{
+    QTest::addColumn<int>("scanIntervalMs");
+    QTest::newRow("timed scans on") << int(LinuxProcessMonitor::defaultScanIntervalMs);
+    QTest::newRow("timed scans off") << 24 * 3600 * 1000;
+}
+
+// A Pelvaro that writes its settings and quits at once (or crashes right
+// after its start) lives too briefly for any scan; its session must still
+// be saved back, and leave nothing behind.
+void EndToEndTest::shortSessionsAreAllSavedBack()
+{
+    QFETCH(int, scanIntervalMs);
+    QVERIFY(test_files::installStandInPelvaro({}, "--headless --quit-at-once"));
+    const auto reinstall = qScopeGuard([] { test_files::installStandInPelvaro(); });
+    PelvaroRoad road(scanIntervalMs);
+    LauncherState& state = road.state();
+    int descriptorsAfterFirst = 0;
+    for (int session = 1; session <= 50; ++session) {
+        state.startProfile(
+            test_files::profileNamed(state.profiles(), QStringLiteral("Work.plist")));
+        QCOMPARE(state.errorMessage(), std::nullopt);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            road.profileContent(QStringLiteral("Work.plist"))
+                    .value(QStringLiteral("LaunchCount")) == PlistValue::integer(session),
+            qPrintable(QStringLiteral("session %1 was not saved back").arg(session)), 10000);
+        QTRY_VERIFY(!state.isLaunchPending() && !state.isPelvaroRunning());
+        QCOMPARE(state.activeProfileName(), std::nullopt);
+        if (session == 1) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            descriptorsAfterFirst = openDescriptors();
+        }
+    }
+    QCOMPARE(state.errorMessage(), std::nullopt);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(openDescriptors(), descriptorsAfterFirst);
+    QCOMPARE(zombieChildren(), 0);
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

@@ -75,7 +75,12 @@ int main(int argc, char** argv)
         QStringLiteral("name-after"),
         QStringLiteral("Take the process name only after this many milliseconds."),
         QStringLiteral("ms"));
-    parser.addOptions({nameOption, headlessOption, ignoreTermOption, setOption, nameAfterOption});
+    const QCommandLineOption quitAtOnceOption(
+        QStringLiteral("quit-at-once"),
+        QStringLiteral(
+            "Quit as soon as the settings are written, as a crash or a quick quit does."));
+    parser.addOptions({nameOption, headlessOption, ignoreTermOption, setOption, nameAfterOption,
+                       quitAtOnceOption});
     parser.process(*app);
 
     const QString name = parser.isSet(nameOption)
@@ -99,6 +104,8 @@ int main(int argc, char** argv)
             changes.insert(assignment.left(equals), PlistValue(assignment.mid(equals + 1)));
     }
     store.setMultiple(changes, {});
+    if (parser.isSet(quitAtOnceOption))
+        return store.synchronize() ? 0 : 1;
 
     ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe);
     QSocketNotifier terminateNotifier(signalPipe[0], QSocketNotifier::Read);
