@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <bit>
 #include <limits>
 
 namespace {
@@ -162,6 +163,12 @@ void PlistCodecTest::ourBinaryLoadsInPlistlib_data()
     QTest::addColumn<PlistValue>("value");
     QTest::newRow("limits") << withUid(limitsDictionary());
     QTest::newRow("more than 65536 objects") << manyObjects(70000);
+    // Equal values are written once; these share their bits, not their
+    // value.
+    QTest::newRow("same bits, other types") << PlistValue(
+        PlistArray{PlistValue::integer(std::bit_cast<qint64>(1.0)), PlistValue(1.0),
+                   PlistValue(PlistDate{1.0}), PlistValue::integer(1), PlistValue(true),
+                   PlistValue::integer(-1), PlistValue::unsignedInteger(~quint64(0))});
 }
 
 void PlistCodecTest::ourBinaryLoadsInPlistlib()
