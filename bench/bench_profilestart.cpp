@@ -47,6 +47,18 @@ int main(int argc, char** argv)
             std::printf("start did not reach the open request\n");
     });
     const double save = bench::medianMs(runs, [&] { state.saveActiveProfile(); });
+    // As after a real session: Pelvaro changed a setting, so the replaced
+    // content is read, kept as a version and compared.
+    qint64 launches = 0;
+    const double changedSave = bench::medianMs(
+        runs,
+        [&] {
+            PlistDictionary change;
+            change.insert(QStringLiteral("LaunchCount"), PlistValue::integer(++launches));
+            env.preferences->setMultiple(change, {});
+            (void)env.preferences->synchronize();
+        },
+        [&] { state.saveActiveProfile(); });
     LinuxFileSystem fileSystem;
     const QString floorPath = env.defaultFolder() + u"/Floor.plist";
     const double floor =
@@ -59,8 +71,9 @@ int main(int argc, char** argv)
     bench::line("startProfile, switching between two profiles", switching, "ms (median)");
     bench::line("startProfile, up to the open request", start, "ms (median)");
     bench::line("saveActiveProfile", save, "ms (median)");
+    bench::line("saveActiveProfile, one setting changed (context)", changedSave, "ms (median)");
     bench::line("atomic write of the same bytes", floor, "ms (median)");
     std::printf("goal start-vs-atomic-write: %.2fx (target <= 3x)\n", start / floor);
-    std::printf("goal save-vs-atomic-write: %.2fx (target <= 3x)\n", save / floor);
+    std::printf("goal save-vs-atomic-write: %.2fx (target <= 1.5x)\n", save / floor);
     return 0;
 }

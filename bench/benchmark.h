@@ -33,11 +33,24 @@ inline double median(std::vector<double> values)
 }
 
 // Median milliseconds of `runs` calls, after one warm-up call.
+inline double medianMs(int runs, const std::function<void()>& prepare,
+                       const std::function<void()>& work);
+
 inline double medianMs(int runs, const std::function<void()>& work)
 {
+    return medianMs(
+        runs, [] {}, work);
+}
+
+// The same, with `prepare` run untimed before each run of `work`.
+inline double medianMs(int runs, const std::function<void()>& prepare,
+                       const std::function<void()>& work)
+{
+    prepare();
     work();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
+        prepare();
         QElapsedTimer timer;
         timer.start();
         work();

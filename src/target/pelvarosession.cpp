@@ -114,7 +114,11 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::replaceProfile(const QString
     // Only settings are kept: whatever else stands in a profile's place
     // (another user's file behind a link, a file that is no property list)
     // is not copied into the history.
-    if (const Result<FileContent> current = fileSystem.readFileContent(target)) {
+    const Result<FileContent> current = fileSystem.readFileContent(target);
+    // The same bytes again replace nothing: no version, and no setting
+    // changed. A quick quit after a start is saved back this way.
+    const bool unchanged = current && current->bytes == bytes;
+    if (current && !unchanged) {
         const std::optional<PlistValue> root = PlistReader::read(current->bytes);
         if (root && root->isDictionary()) {
             before = root->toDictionary();
@@ -138,7 +142,7 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::replaceProfile(const QString
         if (const Result<void> pruned = versions.prune(target); !pruned)
             logFailure(QStringLiteral("remove the oldest versions"), pruned.error());
     }
-    outcome.changedSettings = PlistDiff::changedSettings(before, settings);
+    outcome.changedSettings = unchanged ? 0 : PlistDiff::changedSettings(before, settings);
     return outcome;
 }
 
