@@ -22,6 +22,11 @@ std::optional<QString> DesktopWorkspace::locationForApplication(const QString& b
     return m_launcher->locationForApplication(bundleIdentifier);
 }
 
+void DesktopWorkspace::prepareToOpen(const QString& bundleIdentifier)
+{
+    m_launcher->prepare(bundleIdentifier);
+}
+
 void DesktopWorkspace::openApplication(const QString& location, OpenCompletion completion)
 {
     Result<void> outcome;

@@ -20,6 +20,7 @@ public:
     Q_DISABLE_COPY_MOVE(DesktopWorkspace)
 
     std::optional<QString> locationForApplication(const QString& bundleIdentifier) override;
+    void prepareToOpen(const QString& bundleIdentifier) override;
     void openApplication(const QString& location, OpenCompletion completion) override;
     QList<RunningApplication> runningApplications() override;
     void terminate(const RunningApplication& application) override;

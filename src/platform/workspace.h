@@ -35,6 +35,9 @@ public:
 
     // The location (a desktop entry) of the application with this bundle ID.
     virtual std::optional<QString> locationForApplication(const QString& bundleIdentifier) = 0;
+    // The application is about to be looked up and opened: what that needs
+    // may be made ready meanwhile, without blocking this thread.
+    virtual void prepareToOpen(const QString& bundleIdentifier) { Q_UNUSED(bundleIdentifier); }
     // Opens the application; `completion` hears whether it started. It is
     // always called later, never from inside this call.
     virtual void openApplication(const QString& location, OpenCompletion completion) = 0;

@@ -1,0 +1,213 @@
+#include "app/launcherrequests.h"
+
+#include "app/profilelookup.h"
+#include "app/runtimefolder.h"
+#include "app/singleinstance.h"
+#include "app/terminaltext.h"
+#include "platform/filesystem.h"
+#include "profiles/profilelisting.h"
+#include "profiles/profileversions.h"
+#include "state/launcherstate.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+
+using namespace launcher_requests;
+using terminal_text::print;
+
+void launcher_requests::describeApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("pelvaro-launcher"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PELVARO_LAUNCHER_VERSION));
+}
+
+std::optional<QString> launcher_requests::runtimeFolder()
+{
+    const Result<QString, RuntimeFolder::Refusal> folder = RuntimeFolder::locate();
+    if (folder)
+        return *folder;
+    const bool tooLong = folder.error().reason == RuntimeFolder::Refusal::Reason::pathTooLong;
+    const QString message =
+        tooLong
+            ? QCoreApplication::translate("CommandLine",
+                                          "The folder \"%1\" cannot be used to reach the running "
+                                          "launcher: its path is too long for a socket. Set "
+                                          "XDG_RUNTIME_DIR or TMPDIR to a shorter folder.")
+            : QCoreApplication::translate(
+                  "CommandLine", "The folder \"%1\" cannot be used to reach the running "
+                                 "launcher: it must be a folder of yours that only you can "
+                                 "open. Remove it, or set XDG_RUNTIME_DIR.");
+    print(stderr, message.arg(terminal_text::escaped(folder.error().path)));
+    return std::nullopt;
+}
+
+namespace {
+
+// A launcher that others cannot reach says so: later starts would wait for
+// its answer in vain.
+void reportIfUnreachable(const SingleInstance& instance)
+{
+    if (const std::optional<int> failure = instance.listenFailure())
+        print(stderr, QCoreApplication::translate("CommandLine",
+                                                  "Other launchers cannot reach this one: %1")
+                          .arg(qt_error_string(*failure)));
+}
+
+} // namespace
+
+QJsonObject launcher_requests::handOverMessage(const LaunchRequest& request)
+{
+    const bool restore = request.kind == LaunchRequest::Kind::restore;
+    QJsonObject message{
+        {QStringLiteral("command"), restore ? QStringLiteral("restore") : QStringLiteral("start")},
+        {QStringLiteral("name"), request.profileName}};
+    if (restore)
+        message.insert(QStringLiteral("version"), request.other.value_or(QString()));
+    if (request.folder)
+        message.insert(QStringLiteral("folder"), *request.folder);
+    return message;
+}
+
+std::optional<int> launcher_requests::handOver(SingleInstance& instance, const QJsonObject& request)
+{
+    const SingleInstance::Outcome outcome =
+        instance.claimOrHandOver(request, handOverPatienceMs, [] {
+            print(stderr, QCoreApplication::translate("CommandLine",
+                                                      "Waiting for the running launcher\u2026"));
+        });
+    switch (outcome.kind) {
+    case SingleInstance::Outcome::Kind::claimed:
+        reportIfUnreachable(instance);
+        return std::nullopt;
+    case SingleInstance::Outcome::Kind::answered:
+        // What came over the socket reaches the terminal as text only.
+        print(stderr,
+              terminal_text::escaped(outcome.answer.value(QStringLiteral("message")).toString()));
+        return outcome.answer.value(QStringLiteral("exitCode")).toInt(1);
+    case SingleInstance::Outcome::Kind::wrongPeer:
+        print(stderr, QCoreApplication::translate(
+                          "CommandLine", "The launcher's socket belongs to another user."));
+        return 1;
+    case SingleInstance::Outcome::Kind::noAnswer:
+        break;
+    }
+    print(stderr, QCoreApplication::translate(
+                      "CommandLine", "Another Pelvaro Launcher is running but does not answer."));
+    return 1;
+}
+
+QJsonObject launcher_requests::reply(int exitCode, const QString& message)
+{
+    return {{QStringLiteral("exitCode"), exitCode}, {QStringLiteral("message"), message}};
+}
+
+namespace {
+
+// Why a request cannot be carried out, as the sentence to send back.
+struct Refused
+{
+    QString message;
+};
+
+// The folder a request names, or the state's own.
+Result<QString, Refused> requestedFolder(const LauncherState& state, FileSystem& fileSystem,
+                                         const QJsonObject& request)
+{
+    const std::optional<QString> folder =
+        request.contains(QStringLiteral("folder"))
+            ? std::optional(request.value(QStringLiteral("folder")).toString())
+            : state.currentFolderURL();
+    if (!folder)
+        return Refused{
+            QCoreApplication::translate("CommandLine", "No profile folder is available.")};
+    if (!fileSystem.isDirectory(*folder))
+        return Refused{QCoreApplication::translate("CommandLine", "Folder does not exist.") +
+                       u" (" + *folder + u')'};
+    return *folder;
+}
+
+// Runs `action` on the state and gives back the message it set, if any; a
+// message that was showing before is left showing.
+Result<void, QString> withMessageOf(LauncherState& state, const std::function<void()>& action)
+{
+    const std::optional<QString> before = state.errorMessage();
+    state.setErrorMessage(std::nullopt);
+    action();
+    const std::optional<QString> failure = state.errorMessage();
+    if (!failure && before)
+        state.setErrorMessage(before);
+    if (failure)
+        return *failure;
+    return {};
+}
+
+} // namespace
+
+Result<void, QString> launcher_requests::startNamedProfile(LauncherState& state,
+                                                           FileSystem& fileSystem,
+                                                           const QJsonObject& request)
+{
+    const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
+    if (!folder)
+        return folder.error().message;
+    // The Start buttons are unavailable while Pelvaro runs; a request from
+    // the command line also waits for a launch under way to be seen.
+    if (state.isPelvaroRunning() || state.isLaunchPending())
+        return QCoreApplication::translate(
+            "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
+    const Result<Profile, QString> lookup =
+        profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
+                             request.value(QStringLiteral("name")).toString(), *folder);
+    if (!lookup)
+        return lookup.error();
+    return withMessageOf(state, [&] { state.startProfile(*lookup); });
+}
+
+namespace {
+
+// Restores a named version of a named profile on `state`, which refuses it
+// while Pelvaro runs with that profile or is being launched with it: the
+// save-back would overwrite the restore.
+Result<void, QString> restoreNamedVersion(LauncherState& state, FileSystem& fileSystem,
+                                          const QJsonObject& request)
+{
+    const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
+    if (!folder)
+        return folder.error().message;
+    const Result<Profile, QString> profile =
+        profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
+                             request.value(QStringLiteral("name")).toString(), *folder);
+    if (!profile)
+        return profile.error();
+    const QString versionName = request.value(QStringLiteral("version")).toString();
+    const std::optional<ProfileVersion> version =
+        ProfileVersions(fileSystem).find(profile->url, versionName);
+    if (!version)
+        return QCoreApplication::translate("CommandLine", "\"%1\" has no version named \"%2\".")
+            .arg(profile->fileName(), versionName);
+    return withMessageOf(state, [&] { state.restoreProfileVersion(*profile, *version); });
+}
+
+} // namespace
+
+QJsonObject launcher_requests::answerRequest(LauncherState& state, const QJsonObject& request)
+{
+    const QString command = request.value(QStringLiteral("command")).toString();
+    Result<void, QString> done;
+    if (command == u"start")
+        done = startNamedProfile(state, state.fm(), request);
+    else if (command == u"restore")
+        done = restoreNamedVersion(state, state.fm(), request);
+    return done ? reply(0) : reply(1, done.error());
+}
+
+launcher_requests::Translations::Translations()
+{
+    if (m_own.load(QLocale(), QStringLiteral("pelvaro-launcher"), QStringLiteral("_"),
+                   QStringLiteral(":/i18n")))
+        m_installed = QCoreApplication::installTranslator(&m_own);
+    if (m_qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        m_installed = QCoreApplication::installTranslator(&m_qt) || m_installed;
+}

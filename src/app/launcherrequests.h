@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/commandline.h"
+#include "platform/result.h"
+
+#include <QJsonObject>
+#include <QTranslator>
+
+#include <optional>
+
+class FileSystem;
+class LauncherState;
+class SingleInstance;
+
+// What the command-line launcher and the window's process share: the
+// application's identity and texts, the runtime folder, and the requests
+// that pass between a second launcher and the one that holds the lock.
+namespace launcher_requests {
+
+// How long a second launcher waits for the first to answer: longer than the
+// first can be held up (a locked preferences domain, a slow disk).
+constexpr int handOverPatienceMs = 60000;
+
+void describeApplication();
+// The runtime folder, or none after saying why it cannot be used.
+std::optional<QString> runtimeFolder();
+// A command line's request as it is handed to the running launcher.
+QJsonObject handOverMessage(const LaunchRequest& request);
+// Hands `request` to the launcher that holds the lock, or claims the lock.
+// Returns the exit code when another launcher answered or none did, and
+// none when this process is now the launcher instance.
+std::optional<int> handOver(SingleInstance& instance, const QJsonObject& request);
+QJsonObject reply(int exitCode, const QString& message = {});
+// Starts a named profile on `state`, as the Start button would. On failure,
+// the message to report.
+Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
+                                        const QJsonObject& request);
+// What a launcher that holds the lock does with another's request: start or
+// restore on its state, or nothing more (`activate`).
+QJsonObject answerRequest(LauncherState& state, const QJsonObject& request);
+
+// The launcher's own texts, built in, and Qt's (standard buttons, the
+// text fields' menus) from the system's Qt translations.
+class Translations
+{
+public:
+    Translations();
+    // Whether any text may now read otherwise than in English.
+    bool installed() const { return m_installed; }
+
+private:
+    bool m_installed = false;
+    QTranslator m_own;
+    QTranslator m_qt;
+};
+
+} // namespace launcher_requests
