@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <ctime>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,7 +32,7 @@ qint64 monotonicNs()
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
-pid_t spawn(const QStringList& arguments, char** environment = environ)
+pid_t spawn(const QStringList& arguments, bool quiet = false)
 {
     QList<QByteArray> encoded;
     for (const QString& argument : arguments)
@@ -40,10 +41,14 @@ pid_t spawn(const QStringList& arguments, char** environment = environ)
     for (QByteArray& argument : encoded)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (quiet)
+        ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environment) != 0)
-        return -1;
-    return pid;
+    const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return failed ? -1 : pid;
 }
 
 bool waitForExit(pid_t pid, int timeoutMs)
@@ -106,8 +111,7 @@ Medians timePairs(StartTimer& timer, const QStringList& launcherWay, const QStri
             const bool launcherTurn = (pair + turn) % 2 == 0;
             const double ms = timer.time(launcherTurn ? launcherWay : shellWay);
             if (ms < 0) {
-                std::printf("Pelvaro did not start (%s)\n",
-                            launcherTurn ? "launcher" : "shell");
+                std::printf("Pelvaro did not start (%s)\n", launcherTurn ? "launcher" : "shell");
                 std::exit(1);
             }
             (launcherTurn ? launcher : shell).push_back(ms);
@@ -134,7 +138,8 @@ int main(int argc, char** argv)
     PlistDictionary settings;
     for (int i = 0; i < 200; ++i)
         settings.insert(QStringLiteral("setting.%1").arg(i, 3, 10, QLatin1Char('0')),
-                        i % 2 ? PlistValue::integer(i) : PlistValue(QStringLiteral("value %1").arg(i)));
+                        i % 2 ? PlistValue::integer(i)
+                              : PlistValue(QStringLiteral("value %1").arg(i)));
     const QString profile = folder + u"/Work.plist";
     bench::require(test_files::writeBytes(profile, PlistWriter::writeBinary(PlistValue(settings))),
                    "writing the profile");
@@ -149,15 +154,20 @@ int main(int argc, char** argv)
     const QString launcher = QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE);
     const QStringList launcherWay{launcher, QStringLiteral("--start"), QStringLiteral("Work")};
     const QString preferences = home + u"/Library/Preferences/com.corvandel.pelvaro.plist";
-    const QStringList shellWay{QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+    const QStringList shellWay{QStringLiteral("/bin/sh"),
+                               QStringLiteral("-c"),
                                QStringLiteral("cp \"$1\" \"$2\" && exec gio launch \"$3\""),
-                               QStringLiteral("sh"), profile, preferences, entry};
+                               QStringLiteral("sh"),
+                               profile,
+                               preferences,
+                               entry};
     StartTimer timer(stampFile);
 
     const Medians cli = timePairs(timer, launcherWay, shellWay, pairs, [] {});
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    const pid_t window = spawn({launcher});
+    // Its messages about the offscreen platform are of no interest here.
+    const pid_t window = spawn({launcher}, /*quiet=*/true);
     // Until the window listens for other launchers.
     ::usleep(2'000'000);
     // The window saves the session back after Pelvaro's exit.

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -28,6 +29,23 @@ double cpuSeconds()
     ::getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
 }
 
 } // namespace
@@ -129,7 +147,28 @@ int main(int argc, char** argv)
         workspace.terminate(*pelvaro);
     bench::waitFor([&] { return !state.isPelvaroRunning(); }, 10000);
 
+    // Sessions as short as a crash at start: what the launcher keeps of
+    // them, in memory and in descriptors, after the first ten.
+    test_files::installStandInPelvaro({}, "--headless --quit-at-once");
+    const auto shortSession = [&] {
+        state.startProfile(state.profiles().first());
+        bench::waitFor([&] { return !state.isLaunchPending() && !state.isPelvaroRunning(); },
+                       10000);
+    };
+    for (int session = 0; session < 10; ++session)
+        shortSession();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const long memoryBefore = residentKiB();
+    const qsizetype descriptorsBefore = openDescriptors();
+    for (int session = 0; session < 100; ++session)
+        shortSession();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const double memoryGrowth = double(residentKiB() - memoryBefore);
+    const double descriptorGrowth = double(openDescriptors() - descriptorsBefore);
+
     bench::line("save-back latency (median)", latency, "ms");
+    bench::line("resident memory growth over 100 short sessions", memoryGrowth, "KiB");
+    bench::line("open descriptors growth over 100 short sessions", descriptorGrowth, "");
     bench::line("launcher CPU while Pelvaro runs", cpu * 1000, "ms CPU");
     bench::line("save-back latency through a slow launch wrapper (median)", wrappedLatency, "ms");
     std::printf("goal saveback-latency: %.2f ms (target <= 50 ms)\n", latency);
