@@ -21,14 +21,12 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <dlfcn.h>
 #include <unistd.h>
 
 namespace {
@@ -69,8 +67,7 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     DesktopPlatform platform;
     PlatformServices services = platform.services();
     services.workspace->prepareToOpen(pelvaro::bundleIdentifier);
-    QTemporaryDir settingsFolder;
-    UserDefaults privateDefaults(settingsFolder.filePath(QStringLiteral("launcher.conf")));
+    UserDefaults privateDefaults{UserDefaults::InMemory{}};
     for (const QString& key : {QStringLiteral("folderMode"), QStringLiteral("customFolderPath")}) {
         if (const std::optional<QString> value = services.userDefaults->stringForKey(key))
             privateDefaults.setString(key, *value);
@@ -116,20 +113,29 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     return exitCode;
 }
 
-// The window is a program of its own, so that a command that opens none
-// loads no widget toolkit: Qt Widgets, Qt Gui and what they pull in took
-// about 6 ms of every command's start (bench_e2estart). It lies beside this
-// program in the build, and in the private folder once installed.
-int execWindowProgram(char** argv)
+// The window lives in a module loaded only to open one, so that a command
+// that opens none loads no widget toolkit: Qt Widgets, Qt Gui and what they
+// pull in took about 6 ms of every command's start (bench_e2estart). It
+// lies beside this program in the build, and in a private folder once
+// installed.
+int runWindowModule(int argc, char** argv)
 {
     const QByteArray self =
         QFile::encodeName(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
-    QByteArray program = self.left(self.lastIndexOf('/') + 1) + "pelvaro-launcher-window";
-    if (::access(program.constData(), X_OK) != 0)
-        program = PELVARO_WINDOW_PROGRAM;
-    ::execv(program.constData(), argv);
-    std::fprintf(stderr, "pelvaro-launcher: %s: %s\n", program.constData(), std::strerror(errno));
-    return 1;
+    QByteArray module = self.left(self.lastIndexOf('/') + 1) + "pelvaro-launcher-window.so";
+    if (::access(module.constData(), R_OK) != 0)
+        module = PELVARO_WINDOW_MODULE;
+    void* library = ::dlopen(module.constData(), RTLD_NOW | RTLD_LOCAL);
+    using RunWindow = int (*)(int, char**);
+    const auto run = library
+                         ? reinterpret_cast<RunWindow>(::dlsym(library, "pelvaroLauncherRunWindow"))
+                         : nullptr;
+    if (!run) {
+        std::fprintf(stderr, "pelvaro-launcher: %s\n", ::dlerror());
+        return 1;
+    }
+    // The module stays loaded: Qt's types and plugins outlive this call.
+    return run(argc, argv);
 }
 
 } // namespace
@@ -142,7 +148,7 @@ int runLauncher(int argc, char** argv)
     describeApplication();
     const ParsedCommandLine peek = command_line::parse(arguments);
     if (peek.request && peek.request->kind == LaunchRequest::Kind::window)
-        return execWindowProgram(argv);
+        return runWindowModule(argc, argv);
     // Before the texts are read, so that they are translated.
     QCoreApplication app(argc, argv);
     describeApplication();
@@ -190,5 +196,5 @@ int runLauncher(int argc, char** argv)
     case LaunchRequest::Kind::window:
         break;
     }
-    return execWindowProgram(argv);
+    return runWindowModule(argc, argv);
 }

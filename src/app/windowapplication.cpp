@@ -91,7 +91,7 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
 
 } // namespace
 
-int runWindowApplication(int argc, char** argv)
+int pelvaroLauncherRunWindow(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

@@ -1,5 +1,7 @@
 #pragma once
 
-// Runs the launcher's window, or hands over to the window already open.
-// This is the window program's whole run; returns the exit code.
-int runWindowApplication(int argc, char** argv);
+// Runs the launcher's window, or hands over to the window already open: the
+// whole run of a launcher that opens a window. Returns the exit code. The
+// window module exports it under this unmangled name.
+extern "C" __attribute__((visibility("default"))) int pelvaroLauncherRunWindow(int argc,
+                                                                               char** argv);

@@ -13,8 +13,14 @@ UserDefaults::UserDefaults(const QString& filePath)
 {
 }
 
+UserDefaults::UserDefaults(InMemory) {}
+
 std::optional<QString> UserDefaults::stringForKey(const QString& key) const
 {
+    if (!m_settings) {
+        const auto found = m_inMemory.constFind(key);
+        return found == m_inMemory.constEnd() ? std::nullopt : std::optional(*found);
+    }
     m_settings->sync();
     const QVariant value = m_settings->value(key);
     if (!value.isValid())
@@ -24,17 +30,25 @@ std::optional<QString> UserDefaults::stringForKey(const QString& key) const
 
 void UserDefaults::setString(const QString& key, const QString& value)
 {
+    if (!m_settings) {
+        m_inMemory.insert(key, value);
+        return;
+    }
     m_settings->setValue(key, value);
     m_settings->sync();
 }
 
 void UserDefaults::removeKey(const QString& key)
 {
+    if (!m_settings) {
+        m_inMemory.remove(key);
+        return;
+    }
     m_settings->remove(key);
     m_settings->sync();
 }
 
 QString UserDefaults::filePath() const
 {
-    return m_settings->fileName();
+    return m_settings ? m_settings->fileName() : QString();
 }
