@@ -22,7 +22,7 @@ demo: deps
 	scripts/demo build/debug
 
 test: deps
-	cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELVARO_SANITIZE=ON
+	cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELVARO_SANITIZE=ON -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build build/asan -j $(JOBS)
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
 
@@ -40,7 +40,7 @@ screenshots: debug
 	scripts/screenshots build/debug build/screenshots
 
 package: deps
-	cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DPELVARO_BUILD_TESTS=OFF
 	cmake --build build/package -j $(JOBS)
 	cd build/package && cpack -G DEB
 

@@ -249,6 +249,22 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Other launchers cannot reach this one: %1</source>
         <translation>Andere Starter können diesen nicht erreichen: %1</translation>
     </message>
+    <message>
+        <source>Try &apos;%1 --help&apos;.</source>
+        <translation>„%1 --help“ gibt weitere Informationen.</translation>
+    </message>
+    <message>
+        <source>There is no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set). The commands, such as --list, work without one.</source>
+        <translation>Es gibt keine Anzeige, auf der sich das Fenster öffnen könnte (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt). Die Befehle, etwa --list, funktionieren ohne.</translation>
+    </message>
+    <message>
+        <source>write error: %1</source>
+        <translation>Schreibfehler: %1</translation>
+    </message>
+    <message>
+        <source>This is free software: you are free to change and redistribute it. There is NO WARRANTY, to the extent permitted by law.</source>
+        <translation>Dies ist freie Software: Sie dürfen sie ändern und weitergeben. Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.</translation>
+    </message>
 </context>
 <context>
     <name>CompareDialog</name>

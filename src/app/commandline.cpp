@@ -68,10 +68,17 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
     // program in the help text.
     const QString program =
         QFileInfo(arguments.value(0, QStringLiteral("pelvaro-launcher"))).fileName();
-    const QString helpText =
-        parser.helpText().replace(QStringLiteral("<executable_name>"), program);
+    QString helpText = parser.helpText().replace(QStringLiteral("<executable_name>"), program);
+    // Once the application exists, Qt names the program as it was typed,
+    // a whole path perhaps, in whatever language the usage line is in.
+    if (QCoreApplication::instance()) {
+        const QString typed = QCoreApplication::arguments().value(0);
+        if (const qsizetype at = typed.isEmpty() ? -1 : helpText.indexOf(typed); at >= 0)
+            helpText.replace(at, typed.size(), program);
+    }
     const auto usageError = [&](const QString& message) {
-        result.output = message + u"\n\n" + helpText;
+        result.output = message + u'\n' +
+                        QCoreApplication::translate("CommandLine", "Try '%1 --help'.").arg(program);
         result.exitCode = 2;
         return result;
     };
@@ -95,8 +102,16 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         return result;
     }
     if (parser.isSet(version)) {
-        result.output = QCoreApplication::applicationName() + u' ' +
-                        QCoreApplication::applicationVersion() + u'\n';
+        // As GNU programs say it; the licence's name is not translated.
+        result.output =
+            QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() +
+            u"\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
+            u"<https://gnu.org/licenses/gpl.html>.\n" +
+            QCoreApplication::translate("CommandLine",
+                                        "This is free software: you are free to change and "
+                                        "redistribute it. There is NO WARRANTY, to the extent "
+                                        "permitted by law.") +
+            u'\n';
         result.request = LaunchRequest{LaunchRequest::Kind::version, {}, {}, {}};
         return result;
     }

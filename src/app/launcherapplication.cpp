@@ -138,28 +138,40 @@ int runWindowModule(int argc, char** argv)
     return run(argc, argv);
 }
 
-} // namespace
-
-int runLauncher(int argc, char** argv)
+// Whether a window could open at all: Qt aborts where it finds no display.
+bool hasDisplay()
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    describeApplication();
-    const ParsedCommandLine peek = command_line::parse(arguments);
-    if (peek.request && peek.request->kind == LaunchRequest::Kind::window)
-        return runWindowModule(argc, argv);
-    // Before the texts are read, so that they are translated.
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    // Another platform (offscreen, vnc, eglfs) needs no display server.
+    if (!platform.isEmpty() && !platform.startsWith(u"xcb") && !platform.startsWith(u"wayland"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Without a display, the window that is already open is still brought
+// forward; none can open here.
+int activateWithoutDisplay(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     describeApplication();
     const Translations translations;
-    // Read again only when its texts can change.
-    const ParsedCommandLine parsed =
-        translations.installed() ? command_line::parse(arguments) : peek;
-    if (!parsed.request) {
-        print(stderr, parsed.output);
-        return parsed.exitCode;
-    }
+    const std::optional<QString> folder = runtimeFolder();
+    if (!folder)
+        return 1;
+    SingleInstance instance(*folder);
+    if (const std::optional<int> exitCode =
+            handOver(instance, {{QStringLiteral("command"), QStringLiteral("activate")}}))
+        return *exitCode;
+    print(stderr, QCoreApplication::translate(
+                      "CommandLine", "There is no display to open the window on (neither DISPLAY "
+                                     "nor WAYLAND_DISPLAY is set). The commands, such as --list, "
+                                     "work without one."));
+    return 1;
+}
+
+int runCommand(const ParsedCommandLine& parsed)
+{
     LaunchRequest request = *parsed.request;
     // The running launcher has another working folder than this command.
     if (request.folder)
@@ -196,5 +208,35 @@ int runLauncher(int argc, char** argv)
     case LaunchRequest::Kind::window:
         break;
     }
-    return runWindowModule(argc, argv);
+    Q_UNREACHABLE();
+    return 1;
+}
+
+} // namespace
+
+int runLauncher(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    describeApplication();
+    const ParsedCommandLine peek = command_line::parse(arguments);
+    if (peek.request && peek.request->kind == LaunchRequest::Kind::window)
+        return hasDisplay() ? runWindowModule(argc, argv) : activateWithoutDisplay(argc, argv);
+    // Before the texts are read, so that they are translated.
+    QCoreApplication app(argc, argv);
+    describeApplication();
+    const Translations translations;
+    // Read again only when its texts can change.
+    const ParsedCommandLine parsed =
+        translations.installed() ? command_line::parse(arguments) : peek;
+    if (!parsed.request) {
+        print(stderr, parsed.output);
+        return parsed.exitCode;
+    }
+    const int exitCode = runCommand(parsed);
+    if (terminal_text::finishOutput())
+        return exitCode;
+    // --diff keeps 1 for "they differ".
+    return parsed.request->kind == LaunchRequest::Kind::diff ? 2 : 1;
 }

@@ -140,7 +140,7 @@ int profile_commands::show(const LaunchRequest& request)
                   .arg(named->profile.fileName()));
         return 1;
     }
-    std::fwrite(xml->constData(), 1, size_t(xml->size()), stdout);
+    terminal_text::write(*xml);
     return 0;
 }
 

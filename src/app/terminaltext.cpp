@@ -1,5 +1,22 @@
 #include "app/terminaltext.h"
 
+#include <QCoreApplication>
+
+#include <cerrno>
+
+namespace {
+
+// The first reason a write to standard output failed, or 0.
+int outputError = 0;
+
+void noteResult(std::FILE* stream, bool complete)
+{
+    if (!complete && stream == stdout && outputError == 0)
+        outputError = errno != 0 ? errno : EIO;
+}
+
+} // namespace
+
 QString terminal_text::escaped(const QString& text)
 {
     QString result;
@@ -29,7 +46,29 @@ void terminal_text::print(std::FILE* stream, const QString& text)
     if (text.isEmpty())
         return;
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    if (!text.endsWith(u'\n'))
-        std::fputc('\n', stream);
+    errno = 0;
+    bool complete =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    if (complete && !text.endsWith(u'\n'))
+        complete = std::fputc('\n', stream) != EOF;
+    noteResult(stream, complete);
+}
+
+void terminal_text::write(const QByteArray& bytes)
+{
+    errno = 0;
+    noteResult(stdout, std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) ==
+                           size_t(bytes.size()));
+}
+
+bool terminal_text::finishOutput()
+{
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        noteResult(stdout, false);
+    if (outputError == 0)
+        return true;
+    print(stderr, QCoreApplication::translate("CommandLine", "write error: %1")
+                      .arg(qt_error_string(outputError)));
+    return false;
 }

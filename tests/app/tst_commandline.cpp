@@ -37,6 +37,13 @@ private slots:
     void profileCommands_data();
     void profileCommands();
     void historyAndRestoreRoundTrip();
+    void lostOutputIsAnError_data();
+    void lostOutputIsAnError();
+    void windowWithoutDisplaySaysSo();
+    void bashCompletesOptionsAndProfiles_data();
+    void bashCompletesOptionsAndProfiles();
+    void otherShellsReadTheirCompletions_data();
+    void otherShellsReadTheirCompletions();
 };
 
 void CommandLineTest::initTestCase()
@@ -123,6 +130,9 @@ void CommandLineTest::parsing()
         QVERIFY(!parsed.output.isEmpty());
     if (!message.isEmpty())
         QCOMPARE(parsed.output.section(u'\n', 0, 0), message);
+    // A usage error is the reason and the way to the help, not the help.
+    if (exitCode == 2)
+        QCOMPARE(parsed.output.section(u'\n', 1), QStringLiteral("Try 'pelvaro-launcher --help'."));
 }
 
 void CommandLineTest::listPrintsFileNamesInDisplayOrder()
@@ -358,6 +368,149 @@ void CommandLineTest::historyAndRestoreRoundTrip()
              QStringLiteral("first"));
     // What it replaced is a version now.
     QCOMPARE(versions.list(work).size(), 3);
+}
+
+void CommandLineTest::lostOutputIsAnError_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("exitCode");
+    const QStringList list{QStringLiteral("--list")};
+    const QStringList show{QStringLiteral("--show"), QStringLiteral("Work")};
+    const QStringList help{QStringLiteral("--help")};
+    // Two profiles that differ in one value.
+    const QStringList diff{QStringLiteral("--diff"), QStringLiteral("Work"),
+                           QStringLiteral("profile 2")};
+    for (const QString& output : {QStringLiteral("full disk"), QStringLiteral("closed")}) {
+        const QByteArray suffix = ", " + output.toLatin1();
+        QTest::newRow(QByteArray("--list" + suffix).constData()) << list << output << 1;
+        QTest::newRow(QByteArray("--show" + suffix).constData()) << show << output << 1;
+        QTest::newRow(QByteArray("--help" + suffix).constData()) << help << output << 1;
+    }
+    // --diff says 1 for "they differ", so trouble is 2.
+    QTest::newRow("--diff, full disk") << diff << QStringLiteral("full disk") << 2;
+}
+
+// A command whose output was lost must not say it succeeded: a backup made
+// with --show onto a full disk would be trusted.
+void CommandLineTest::lostOutputIsAnError()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(int, exitCode);
+    QProcess process;
+    if (output == u"full disk") {
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), arguments);
+    } else {
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" >&-"),
+                                  QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE)} +
+                          arguments);
+    }
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), exitCode);
+    const QString error = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(error.startsWith(u"write error: "), qPrintable(error));
+}
+
+void CommandLineTest::windowWithoutDisplaySaysSo()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
+                                QStringLiteral("QT_QPA_PLATFORM")})
+        environment.remove(name);
+    const Run run = launcher_process::run({}, 30000, environment);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.count(u'\n'), 1);
+    QVERIFY2(run.err.contains(u"no display"), qPrintable(run.err));
+}
+
+namespace {
+
+QString completion(const QString& file)
+{
+    return QStringLiteral(TESTS_SOURCE_DIR "/../data/completions/") + file;
+}
+
+} // namespace
+
+void CommandLineTest::bashCompletesOptionsAndProfiles_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QStringList>("expected");
+    const QString launcher = QStringLiteral("pelvaro-launcher");
+    QTest::newRow("options") << QStringList{launcher, QStringLiteral("--hi")}
+                             << QStringList{QStringLiteral("--history")};
+    QTest::newRow("profile to start")
+        << QStringList{launcher, QStringLiteral("--start"), QStringLiteral("W")}
+        << QStringList{QStringLiteral("Work")};
+    QTest::newRow("a name with a space, quoted")
+        << QStringList{launcher, QStringLiteral("--history"), QStringLiteral("pro")}
+        << QStringList{QStringLiteral("profile\\ 2")};
+    QTest::newRow("the other profile of --diff")
+        << QStringList{launcher, QStringLiteral("--diff"), QStringLiteral("Work"),
+                       QStringLiteral("pro")}
+        << QStringList{QStringLiteral("profile\\ 2")};
+    QTest::newRow("another folder")
+        << QStringList{launcher, QStringLiteral("--folder"), QStringLiteral("<other>"),
+                       QStringLiteral("--show"), QString()}
+        << QStringList{QStringLiteral("Elsewhere"), QStringLiteral("It\\'s\\ mine")};
+}
+
+// The completion a user's bash runs, with the launcher of this build found
+// on the PATH.
+void CommandLineTest::bashCompletesOptionsAndProfiles()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QStringList, expected);
+    QTemporaryDir other;
+    QVERIFY(test_files::writeBytes(other.filePath(QStringLiteral("Elsewhere.plist")), "x"));
+    QVERIFY(test_files::writeBytes(other.filePath(QStringLiteral("It's mine.plist")), "x"));
+    words.replaceInStrings(QStringLiteral("<other>"), other.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"),
+                       QFileInfo(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE)).path() + u':' +
+                           environment.value(QStringLiteral("PATH")));
+    QProcess bash;
+    bash.setProcessEnvironment(environment);
+    bash.start(QStringLiteral("bash"),
+               QStringList{QStringLiteral("-c"),
+                           QStringLiteral("source \"$1\"; shift; COMP_WORDS=(\"$@\"); "
+                                          "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                                          "_pelvaro_launcher; printf '%s\\n' \"${COMPREPLY[@]}\""),
+                           QStringLiteral("bash"),
+                           completion(QStringLiteral("pelvaro-launcher.bash"))} +
+                   words);
+    QVERIFY(bash.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(bash.readAllStandardError()), QString());
+    QStringList offered =
+        QString::fromUtf8(bash.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    offered.sort();
+    QCOMPARE(offered, expected);
+}
+
+void CommandLineTest::otherShellsReadTheirCompletions_data()
+{
+    QTest::addColumn<QString>("shell");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("zsh") << QStringLiteral("zsh") << QStringLiteral("_pelvaro-launcher");
+    QTest::newRow("fish") << QStringLiteral("fish") << QStringLiteral("pelvaro-launcher.fish");
+}
+
+// Their syntax at least: a completion that does not parse breaks the
+// shell's completion of the whole command.
+void CommandLineTest::otherShellsReadTheirCompletions()
+{
+    QFETCH(QString, shell);
+    QFETCH(QString, file);
+    if (QStandardPaths::findExecutable(shell).isEmpty())
+        QSKIP("the shell is not installed");
+    QProcess process;
+    process.start(shell, {QStringLiteral("-n"), completion(file)});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), QString());
+    QCOMPARE(process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

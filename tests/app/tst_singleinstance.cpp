@@ -614,8 +614,14 @@ void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
     const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/pelvaro-launcher.socket";
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
 
-    // A plain second start only brings the window forward.
+    // A plain second start only brings the window forward, also from a
+    // terminal without a display.
     QCOMPARE(launcher_process::run({}, 10000).exitCode, 0);
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
+                                QStringLiteral("QT_QPA_PLATFORM")})
+        noDisplay.remove(name);
+    QCOMPARE(launcher_process::run({}, 10000, noDisplay).exitCode, 0);
     // --start runs in the window; the command returns at once.
     QElapsedTimer timer;
     timer.start();
