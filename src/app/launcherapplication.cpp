@@ -156,12 +156,8 @@ int activateWithoutDisplay(int argc, char** argv)
     QCoreApplication app(argc, argv);
     describeApplication();
     const Translations translations;
-    const std::optional<QString> folder = runtimeFolder();
-    if (!folder)
-        return 1;
-    SingleInstance instance(*folder);
-    if (const std::optional<int> exitCode =
-            handOver(instance, {{QStringLiteral("command"), QStringLiteral("activate")}}))
+    std::unique_ptr<SingleInstance> instance;
+    if (const std::optional<int> exitCode = activateOrClaim(instance))
         return *exitCode;
     print(stderr, QCoreApplication::translate(
                       "CommandLine", "There is no display to open the window on (neither DISPLAY "

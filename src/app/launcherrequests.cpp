@@ -97,6 +97,15 @@ std::optional<int> launcher_requests::handOver(SingleInstance& instance, const Q
     return 1;
 }
 
+std::optional<int> launcher_requests::activateOrClaim(std::unique_ptr<SingleInstance>& instance)
+{
+    const std::optional<QString> folder = runtimeFolder();
+    if (!folder)
+        return 1;
+    instance = std::make_unique<SingleInstance>(*folder);
+    return handOver(*instance, {{QStringLiteral("command"), QStringLiteral("activate")}});
+}
+
 QJsonObject launcher_requests::reply(int exitCode, const QString& message)
 {
     return {{QStringLiteral("exitCode"), exitCode}, {QStringLiteral("message"), message}};

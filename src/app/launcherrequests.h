@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QTranslator>
 
+#include <memory>
 #include <optional>
 
 class FileSystem;
@@ -31,6 +32,10 @@ QJsonObject handOverMessage(const LaunchRequest& request);
 // none when this process is now the launcher instance.
 std::optional<int> handOver(SingleInstance& instance, const QJsonObject& request);
 QJsonObject reply(int exitCode, const QString& message = {});
+// Brings the running launcher's window forward and returns the exit code,
+// also when none can be reached; or claims the launcher's place, which
+// `instance` then holds, and returns none.
+std::optional<int> activateOrClaim(std::unique_ptr<SingleInstance>& instance);
 // Starts a named profile on `state`, as the Start button would. On failure,
 // the message to report.
 Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSystem,

@@ -109,12 +109,8 @@ int pelvaroLauncherRunWindow(int argc, char** argv)
         print(stderr, parsed.output);
         return parsed.request ? 2 : parsed.exitCode;
     }
-    const std::optional<QString> folder = runtimeFolder();
-    if (!folder)
-        return 1;
-    SingleInstance instance(*folder);
-    if (const std::optional<int> exitCode =
-            handOver(instance, {{QStringLiteral("command"), QStringLiteral("activate")}}))
+    std::unique_ptr<SingleInstance> instance;
+    if (const std::optional<int> exitCode = activateOrClaim(instance))
         return *exitCode;
-    return runWindow(instance, &*warmUp);
+    return runWindow(*instance, &*warmUp);
 }
