@@ -265,6 +265,14 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>This is free software: you are free to change and redistribute it. There is NO WARRANTY, to the extent permitted by law.</source>
         <translation>Dies ist freie Software: Sie dürfen sie ändern und weitergeben. Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.</translation>
     </message>
+    <message>
+        <source>Adds an entry that starts the profile to your applications menu, and prints its path.</source>
+        <translation>Fügt Ihrem Anwendungsmenü einen Eintrag hinzu, der das Profil startet, und gibt seinen Pfad aus.</translation>
+    </message>
+    <message>
+        <source>Could not create a shortcut to &quot;%1&quot;: %2</source>
+        <translation>Verknüpfung zu „%1“ konnte nicht erstellt werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>CompareDialog</name>
@@ -354,6 +362,18 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Delete</source>
         <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Create Shortcut</source>
+        <translation>Verknüpfung erstellen</translation>
+    </message>
+    <message>
+        <source>Add &quot;Pelvaro (%1)&quot; to your applications menu? It starts Pelvaro with this profile. Renaming or deleting the profile here changes or removes it too.</source>
+        <translation>„Pelvaro (%1)“ zu Ihrem Anwendungsmenü hinzufügen? Der Eintrag startet Pelvaro mit diesem Profil. Wird das Profil hier umbenannt oder gelöscht, wird er mit geändert oder entfernt.</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>Erstellen</translation>
     </message>
 </context>
 <context>
@@ -646,6 +666,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Pelvaro&apos;s settings were saved as &quot;%1&quot; instead.</source>
         <translation>Die Einstellungen von Pelvaro wurden stattdessen als „%1“ gespeichert.</translation>
     </message>
+    <message>
+        <source>Could not create a shortcut to &quot;%1&quot;: %2</source>
+        <translation>Verknüpfung zu „%1“ konnte nicht erstellt werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -679,6 +703,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Compare…</source>
         <translation>Vergleichen …</translation>
+    </message>
+    <message>
+        <source>Create Shortcut…</source>
+        <translation>Verknüpfung erstellen …</translation>
     </message>
 </context>
 <context>

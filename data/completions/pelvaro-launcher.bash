@@ -22,7 +22,7 @@ _pelvaro_launcher()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     case $prev in
-        --start | --show | --diff | --history | --restore)
+        --start | --show | --diff | --history | --restore | --create-shortcut)
             _pelvaro_launcher_profiles "$cur"
             return
             ;;
@@ -39,6 +39,6 @@ _pelvaro_launcher()
         return
     fi
     COMPREPLY=($(compgen -W '--help --version --list --start --show --diff --history
-        --restore --folder' -- "$cur"))
+        --restore --create-shortcut --folder' -- "$cur"))
 }
 complete -F _pelvaro_launcher pelvaro-launcher

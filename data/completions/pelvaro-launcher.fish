@@ -21,4 +21,5 @@ complete -c pelvaro-launcher -l show -x -a '(__pelvaro_launcher_profiles)' -d 'P
 complete -c pelvaro-launcher -l diff -x -a '(__pelvaro_launcher_profiles)' -d 'Print what differs'
 complete -c pelvaro-launcher -l history -x -a '(__pelvaro_launcher_profiles)' -d "List a profile's kept versions"
 complete -c pelvaro-launcher -l restore -x -a '(__pelvaro_launcher_profiles)' -d 'Restore a kept version'
+complete -c pelvaro-launcher -l create-shortcut -x -a '(__pelvaro_launcher_profiles)' -d 'Add a profile to the applications menu'
 complete -c pelvaro-launcher -l folder -x -a '(__fish_complete_directories)' -d 'Use this profile folder'

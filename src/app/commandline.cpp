@@ -56,7 +56,14 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
             "CommandLine", "Makes a kept version (as --history names it) the profile's content; "
                            "the content it replaces is kept as a version."),
         QStringLiteral("name"));
-    parser.addOptions({help, version, list, start, show, diff, history, restore, folder});
+    const QCommandLineOption createShortcut(
+        QStringLiteral("create-shortcut"),
+        QCoreApplication::translate("CommandLine",
+                                    "Adds an entry that starts the profile to your applications "
+                                    "menu, and prints its path."),
+        QStringLiteral("name"));
+    parser.addOptions(
+        {help, version, list, start, show, diff, history, restore, createShortcut, folder});
     parser.addPositionalArgument(
         QStringLiteral("other"),
         QCoreApplication::translate("CommandLine",
@@ -116,9 +123,13 @@ ParsedCommandLine command_line::parse(const QStringList& arguments)
         return result;
     }
     const QList<std::pair<const QCommandLineOption*, LaunchRequest::Kind>> commands = {
-        {&list, LaunchRequest::Kind::list},       {&start, LaunchRequest::Kind::start},
-        {&show, LaunchRequest::Kind::show},       {&diff, LaunchRequest::Kind::diff},
-        {&history, LaunchRequest::Kind::history}, {&restore, LaunchRequest::Kind::restore},
+        {&list, LaunchRequest::Kind::list},
+        {&start, LaunchRequest::Kind::start},
+        {&show, LaunchRequest::Kind::show},
+        {&diff, LaunchRequest::Kind::diff},
+        {&history, LaunchRequest::Kind::history},
+        {&restore, LaunchRequest::Kind::restore},
+        {&createShortcut, LaunchRequest::Kind::createShortcut},
     };
     LaunchRequest request;
     const QCommandLineOption* command = nullptr;

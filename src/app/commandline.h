@@ -17,6 +17,7 @@ struct LaunchRequest
         diff,
         history,
         restore,
+        createShortcut,
         help,
         version
     };

@@ -185,6 +185,8 @@ int runCommand(const ParsedCommandLine& parsed)
         return profile_commands::diff(request);
     case LaunchRequest::Kind::history:
         return profile_commands::history(request);
+    case LaunchRequest::Kind::createShortcut:
+        return profile_commands::createShortcut(request);
     case LaunchRequest::Kind::restore:
     case LaunchRequest::Kind::start: {
         // A running launcher may be starting or running Pelvaro with the

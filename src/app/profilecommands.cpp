@@ -10,6 +10,7 @@
 #include "plist/plistreader.h"
 #include "plist/plistxmlwriter.h"
 #include "profiles/profilelisting.h"
+#include "profiles/profileshortcuts.h"
 #include "profiles/profileversions.h"
 #include "state/errortext.h"
 #include "state/launcherstate.h"
@@ -256,5 +257,27 @@ int profile_commands::restore(const LaunchRequest& request)
                                                    "the version holds no readable settings.")));
         return 1;
     }
+    return 0;
+}
+
+int profile_commands::createShortcut(const LaunchRequest& request)
+{
+    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const PlatformServices services = platform.services();
+    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
+    if (!profile) {
+        print(stderr, profile.error());
+        return 1;
+    }
+    ProfileShortcuts shortcuts(*services.fileSystem, ProfileShortcuts::userApplicationsFolder(),
+                               QCoreApplication::applicationFilePath());
+    const Result<QString> created = shortcuts.create(profile->url);
+    if (!created) {
+        print(stderr, QCoreApplication::translate("CommandLine",
+                                                  "Could not create a shortcut to \"%1\": %2")
+                          .arg(profile->fileName(), ErrorText::describe(created.error())));
+        return 1;
+    }
+    print(stdout, terminal_text::escaped(*created));
     return 0;
 }

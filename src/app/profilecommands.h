@@ -13,5 +13,8 @@ int show(const LaunchRequest& request);
 int diff(const LaunchRequest& request);
 int history(const LaunchRequest& request);
 int restore(const LaunchRequest& request);
+// Adds the profile to the user's applications menu and prints the entry's
+// path.
+int createShortcut(const LaunchRequest& request);
 
 } // namespace profile_commands

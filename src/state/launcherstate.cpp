@@ -36,6 +36,8 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent,
     : QObject(parent), m_services(services),
       m_folder(std::make_unique<ProfileFolder>(*services.fileSystem)),
       m_files(*services.fileSystem), m_versions(*services.fileSystem),
+      m_shortcuts(*services.fileSystem, ProfileShortcuts::userApplicationsFolder(),
+                  QCoreApplication::applicationFilePath()),
       m_session(std::make_unique<PelvaroSession>(services))
 {
     m_launchPendingTimer.setSingleShot(true);
@@ -348,6 +350,8 @@ void LauncherState::renameProfile(const Profile& profile, const QString& typedNa
     if (const Result<void> moved = m_versions.moveAlong(profile.url, *renamed); !moved)
         m_services.log->write(u"Pelvaro Launcher: could not move the versions of " +
                               profile.fileName() + u": " + ErrorText::describe(moved.error()));
+    // The shortcuts made for it start it under its new name.
+    m_shortcuts.follow(profile.url, *renamed);
     if (isActiveProfileFile(profile)) {
         m_activeProfileFolder = file_path::parent(*renamed);
         setActiveProfileName(*fileName);
@@ -384,9 +388,21 @@ void LauncherState::deleteProfile(const Profile& profile)
     if (const Result<void> removed = m_versions.removeAll(profile.url); !removed)
         m_services.log->write(u"Pelvaro Launcher: could not remove the versions of " +
                               profile.fileName() + u": " + ErrorText::describe(removed.error()));
+    m_shortcuts.remove(profile.url);
     if (isActiveProfileFile(profile))
         setActiveProfileName(std::nullopt);
     reloadProfiles();
+}
+
+std::optional<QString> LauncherState::createShortcut(const Profile& profile)
+{
+    const Result<QString> created = m_shortcuts.create(profile.url);
+    if (!created) {
+        setErrorMessage(tr("Could not create a shortcut to \"%1\": %2")
+                            .arg(profile.fileName(), ErrorText::describe(created.error())));
+        return std::nullopt;
+    }
+    return *created;
 }
 
 QList<ProfileVersion> LauncherState::profileVersions(const Profile& profile) const

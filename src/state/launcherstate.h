@@ -4,6 +4,7 @@
 #include "platform/platformservices.h"
 #include "plist/plistvalue.h"
 #include "profiles/profilefiles.h"
+#include "profiles/profileshortcuts.h"
 #include "profiles/profileversions.h"
 #include "state/accessstatus.h"
 #include "state/foldermode.h"
@@ -127,6 +128,9 @@ public:
     void renameProfile(const Profile& profile, const QString& typedName);
     void duplicateProfile(const Profile& profile);
     void deleteProfile(const Profile& profile);
+    // Adds an entry that starts the profile to the user's applications
+    // menu; its path, or none after setting the error message.
+    std::optional<QString> createShortcut(const Profile& profile);
     void chooseCustomFolder();
     // The profile's kept versions, newest first.
     QList<ProfileVersion> profileVersions(const Profile& profile) const;
@@ -184,6 +188,7 @@ private:
     std::unique_ptr<ProfileFolder> m_folder;
     ProfileFiles m_files;
     ProfileVersions m_versions;
+    ProfileShortcuts m_shortcuts;
     std::unique_ptr<PelvaroSession> m_session;
 
     FolderMode m_folderMode = FolderMode::defaultFolder;

@@ -28,6 +28,8 @@ ContentView::ContentView(LauncherState& state, QWidget* parent)
             &ContentView::beginQuitAndCreate);
     connect(m_profileList, &ProfileListSection::renameRequested, this, &ContentView::beginRename);
     connect(m_profileList, &ProfileListSection::deleteRequested, this, &ContentView::beginDelete);
+    connect(m_profileList, &ProfileListSection::createShortcutRequested, this,
+            &ContentView::beginCreateShortcut);
     connect(m_profileList, &ProfileListSection::historyRequested, this, &ContentView::showHistory);
     connect(m_profileList, &ProfileListSection::compareRequested, this,
             &ContentView::showComparison);
@@ -82,6 +84,12 @@ void ContentView::beginDelete(const Profile& profile)
     scheduleDialogs();
 }
 
+void ContentView::beginCreateShortcut(const Profile& profile)
+{
+    m_shortcutTarget = profile;
+    scheduleDialogs();
+}
+
 void ContentView::beginQuitAndCreate()
 {
     m_createText.clear();
@@ -113,6 +121,8 @@ void ContentView::presentDialogs()
         kind = DialogKind::create;
     else if (m_deleteTarget)
         kind = DialogKind::remove;
+    else if (m_shortcutTarget)
+        kind = DialogKind::shortcut;
     if (!kind)
         return;
     m_dialog = buildDialog(*kind);
@@ -175,6 +185,16 @@ AlertDialog* ContentView::buildDialog(DialogKind kind)
         // Return, Space and Escape must never delete by surprise.
         dialog->setDefaultButton(dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel));
         break;
+    case DialogKind::shortcut:
+        dialog = new AlertDialog(
+            tr("Create Shortcut"),
+            tr("Add \"Pelvaro (%1)\" to your applications menu? It starts Pelvaro with this "
+               "profile. Renaming or deleting the profile here changes or removes it too.")
+                .arg(m_shortcutTarget->name()),
+            this);
+        dialog->addButton(tr("Cancel"), AlertDialog::Role::cancel);
+        dialog->setDefaultButton(dialog->addButton(tr("Create"), AlertDialog::Role::plain));
+        break;
     }
     return dialog;
 }
@@ -205,6 +225,13 @@ void ContentView::dialogClosed(DialogKind kind, const QString& clicked)
         m_deleteTarget.reset();
         if (clicked == tr("Delete") && target)
             m_state.deleteProfile(*target);
+        break;
+    }
+    case DialogKind::shortcut: {
+        const std::optional<Profile> target = m_shortcutTarget;
+        m_shortcutTarget.reset();
+        if (clicked == tr("Create") && target)
+            (void)m_state.createShortcut(*target);
         break;
     }
     }

@@ -34,6 +34,7 @@ public:
 
     // The dialog fields.
     std::optional<Profile> renameTarget() const { return m_renameTarget; }
+    std::optional<Profile> shortcutTarget() const { return m_shortcutTarget; }
     QString renameText() const { return m_renameText; }
     std::optional<Profile> deleteTarget() const { return m_deleteTarget; }
     bool showCreateDialog() const { return m_showCreateDialog; }
@@ -42,6 +43,7 @@ public:
     // The row and status actions that open dialogs.
     void beginRename(const Profile& profile);
     void beginDelete(const Profile& profile);
+    void beginCreateShortcut(const Profile& profile);
     void beginQuitAndCreate();
     // The profile's versions, or it beside another profile or Pelvaro's
     // preferences; windows of their own, one at a time.
@@ -63,7 +65,8 @@ private:
         error,
         rename,
         create,
-        remove
+        remove,
+        shortcut
     };
 
     void followErrorMessage();
@@ -77,6 +80,7 @@ private:
     StatusRow* m_statusRow;
     ProfileListSection* m_profileList;
 
+    std::optional<Profile> m_shortcutTarget;
     std::optional<Profile> m_renameTarget;
     QString m_renameText;
     std::optional<Profile> m_deleteTarget;

@@ -23,7 +23,7 @@ QList<ProfileDelegate::Action> ProfileDelegate::actions()
 
 QList<ProfileDelegate::Action> ProfileDelegate::menuActions()
 {
-    return actions() + QList{Action::history, Action::compare};
+    return actions() + QList{Action::history, Action::compare, Action::createShortcut};
 }
 
 QString ProfileDelegate::title(Action action)
@@ -41,6 +41,8 @@ QString ProfileDelegate::title(Action action)
         return tr("History…");
     case Action::compare:
         return tr("Compare…");
+    case Action::createShortcut:
+        return tr("Create Shortcut…");
     }
     return {};
 }

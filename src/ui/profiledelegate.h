@@ -34,7 +34,8 @@ public:
         remove,
         // In the row's menu, by key and for screen readers; not painted.
         history,
-        compare
+        compare,
+        createShortcut
     };
     Q_ENUM(Action)
     static constexpr int rowSpacing = 12;

@@ -67,6 +67,9 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
         case ProfileDelegate::Action::compare:
             emit compareRequested(profile);
             break;
+        case ProfileDelegate::Action::createShortcut:
+            emit createShortcutRequested(profile);
+            break;
         }
     };
     connect(m_delegate, &ProfileDelegate::actionTriggered, this, act);

@@ -34,6 +34,7 @@ public:
 signals:
     void renameRequested(const Profile& profile);
     void deleteRequested(const Profile& profile);
+    void createShortcutRequested(const Profile& profile);
     void historyRequested(const Profile& profile);
     void compareRequested(const Profile& profile);
 

@@ -25,6 +25,8 @@ QKeySequence ProfileListView::shortcut(ProfileDelegate::Action action)
         return QKeySequence(Qt::CTRL | Qt::Key_H);
     case ProfileDelegate::Action::compare:
         return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
+    case ProfileDelegate::Action::createShortcut:
+        return {};
     }
     return {};
 }

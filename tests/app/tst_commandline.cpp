@@ -40,6 +40,7 @@ private slots:
     void lostOutputIsAnError_data();
     void lostOutputIsAnError();
     void windowWithoutDisplaySaysSo();
+    void createShortcutPrintsTheEntry();
     void bashCompletesOptionsAndProfiles_data();
     void bashCompletesOptionsAndProfiles();
     void otherShellsReadTheirCompletions_data();
@@ -412,6 +413,20 @@ void CommandLineTest::lostOutputIsAnError()
     QCOMPARE(process.exitCode(), exitCode);
     const QString error = QString::fromLocal8Bit(process.readAllStandardError());
     QVERIFY2(error.startsWith(u"write error: "), qPrintable(error));
+}
+
+void CommandLineTest::createShortcutPrintsTheEntry()
+{
+    const Run run =
+        launcher_process::run({QStringLiteral("--create-shortcut"), QStringLiteral("Work")});
+    QCOMPARE(run.exitCode, 0);
+    const QString entry = run.out.trimmed();
+    QVERIFY2(entry.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/"),
+             qPrintable(entry));
+    QVERIFY(test_files::readBytes(entry).contains("\nName=Pelvaro (Work)\n"));
+    QCOMPARE(launcher_process::run({QStringLiteral("--create-shortcut"), QStringLiteral("Nope")})
+                 .exitCode,
+             1);
 }
 
 void CommandLineTest::windowWithoutDisplaySaysSo()

@@ -63,6 +63,7 @@ private slots:
     void createDialogOpensEmptyEachTime();
     void deleteDialog_data();
     void deleteDialog();
+    void shortcutFollowsRenameAndGoesWithDelete();
     void errorAlertClearsAndReopens();
     void errorAfterRenameWaitsForTheDialogToClose();
     void quitConfirmation_data();
@@ -254,6 +255,7 @@ void ContentViewTest::rowActions()
     }
     case ProfileDelegate::Action::history:
     case ProfileDelegate::Action::compare:
+    case ProfileDelegate::Action::createShortcut:
         QFAIL("not a painted button");
     }
 }
@@ -339,6 +341,34 @@ void ContentViewTest::deleteDialog()
     dialog->button(button)->click();
     QTRY_VERIFY(!w.view->deleteTarget());
     QCOMPARE(QFile::exists(w.env.defaultFolder() + u"/Work.plist"), !deleted);
+}
+
+// The menu's shortcut, made after the dialog's Create, then renamed and
+// deleted in the window as a user does.
+void ContentViewTest::shortcutFollowsRenameAndGoesWithDelete()
+{
+    Window w({QStringLiteral("Work.plist")});
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications";
+    const auto entries = [&] {
+        return QDir(applications).entryList({QStringLiteral("*.desktop")}, QDir::Files);
+    };
+    w.view->beginCreateShortcut(w.state->profiles().first());
+    AlertDialog* dialog = w.waitForDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->title(), QStringLiteral("Create Shortcut"));
+    dialog->button(QStringLiteral("Create"))->click();
+    QTRY_COMPARE(entries().size(), 1);
+    const QString entry = applications + u'/' + entries().first();
+    QVERIFY(test_files::readBytes(entry).contains("\nName=Pelvaro (Work)\n"));
+
+    w.state->renameProfile(w.state->profiles().first(), QStringLiteral("Play"));
+    QCOMPARE(entries().size(), 1);
+    const QByteArray renamed = test_files::readBytes(entry);
+    QVERIFY(renamed.contains("\nName=Pelvaro (Play)\n"));
+    QVERIFY(renamed.contains("\"Play.plist\""));
+
+    w.state->deleteProfile(w.state->profiles().first());
+    QCOMPARE(entries(), QStringList());
 }
 
 void ContentViewTest::errorAlertClearsAndReopens()

@@ -219,7 +219,7 @@ void ProfileRowsTest::contextMenuOffersEveryAction()
         QVERIFY(action->isEnabled());
     }
     QCOMPARE(titles, (strings({"Start", "Duplicate", "Rename", "Delete", "History\u2026",
-                               "Compare\u2026"})));
+                               "Compare\u2026", "Create Shortcut\u2026"})));
     QSignalSpy requested(list, &ProfileListView::actionRequested);
     menu->actions().at(1)->trigger();
     QCOMPARE(requested.count(), 1);
@@ -267,8 +267,9 @@ void ProfileRowsTest::screenReadersSeeEachRowsActions()
     QCOMPARE(list->indexOfChild(beta), 1);
     QAccessibleActionInterface* actions = beta->actionInterface();
     QVERIFY(actions);
-    QCOMPARE(actions->actionNames(), (strings({"Start", "Duplicate", "Rename", "Delete",
-                                               "History\u2026", "Compare\u2026"})));
+    QCOMPARE(actions->actionNames(),
+             (strings({"Start", "Duplicate", "Rename", "Delete", "History\u2026", "Compare\u2026",
+                       "Create Shortcut\u2026"})));
     QCOMPARE(actions->keyBindingsForAction(QStringLiteral("History\u2026")), strings({"Ctrl+H"}));
     QCOMPARE(actions->keyBindingsForAction(QStringLiteral("Rename")), strings({"F2"}));
     actions->doAction(QStringLiteral("Rename"));

@@ -22,6 +22,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -180,6 +181,20 @@ int main(int argc, char** argv)
     showDialog(QStringLiteral("07-create-dialog"), [&] { view.beginQuitAndCreate(); });
     showDialog(QStringLiteral("08-delete-dialog"),
                [&] { view.beginDelete(state.profiles().first()); });
+    showDialog(QStringLiteral("17-create-shortcut-dialog"),
+               [&] { view.beginCreateShortcut(state.profiles().first()); });
+    {
+        // The row's menu, as a right click opens it.
+        ProfileListView* list = view.profileListSection()->listView();
+        const QModelIndex first = list->model()->index(0, 0);
+        list->setCurrentIndex(first);
+        QMenu* menu = list->contextMenuFor(first);
+        menu->popup(list->viewport()->mapToGlobal(list->visualRect(first).center()));
+        settle();
+        save(&window, output, QStringLiteral("18-row-menu"));
+        menu->close();
+        settle();
+    }
 
     state.startProfile(state.profiles().first());
     env.workspace.launch(QStringLiteral("Pelvaro MD"));
