@@ -107,6 +107,21 @@ QString changeLine(const PlistChange& change)
     return path;
 }
 
+// Runs `command` on the profile the request names; one that cannot be found
+// is said on standard error.
+int onNamedProfile(const LaunchRequest& request, DesktopPlatform::Scope scope,
+                   const std::function<int(const PlatformServices&, const Profile&)>& command)
+{
+    const DesktopPlatform platform(scope);
+    const PlatformServices services = platform.services();
+    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
+    if (!profile) {
+        print(stderr, profile.error());
+        return 1;
+    }
+    return command(services, *profile);
+}
+
 } // namespace
 
 int profile_commands::list(const LaunchRequest& request)
@@ -184,100 +199,95 @@ int profile_commands::diff(const LaunchRequest& request)
 
 int profile_commands::history(const LaunchRequest& request)
 {
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
-    const PlatformServices services = platform.services();
-    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
-    if (!profile) {
-        print(stderr, profile.error());
-        return 1;
-    }
-    const ProfileVersions versions(*services.fileSystem);
-    const QList<ProfileVersion> kept = versions.list(profile->url);
-    // Each version against what replaced it: the next newer one, or the
-    // profile as it is now.
-    const Result<PlistDictionary, QString> current = settingsIn(profile->url, *services.fileSystem);
-    std::optional<PlistDictionary> newer = current ? std::optional(*current) : std::nullopt;
-    const QLocale locale;
-    for (const ProfileVersion& version : kept) {
-        const Result<PlistDictionary, QString> settings =
-            settingsIn(version.path, *services.fileSystem);
-        QString changed;
-        if (settings && newer) {
-            const qsizetype count = PlistDiff::changedSettings(*settings, *newer);
-            changed =
-                count == 1
-                    ? QCoreApplication::translate("CommandLine", "1 setting changed after it")
-                    : QCoreApplication::translate("CommandLine", "%1 settings changed after it")
-                          .arg(count);
-        }
-        print(stdout, terminal_text::escaped(version.name()) + u'\t' +
+    return onNamedProfile(
+        request, DesktopPlatform::Scope::files,
+        [&](const PlatformServices& services, const Profile& profile) {
+            const ProfileVersions versions(*services.fileSystem);
+            const QList<ProfileVersion> kept = versions.list(profile.url);
+            // Each version against what replaced it: the next newer one, or the
+            // profile as it is now.
+            const Result<PlistDictionary, QString> current =
+                settingsIn(profile.url, *services.fileSystem);
+            std::optional<PlistDictionary> newer = current ? std::optional(*current) : std::nullopt;
+            const QLocale locale;
+            for (const ProfileVersion& version : kept) {
+                const Result<PlistDictionary, QString> settings =
+                    settingsIn(version.path, *services.fileSystem);
+                QString changed;
+                if (settings && newer) {
+                    const qsizetype count = PlistDiff::changedSettings(*settings, *newer);
+                    changed = count == 1 ? QCoreApplication::translate("CommandLine",
+                                                                       "1 setting changed after it")
+                                         : QCoreApplication::translate(
+                                               "CommandLine", "%1 settings changed after it")
+                                               .arg(count);
+                }
+                print(stdout,
+                      terminal_text::escaped(version.name()) + u'\t' +
                           locale.toString(version.savedAt.toLocalTime(), QLocale::ShortFormat) +
                           u'\t' + changed);
-        newer = settings ? std::optional(*settings) : std::nullopt;
-    }
-    return 0;
+                newer = settings ? std::optional(*settings) : std::nullopt;
+            }
+            return 0;
+        });
 }
 
 int profile_commands::restore(const LaunchRequest& request)
 {
-    const DesktopPlatform platform(DesktopPlatform::Scope::everything);
-    const PlatformServices services = platform.services();
-    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
-    if (!profile) {
-        print(stderr, profile.error());
-        return 1;
-    }
-    const ProfileVersions versions(*services.fileSystem);
-    const std::optional<ProfileVersion> version =
-        versions.find(profile->url, request.other.value_or(QString()));
-    if (!version) {
-        print(stderr,
-              QCoreApplication::translate("CommandLine", "\"%1\" has no version named \"%2\".")
-                  .arg(profile->fileName(), request.other.value_or(QString())));
-        return 1;
-    }
-    // A running Pelvaro may be one a launcher started with this profile:
-    // its save-back would overwrite what is restored now.
-    PelvaroSession session(services);
-    if (!session.runningInstances().isEmpty()) {
-        print(stderr,
-              QCoreApplication::translate(
-                  "CommandLine", "Pelvaro is running; quit it before restoring a version."));
-        return 1;
-    }
-    const Result<SaveOutcome, SessionFailure> restored =
-        session.restoreVersion(profile->url, *version);
-    if (!restored) {
-        const SessionFailure& failure = restored.error();
-        print(stderr, QCoreApplication::translate("CommandLine", "Could not restore \"%1\": %2")
-                          .arg(profile->fileName(),
+    return onNamedProfile(
+        request, DesktopPlatform::Scope::everything,
+        [&](const PlatformServices& services, const Profile& profile) {
+            const ProfileVersions versions(*services.fileSystem);
+            const std::optional<ProfileVersion> version =
+                versions.find(profile.url, request.other.value_or(QString()));
+            if (!version) {
+                print(stderr, QCoreApplication::translate("CommandLine",
+                                                          "\"%1\" has no version named \"%2\".")
+                                  .arg(profile.fileName(), request.other.value_or(QString())));
+                return 1;
+            }
+            // A running Pelvaro may be one a launcher started with this profile:
+            // its save-back would overwrite what is restored now.
+            PelvaroSession session(services);
+            if (!session.runningInstances().isEmpty()) {
+                print(stderr, QCoreApplication::translate(
+                                  "CommandLine",
+                                  "Pelvaro is running; quit it before restoring a version."));
+                return 1;
+            }
+            const Result<SaveOutcome, SessionFailure> restored =
+                session.restoreVersion(profile.url, *version);
+            if (!restored) {
+                const SessionFailure& failure = restored.error();
+                print(stderr,
+                      QCoreApplication::translate("CommandLine", "Could not restore \"%1\": %2")
+                          .arg(profile.fileName(),
                                failure.cause ? ErrorText::describe(*failure.cause)
                                              : QCoreApplication::translate(
                                                    "CommandLine",
                                                    "the version holds no readable settings.")));
-        return 1;
-    }
-    return 0;
+                return 1;
+            }
+            return 0;
+        });
 }
 
 int profile_commands::createShortcut(const LaunchRequest& request)
 {
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
-    const PlatformServices services = platform.services();
-    const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
-    if (!profile) {
-        print(stderr, profile.error());
-        return 1;
-    }
-    ProfileShortcuts shortcuts(*services.fileSystem, ProfileShortcuts::userApplicationsFolder(),
-                               QCoreApplication::applicationFilePath());
-    const Result<QString> created = shortcuts.create(profile->url);
-    if (!created) {
-        print(stderr, QCoreApplication::translate("CommandLine",
-                                                  "Could not create a shortcut to \"%1\": %2")
-                          .arg(profile->fileName(), ErrorText::describe(created.error())));
-        return 1;
-    }
-    print(stdout, terminal_text::escaped(*created));
-    return 0;
+    return onNamedProfile(
+        request, DesktopPlatform::Scope::files,
+        [&](const PlatformServices& services, const Profile& profile) {
+            ProfileShortcuts shortcuts(*services.fileSystem,
+                                       ProfileShortcuts::userApplicationsFolder(),
+                                       QCoreApplication::applicationFilePath());
+            const Result<QString> created = shortcuts.create(profile.url);
+            if (!created) {
+                print(stderr, QCoreApplication::translate(
+                                  "CommandLine", "Could not create a shortcut to \"%1\": %2")
+                                  .arg(profile.fileName(), ErrorText::describe(created.error())));
+                return 1;
+            }
+            print(stdout, terminal_text::escaped(*created));
+            return 0;
+        });
 }
