@@ -56,6 +56,25 @@ void reportIfUnreachable(const SingleInstance& instance)
 
 } // namespace
 
+QJsonObject launcher_requests::withStartupFeedback(QJsonObject request)
+{
+    if (const QString id = qEnvironmentVariable("DESKTOP_STARTUP_ID"); !id.isEmpty())
+        request.insert(QStringLiteral("startupId"), id);
+    if (const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN"); !token.isEmpty())
+        request.insert(QStringLiteral("activationToken"), token);
+    return request;
+}
+
+QString launcher_requests::startupIdOf(const QJsonObject& request)
+{
+    return request.value(QStringLiteral("startupId")).toString();
+}
+
+QString launcher_requests::activationTokenOf(const QJsonObject& request)
+{
+    return request.value(QStringLiteral("activationToken")).toString();
+}
+
 QJsonObject launcher_requests::handOverMessage(const LaunchRequest& request)
 {
     const bool restore = request.kind == LaunchRequest::Kind::restore;
@@ -66,7 +85,7 @@ QJsonObject launcher_requests::handOverMessage(const LaunchRequest& request)
         message.insert(QStringLiteral("version"), request.other.value_or(QString()));
     if (request.folder)
         message.insert(QStringLiteral("folder"), *request.folder);
-    return message;
+    return restore ? message : withStartupFeedback(message);
 }
 
 std::optional<int> launcher_requests::handOver(SingleInstance& instance, const QJsonObject& request)
@@ -103,7 +122,8 @@ std::optional<int> launcher_requests::activateOrClaim(std::unique_ptr<SingleInst
     if (!folder)
         return 1;
     instance = std::make_unique<SingleInstance>(*folder);
-    return handOver(*instance, {{QStringLiteral("command"), QStringLiteral("activate")}});
+    return handOver(*instance,
+                    withStartupFeedback({{QStringLiteral("command"), QStringLiteral("activate")}}));
 }
 
 QJsonObject launcher_requests::reply(int exitCode, const QString& message)

@@ -27,6 +27,12 @@ void describeApplication();
 std::optional<QString> runtimeFolder();
 // A command line's request as it is handed to the running launcher.
 QJsonObject handOverMessage(const LaunchRequest& request);
+// The desktop's feedback for this start (an X11 startup ID, a Wayland
+// activation token), which travels with a request that brings the window
+// forward, so that the running launcher can complete it.
+QJsonObject withStartupFeedback(QJsonObject request);
+QString startupIdOf(const QJsonObject& request);
+QString activationTokenOf(const QJsonObject& request);
 // Hands `request` to the launcher that holds the lock, or claims the lock.
 // Returns the exit code when another launcher answered or none did, and
 // none when this process is now the launcher instance.

@@ -10,6 +10,7 @@
 #include "ui/launcherstyle.h"
 #include "ui/mainwindow.h"
 #include "ui/qtfolderchooser.h"
+#include "ui/startupfeedback.h"
 #include "ui/startupwarmup.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
         if (request.value(QStringLiteral("command")).toString() != u"restore") {
             // Brought forward as it was: a maximised window stays maximised.
             window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+            startup_feedback::complete(window, startupIdOf(request), activationTokenOf(request));
             window.show();
             window.raise();
             window.activateWindow();

@@ -609,6 +609,10 @@ void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
 {
     LinuxProcessMonitor processes(pelvaro::applicationNames());
     QProcess window;
+    QProcessEnvironment logging = QProcessEnvironment::systemEnvironment();
+    logging.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("pelvaro.session.debug=true"));
+    window.setProcessEnvironment(logging);
     window.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE), QStringList{});
     QVERIFY(window.waitForStarted());
     const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/pelvaro-launcher.socket";
@@ -622,6 +626,11 @@ void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
                                 QStringLiteral("QT_QPA_PLATFORM")})
         noDisplay.remove(name);
     QCOMPARE(launcher_process::run({}, 10000, noDisplay).exitCode, 0);
+    // A start from the menu brings its startup feedback to the open window.
+    QProcessEnvironment fromMenu = QProcessEnvironment::systemEnvironment();
+    fromMenu.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("menu-start_TIME7"));
+    fromMenu.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("token-8"));
+    QCOMPARE(launcher_process::run({}, 10000, fromMenu).exitCode, 0);
     // --start runs in the window; the command returns at once.
     QElapsedTimer timer;
     timer.start();
@@ -635,6 +644,9 @@ void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
     QCOMPARE(window.state(), QProcess::Running);
     ::kill(pid_t(window.processId()), SIGTERM);
     QVERIFY(window.waitForFinished(10000));
+    const QString log = QString::fromLocal8Bit(window.readAllStandardError());
+    QVERIFY2(log.contains(u"completing the start \"menu-start_TIME7\""), qPrintable(log));
+    QVERIFY2(log.contains(u"activating with the token \"token-8\""), qPrintable(log));
 }
 
 void SingleInstanceTest::staleLockIsTakenOver()

@@ -7,11 +7,14 @@
 #include "ui/elidedpathlabel.h"
 #include "ui/foldersection.h"
 #include "ui/segmentedcontrol.h"
+#include "ui/startupfeedback.h"
 #include "uitesting.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <xcb/xcb.h>
 
 using ui_testing::TestWindow;
 
@@ -55,6 +58,7 @@ private slots:
     void pathLabelShowsItsFocus();
     void deleteConfirmationDefaultsToCancel();
     void returnClosesTheErrorAlert();
+    void startHandedOverEndsItsStartupFeedback();
     void controlQAsksBeforeQuittingARunningProfile();
 };
 
@@ -187,6 +191,43 @@ void WindowKeysTest::controlQAsksBeforeQuittingARunningProfile()
     QVERIFY2(width >= window.window->fontMetrics().averageCharWidth() * 55,
              qPrintable(QString::number(width)));
     QVERIFY(window.window->isVisible());
+}
+
+// What a desktop's startup-notification listener receives once the
+// window comes forward for a start handed over to it.
+void WindowKeysTest::startHandedOverEndsItsStartupFeedback()
+{
+    xcb_connection_t* listener = xcb_connect(nullptr, nullptr);
+    QVERIFY(listener && !xcb_connection_has_error(listener));
+    const auto disconnect = qScopeGuard([listener] { xcb_disconnect(listener); });
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(listener)).data;
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(listener, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(listener);
+    // Round trip, so that the mask holds before anything is sent.
+    free(xcb_get_input_focus_reply(listener, xcb_get_input_focus(listener), nullptr));
+
+    QWidget window;
+    window.show();
+    startup_feedback::complete(window, QStringLiteral("pelvaro-test_TIME42 \"quoted\""), {});
+
+    QByteArray message;
+    QElapsedTimer timer;
+    timer.start();
+    while (!message.endsWith('\0') && timer.elapsed() < 5000) {
+        xcb_generic_event_t* event = xcb_poll_for_event(listener);
+        if (!event) {
+            QTest::qWait(10);
+            continue;
+        }
+        if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+            const auto* client = reinterpret_cast<xcb_client_message_event_t*>(event);
+            const QByteArray piece(reinterpret_cast<const char*>(client->data.data8), 20);
+            message += piece.left(piece.indexOf('\0') + 1 > 0 ? piece.indexOf('\0') + 1 : 20);
+        }
+        free(event);
+    }
+    QCOMPARE(message, QByteArray("remove: ID=\"pelvaro-test_TIME42 \\\"quoted\\\"\"") + '\0');
 }
 
 QTEST_MAIN(WindowKeysTest)
