@@ -563,6 +563,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Pelvaro is running with this profile; quit it first.</source>
         <translation>Pelvaro läuft mit diesem Profil; beenden Sie es zuerst.</translation>
     </message>
+    <message>
+        <source>Divider between versions and changes</source>
+        <translation>Trenner zwischen Versionen und Änderungen</translation>
+    </message>
 </context>
 <context>
     <name>LauncherState</name>
@@ -707,6 +711,13 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Create Shortcut…</source>
         <translation>Verknüpfung erstellen …</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileListAccessible</name>
+    <message>
+        <source>%1, in use by Pelvaro</source>
+        <translation>%1, von Pelvaro verwendet</translation>
     </message>
 </context>
 <context>

@@ -56,8 +56,10 @@ void ChangeTree::setChanges(const QList<PlistChange>& changes)
             sentence = tr("%1 changed from %2 to %3").arg(path, before, after);
             break;
         }
+        // Each cell is named by its own text, under its column's header; the
+        // row's sentence describes it.
         for (int column = 0; column < 3; ++column) {
-            item->setData(column, Qt::AccessibleTextRole, sentence);
+            item->setData(column, Qt::AccessibleDescriptionRole, sentence);
             item->setToolTip(column, item->text(column));
         }
         items.append(item);

@@ -6,6 +6,7 @@
 #include "ui/changetree.h"
 #include "ui/profilewindow.h"
 
+#include <QAccessibleWidget>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +15,15 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Qt gives a splitter's handle no role, which screen readers call
+// "unknown": it is the divider it looks like.
+QAccessibleInterface* splitterHandleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("QSplitterHandle") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Separator);
+    return nullptr;
+}
 
 PlistDictionary settingsAt(FileSystem& fileSystem, const QString& path)
 {
@@ -36,6 +46,9 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
     auto* layout = new QVBoxLayout(this);
     m_empty->setWordWrap(true);
     layout->addWidget(m_empty);
+    static const bool accessibleHandles =
+        (QAccessible::installFactory(splitterHandleFactory), true);
+    Q_UNUSED(accessibleHandles);
     auto* split = new QSplitter(Qt::Horizontal, this);
     m_versions->setAccessibleName(tr("Versions"));
     split->addWidget(m_versions);
@@ -43,6 +56,7 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
     split->setStretchFactor(1, 2);
     split->setChildrenCollapsible(false);
     split->setSizes({340, 480});
+    split->handle(1)->setAccessibleName(tr("Divider between versions and changes"));
     layout->addWidget(split, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     m_restore->setToolTip(

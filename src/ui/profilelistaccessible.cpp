@@ -3,6 +3,7 @@
 #include "ui/profilelistmodel.h"
 #include "ui/profilelistview.h"
 
+#include <QMetaEnum>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QWindow>
@@ -38,8 +39,13 @@ public:
         switch (t) {
         case QAccessible::Name:
             return index().data(ProfileListModel::NameRole).toString();
-        case QAccessible::Description:
-            return index().data(ProfileListModel::DateTextRole).toString();
+        case QAccessible::Description: {
+            const QString date = index().data(ProfileListModel::DateTextRole).toString();
+            // Sighted users see it in bold.
+            if (index().data(ProfileListModel::IsActiveRole).toBool())
+                return ProfileListAccessible::tr("%1, in use by Pelvaro").arg(date);
+            return date;
+        }
         default:
             return {};
         }
@@ -61,7 +67,9 @@ public:
             return state;
         }
         state.focusable = true;
+        state.selectable = true;
         state.focused = m_view->hasFocus() && m_view->currentIndex() == index();
+        state.selected = m_view->currentIndex() == index();
         state.disabled = !m_view->isEnabled();
         state.invisible = !m_view->isVisible() ||
                           !m_view->viewport()->rect().intersects(m_view->visualRect(index()));
@@ -73,35 +81,56 @@ public:
                                                     : nullptr;
     }
 
+    // Scripts and screen readers call actions by these names, whatever the
+    // language; the menu's titles are the localized names.
     QStringList actionNames() const override
     {
         QStringList names;
         if (!isValid() || !m_view->isEnabled())
             return names;
         for (const ProfileDelegate::Action action : ProfileDelegate::menuActions())
-            names.append(ProfileDelegate::title(action));
+            names.append(stableName(action));
         return names;
+    }
+    QString localizedActionName(const QString& name) const override
+    {
+        const std::optional<ProfileDelegate::Action> action = actionNamed(name);
+        return action ? ProfileDelegate::title(*action) : QString();
+    }
+    QString localizedActionDescription(const QString& name) const override
+    {
+        return localizedActionName(name);
     }
     void doAction(const QString& name) override
     {
-        if (!isValid())
-            return;
-        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
-            if (ProfileDelegate::title(action) == name)
-                m_view->trigger(action, index());
-        }
+        if (const std::optional<ProfileDelegate::Action> action = actionNamed(name);
+            isValid() && action)
+            m_view->trigger(*action, index());
     }
     QStringList keyBindingsForAction(const QString& name) const override
     {
-        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
-            if (ProfileDelegate::title(action) == name)
-                return {ProfileListView::shortcut(action).toString(QKeySequence::NativeText)};
-        }
+        if (const std::optional<ProfileDelegate::Action> action = actionNamed(name))
+            return {ProfileListView::shortcut(*action).toString(QKeySequence::NativeText)};
         return {};
     }
 
 private:
     QModelIndex index() const { return m_view->model()->index(m_row, 0); }
+
+    static QString stableName(ProfileDelegate::Action action)
+    {
+        // The enumerator's name, so that it never changes with a title.
+        return QString::fromLatin1(
+            QMetaEnum::fromType<ProfileDelegate::Action>().valueToKey(int(action)));
+    }
+    static std::optional<ProfileDelegate::Action> actionNamed(const QString& name)
+    {
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
+            if (stableName(action) == name)
+                return action;
+        }
+        return std::nullopt;
+    }
 
     QPointer<ProfileListView> m_view;
     int m_row;

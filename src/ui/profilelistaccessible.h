@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QHash>
 #include <QMetaObject>
 
@@ -12,6 +13,8 @@ class ProfileListView;
 // The buttons are painted, so Qt's own list items would offer none of them.
 class ProfileListAccessible final : public QAccessibleWidget
 {
+    Q_DECLARE_TR_FUNCTIONS(ProfileListAccessible)
+
 public:
     explicit ProfileListAccessible(ProfileListView* view);
     ~ProfileListAccessible() override;

@@ -127,7 +127,16 @@ void ProfileListSection::followProfiles()
 void ProfileListSection::followRunningState()
 {
     const bool running = m_state.isPelvaroRunning();
+    // Disabled, the list loses its focus to the next widget that takes it
+    // (the folder choice); the row the user was on gets it back after.
+    if (running && m_list->hasFocus())
+        m_listHadFocus = true;
     m_content->setEnabled(!running);
+    if (!running && m_listHadFocus) {
+        m_listHadFocus = false;
+        if (window()->isActiveWindow() || !window()->isVisible() || focusWidget())
+            m_list->setFocus(Qt::OtherFocusReason);
+    }
     m_contentOpacity = running ? dimmedOpacity : 1.0;
     // The rows and the empty box paint themselves at this opacity, and the
     // list's background is the same blend, so the content looks as if drawn

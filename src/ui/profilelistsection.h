@@ -52,4 +52,5 @@ private:
     EmptyStateBox* m_empty;
     QStackedWidget* m_content;
     qreal m_contentOpacity = 1.0;
+    bool m_listHadFocus = false;
 };

@@ -100,11 +100,19 @@ void ProfileListView::contextMenuEvent(QContextMenuEvent* event)
 
 void ProfileListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
+    // Qt's view tells screen readers of the new current row itself.
     QListView::currentChanged(current, previous);
-    if (hasFocus() && current.isValid() && QAccessible::isActive()) {
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        focus.setChild(current.row());
-        QAccessible::updateAccessibility(&focus);
+    if (!QAccessible::isActive())
+        return;
+    // The current row is the selected one, for screen readers.
+    for (const QModelIndex& row : {previous, current}) {
+        if (!row.isValid())
+            continue;
+        QAccessible::State selected;
+        selected.selected = true;
+        QAccessibleStateChangeEvent event(this, selected);
+        event.setChild(row.row());
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -114,4 +122,17 @@ void ProfileListView::focusInEvent(QFocusEvent* event)
     if (!currentIndex().isValid() && model() && model()->rowCount() > 0)
         setCurrentIndex(model()->index(0, 0));
     QListView::focusInEvent(event);
+    // The list took the focus: a screen reader hears of the row it is on,
+    // not only of the list. The application tells of the list itself after
+    // this handler, so the row's news follows from the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus() && currentIndex().isValid() && QAccessible::isActive()) {
+                QAccessibleEvent focus(this, QAccessible::Focus);
+                focus.setChild(currentIndex().row());
+                QAccessible::updateAccessibility(&focus);
+            }
+        },
+        Qt::QueuedConnection);
 }

@@ -10,6 +10,7 @@
 #include "ui/startupfeedback.h"
 #include "uitesting.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -59,6 +60,7 @@ private slots:
     void deleteConfirmationDefaultsToCancel();
     void returnClosesTheErrorAlert();
     void startHandedOverEndsItsStartupFeedback();
+    void screenReadersFollowTheCurrentRow();
     void controlQAsksBeforeQuittingARunningProfile();
 };
 
@@ -228,6 +230,83 @@ void WindowKeysTest::startHandedOverEndsItsStartupFeedback()
         free(event);
     }
     QCOMPARE(message, QByteArray("remove: ID=\"pelvaro-test_TIME42 \\\"quoted\\\"\"") + '\0');
+}
+
+namespace {
+
+// What the window tells screen readers, as Qt's bridge receives it.
+struct HeardEvent
+{
+    QAccessible::Event type;
+    int child;
+    bool selectedChanged;
+};
+QList<HeardEvent>* heard = nullptr;
+
+void recordEvent(QAccessibleEvent* event)
+{
+    if (!heard || !qobject_cast<ProfileListView*>(event->object()))
+        return;
+    const bool selected =
+        event->type() == QAccessible::StateChanged &&
+        static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().selected;
+    heard->append({event->type(), event->child(), selected});
+}
+
+} // namespace
+
+// Tabbing into the list speaks its current row, an arrow key speaks the
+// next row once, the current row is the selected one, and the row Pelvaro
+// runs with says so.
+void WindowKeysTest::screenReadersFollowTheCurrentRow()
+{
+    ActiveWindow window({QStringLiteral("Alpha.plist"), QStringLiteral("Beta.plist")});
+    QVERIFY(window.active);
+    QList<HeardEvent> events;
+    heard = &events;
+    QAccessible::installUpdateHandler(recordEvent);
+    const auto stop = qScopeGuard([] {
+        QAccessible::installUpdateHandler(nullptr);
+        heard = nullptr;
+    });
+    // Qt sends events only while its bridge to screen readers is on: the
+    // test runs on a session bus that has it on.
+    QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
+    const auto focusOn = [&](int row) {
+        return std::count_if(events.cbegin(), events.cend(), [row](const HeardEvent& event) {
+            return event.type == QAccessible::Focus && event.child == row;
+        });
+    };
+    ProfileListView* list = window.list();
+    QVERIFY(tabTo(list));
+    const auto lastFocus = [&] {
+        for (auto it = events.crbegin(); it != events.crend(); ++it) {
+            if (it->type == QAccessible::Focus)
+                return it->child;
+        }
+        return -2;
+    };
+    // The row is the last news, after the list's own.
+    QTRY_COMPARE(lastFocus(), 0);
+    events.clear();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(focusOn(1), 1);
+    QVERIFY(std::any_of(events.cbegin(), events.cend(),
+                        [](const HeardEvent& e) { return e.selectedChanged && e.child == 1; }));
+    QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(rows->child(1)->state().selected);
+    QVERIFY(!rows->child(0)->state().selected);
+    const QString plain = rows->child(0)->text(QAccessible::Description);
+    window.state->startProfile(window.state->profiles().first());
+    QCOMPARE(rows->child(0)->text(QAccessible::Description), plain + u", in use by Pelvaro");
+    // After the session, the focus is back on the row, not on the folder
+    // choice that took it while the list was disabled.
+    QTest::keyClick(list, Qt::Key_Up);
+    window.env.workspace.launch(QStringLiteral("Pelvaro"));
+    QVERIFY(!list->isEnabled());
+    window.env.workspace.quit(window.env.workspace.runningApplications().first());
+    QTRY_VERIFY(list->isEnabled());
+    QTRY_VERIFY(list->hasFocus());
 }
 
 QTEST_MAIN(WindowKeysTest)
