@@ -1,4 +1,5 @@
 #include "ui/statusrow.h"
+#include "ui/announcer.h"
 
 #include "state/launcherstate.h"
 #include "ui/symbols.h"
@@ -46,7 +47,7 @@ StatusRow::StatusRow(LauncherState& state, QWidget* parent)
       m_quitAndNew(new QPushButton(
           QString(tr("Quit & New Profile")).replace(u'&', QStringLiteral("&&")), this)),
       m_saved(new QLabel(this)), m_history(new QPushButton(tr("History\u2026"), this)),
-      m_savedTimer(new QTimer(this))
+      m_savedTimer(new QTimer(this)), m_announcer(new Announcer(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -130,6 +131,7 @@ void StatusRow::followSaveSummary()
     m_saved->show();
     m_history->show();
     m_savedTimer->start();
+    m_announcer->announce(m_saved->text());
 }
 
 void StatusRow::followRunningState()
@@ -142,4 +144,8 @@ void StatusRow::followRunningState()
                 : tr("Pelvaro is not running"));
     m_warning->setVisible(m_state.pelvaroRunningWithUnknownProfile());
     m_quitAndNew->setEnabled(running);
+    // A start or a quit is news; the state found when the window opens is not.
+    if (m_saidRunning && *m_saidRunning != running)
+        m_announcer->announce(m_statusText->text());
+    m_saidRunning = running;
 }

@@ -2,7 +2,10 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class LauncherState;
+class Announcer;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -42,6 +45,7 @@ public:
     QPushButton* quitAndNewButton() const { return m_quitAndNew; }
     QLabel* savedNotice() const { return m_saved; }
     QPushButton* historyButton() const { return m_history; }
+    Announcer* announcer() const { return m_announcer; }
     // How long the notice of a save-back stays.
     static constexpr int savedNoticeMs = 8000;
 
@@ -67,4 +71,7 @@ private:
     QLabel* m_saved;
     QPushButton* m_history;
     QTimer* m_savedTimer;
+    Announcer* m_announcer;
+    // What was last said of Pelvaro running; none before the first look.
+    std::optional<bool> m_saidRunning;
 };

@@ -61,6 +61,7 @@ private slots:
     void returnClosesTheErrorAlert();
     void startHandedOverEndsItsStartupFeedback();
     void screenReadersFollowTheCurrentRow();
+    void sessionNewsIsAnnounced();
     void controlQAsksBeforeQuittingARunningProfile();
 };
 
@@ -307,6 +308,35 @@ void WindowKeysTest::screenReadersFollowTheCurrentRow()
     window.env.workspace.quit(window.env.workspace.runningApplications().first());
     QTRY_VERIFY(list->isEnabled());
     QTRY_VERIFY(list->hasFocus());
+}
+
+// Pelvaro's start and quit and the save-back's outcome appear as
+// notifications, which screen readers speak; a label's new text is not.
+void WindowKeysTest::sessionNewsIsAnnounced()
+{
+    ActiveWindow window({QStringLiteral("Work.plist")});
+    QVERIFY(window.active);
+    QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
+    static QStringList* announced = nullptr;
+    QStringList news;
+    announced = &news;
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        QAccessibleInterface* source = event->accessibleInterface();
+        if (announced && event->type() == QAccessible::ObjectShow && source &&
+            source->role() == QAccessible::Notification)
+            announced->append(source->text(QAccessible::Name));
+    });
+    const auto stop = qScopeGuard([] {
+        QAccessible::installUpdateHandler(nullptr);
+        announced = nullptr;
+    });
+    window.state->startProfile(window.state->profiles().first());
+    window.env.workspace.launch(QStringLiteral("Pelvaro"));
+    QTRY_COMPARE(news, QStringList{QStringLiteral("Pelvaro is running")});
+    window.env.workspace.quit(window.env.workspace.runningApplications().first());
+    QTRY_COMPARE(news.size(), 3);
+    QCOMPARE(news.at(1), QStringLiteral("Pelvaro is not running"));
+    QVERIFY2(news.at(2).startsWith(u"Saved "), qPrintable(news.at(2)));
 }
 
 QTEST_MAIN(WindowKeysTest)
