@@ -22,7 +22,7 @@ demo: deps
 	scripts/demo build/debug
 
 test: deps
-	cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELVARO_SANITIZE=ON -DCMAKE_INSTALL_PREFIX=/usr
+	cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELVARO_SANITIZE=ON -DPELVARO_WARNINGS_AS_ERRORS=ON -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build build/asan -j $(JOBS)
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
 

@@ -15,8 +15,9 @@ int main(int argc, char** argv)
     if (argc < 2)
         return 2;
     char text[32];
-    const int length = std::snprintf(text, sizeof text, "%lld\n",
-                                     static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    const int length =
+        std::snprintf(text, sizeof text, "%lld\n",
+                      static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
     const int fd = ::open(argv[1], O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return 1;

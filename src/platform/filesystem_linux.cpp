@@ -138,12 +138,12 @@ enum class Placement
 // its permissions.
 Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Placement placement)
 {
-    int error = 0;
+    int linkError = 0;
     const std::optional<QString> resolved = placement == Placement::replace
-                                                ? followOwnedLinks(path, true, &error)
+                                                ? followOwnedLinks(path, true, &linkError)
                                                 : std::optional(path);
     if (!resolved)
-        return failure(Operation::write, path, error);
+        return failure(Operation::write, path, linkError);
     const QString& target = *resolved;
     QString temporary;
     FileDescriptor fd(openTemporaryIn(directoryOf(target), &temporary));
