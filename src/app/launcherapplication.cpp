@@ -64,7 +64,7 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
                             "CommandLine", "A profile started from the command line is running. "
                                            "The window can open once Pelvaro has quit."));
     });
-    DesktopPlatform platform;
+    DesktopPlatform platform(pelvaro::identity());
     PlatformServices services = platform.services();
     services.workspace->prepareToOpen(pelvaro::bundleIdentifier);
     UserDefaults privateDefaults{UserDefaults::InMemory{}};

@@ -15,6 +15,7 @@
 #include "state/errortext.h"
 #include "state/launcherstate.h"
 #include "state/valuetext.h"
+#include "target/pelvaroapplication.h"
 #include "target/pelvarosession.h"
 
 #include <QCoreApplication>
@@ -112,7 +113,7 @@ QString changeLine(const PlistChange& change)
 int onNamedProfile(const LaunchRequest& request, DesktopPlatform::Scope scope,
                    const std::function<int(const PlatformServices&, const Profile&)>& command)
 {
-    const DesktopPlatform platform(scope);
+    const DesktopPlatform platform(pelvaro::identity(), scope);
     const PlatformServices services = platform.services();
     const Result<Profile, QString> profile = namedProfile(request.profileName, request, services);
     if (!profile) {
@@ -126,7 +127,7 @@ int onNamedProfile(const LaunchRequest& request, DesktopPlatform::Scope scope,
 
 int profile_commands::list(const LaunchRequest& request)
 {
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const DesktopPlatform platform(pelvaro::identity(), DesktopPlatform::Scope::files);
     const PlatformServices services = platform.services();
     const Result<QString, Refusal> folder = profileFolder(request, services);
     if (!folder) {
@@ -140,7 +141,7 @@ int profile_commands::list(const LaunchRequest& request)
 
 int profile_commands::show(const LaunchRequest& request)
 {
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const DesktopPlatform platform(pelvaro::identity(), DesktopPlatform::Scope::files);
     const PlatformServices services = platform.services();
     const Result<NamedSettings, QString> named =
         namedSettings(request.profileName, request, services);
@@ -162,7 +163,7 @@ int profile_commands::show(const LaunchRequest& request)
 
 int profile_commands::diff(const LaunchRequest& request)
 {
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const DesktopPlatform platform(pelvaro::identity(), DesktopPlatform::Scope::files);
     const PlatformServices services = platform.services();
     const Result<NamedSettings, QString> named =
         namedSettings(request.profileName, request, services);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/result.h"
-#include "state/profile.h"
+#include "profiles/profile.h"
 
 namespace profile_lookup {
 

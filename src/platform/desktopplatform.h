@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platformservices.h"
+#include "platform/targetidentity.h"
 
 #include <memory>
 
@@ -17,7 +18,8 @@ public:
         everything,
     };
 
-    explicit DesktopPlatform(Scope scope = Scope::everything);
+    // The services for managing `target`.
+    explicit DesktopPlatform(const TargetIdentity& target, Scope scope = Scope::everything);
     ~DesktopPlatform();
     Q_DISABLE_COPY_MOVE(DesktopPlatform)
 

@@ -7,23 +7,22 @@
 #include "platform/processmonitor_linux.h"
 #include "platform/systemlog.h"
 #include "platform/userdefaults.h"
-#include "target/pelvaroapplication.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
-DesktopPlatform::DesktopPlatform(Scope scope)
+DesktopPlatform::DesktopPlatform(const TargetIdentity& target, Scope scope)
     : m_log(std::make_unique<SystemLog>()),
       m_fileSystem(std::make_unique<LinuxFileSystem>(m_log.get())),
       m_userDefaults(std::make_unique<UserDefaults>())
 {
     m_preferences = std::make_unique<PreferencesStore>(*m_fileSystem, QDir::homePath(),
-                                                       pelvaro::bundleIdentifier);
+                                                       target.bundleIdentifier);
     if (scope == Scope::files)
         return;
     m_workspace = std::make_unique<DesktopWorkspace>(
         std::make_unique<GioApplicationLauncher>(),
-        std::make_unique<LinuxProcessMonitor>(pelvaro::applicationNames()));
+        std::make_unique<LinuxProcessMonitor>(target.applicationNames));
 }
 
 DesktopPlatform::~DesktopPlatform() = default;

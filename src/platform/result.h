@@ -61,6 +61,11 @@ struct PlatformError
     QString systemMessage;
 
     static PlatformError fromErrno(Operation operation, const QString& path, int error);
+    // The failure in English for logs, which are read in no one language:
+    // "write /path: noSpace (No space left on device)".
+    QString diagnostic() const;
+    // Why, in English: the system's own words, or the code's name.
+    QString reason() const;
 
     friend bool operator==(const PlatformError&, const PlatformError&) = default;
 };

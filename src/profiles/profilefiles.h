@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/filesystem.h"
-#include "state/profile.h"
+#include "profiles/profile.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/profile.h"
+#include "profiles/profile.h"
 
 class FileSystem;
 

@@ -1,7 +1,7 @@
 #include "profiles/profileshortcuts.h"
 
 #include "platform/logging.h"
-#include "state/profile.h"
+#include "profiles/profile.h"
 
 #include <QStandardPaths>
 #include <QUrl>

@@ -2,7 +2,7 @@
 
 #include "platform/logging.h"
 #include "platform/safefolder.h"
-#include "state/profile.h"
+#include "profiles/profile.h"
 
 #include <QRegularExpression>
 

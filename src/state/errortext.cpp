@@ -1,7 +1,7 @@
 #include "state/errortext.h"
 
 #include "platform/filesystem.h"
-#include "state/profile.h"
+#include "profiles/profile.h"
 
 QString ErrorText::subject(const PlatformError& error)
 {

@@ -10,6 +10,7 @@
 #include "profiles/profilefolder.h"
 #include "profiles/profilelisting.h"
 #include "state/errortext.h"
+#include "target/pelvaroapplication.h"
 #include "target/pelvarosession.h"
 
 namespace {
@@ -25,7 +26,7 @@ LauncherState& LauncherState::shared()
 {
     // Built once, thread-safely, and never torn down: the state lives until
     // the process ends, like the services under it.
-    static DesktopPlatform* const platform = new DesktopPlatform();
+    static DesktopPlatform* const platform = new DesktopPlatform(pelvaro::identity());
     static LauncherState* const state =
         new LauncherState(platform->services(), nullptr, FirstListing::orderedLater);
     return *state;

@@ -3,12 +3,12 @@
 #include "platform/filesystem.h"
 #include "platform/platformservices.h"
 #include "plist/plistvalue.h"
+#include "profiles/profile.h"
 #include "profiles/profilefiles.h"
 #include "profiles/profileshortcuts.h"
 #include "profiles/profileversions.h"
 #include "state/accessstatus.h"
 #include "state/foldermode.h"
-#include "state/profile.h"
 
 #include <QList>
 #include <QMetaObject>

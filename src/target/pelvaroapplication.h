@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/targetidentity.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,12 @@ inline const QString bundleIdentifier = QStringLiteral("com.corvandel.pelvaro");
 inline QStringList applicationNames()
 {
     return {QStringLiteral("Pelvaro"), QStringLiteral("Pelvaro MD")};
+}
+
+// Pelvaro as the platform services know it.
+inline TargetIdentity identity()
+{
+    return {bundleIdentifier, applicationNames()};
 }
 
 inline bool isApplicationName(const QString& name)

@@ -9,9 +9,8 @@
 #include "plist/plistdiff.h"
 #include "plist/plistreader.h"
 #include "plist/plistwriter.h"
+#include "profiles/profile.h"
 #include "profiles/profileversions.h"
-#include "state/errortext.h"
-#include "state/profile.h"
 #include "target/pelvaroapplication.h"
 
 #include <QPointer>
@@ -74,8 +73,7 @@ bool PelvaroSession::launch()
     workspace.openApplication(*location, [log, self](const Result<void>& opened) {
         if (opened)
             return;
-        log->write(u"Pelvaro Launcher: failed to launch Pelvaro: " +
-                   ErrorText::describe(opened.error()));
+        log->write(u"Pelvaro Launcher: failed to launch Pelvaro: " + opened.error().reason());
         if (self)
             emit self->launchFailed(opened.error());
     });
@@ -108,8 +106,7 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::replaceProfile(const QString
     PlistDictionary before;
     const auto logFailure = [&](const QString& what, const PlatformError& error) {
         m_services.log->write(u"Pelvaro Launcher: could not " + what + u" of " +
-                              file_path::lastComponent(target) + u": " +
-                              ErrorText::describe(error));
+                              file_path::lastComponent(target) + u": " + error.diagnostic());
     };
     // Only settings are kept: whatever else stands in a profile's place
     // (another user's file behind a link, a file that is no property list)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "profiles/profile.h"
 #include "profiles/profileversions.h"
-#include "state/profile.h"
 
 #include <QDialog>
 

@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         QThread::msleep(parser.value(nameAfterOption).toULong());
     ::prctl(PR_SET_NAME, name.toUtf8().left(15).constData(), 0, 0, 0);
 
-    const DesktopPlatform platform(DesktopPlatform::Scope::files);
+    const DesktopPlatform platform(pelvaro::identity(), DesktopPlatform::Scope::files);
     PreferencesStore store(*platform.services().fileSystem, QDir::homePath(),
                            pelvaro::bundleIdentifier);
     const QString counterKey = QStringLiteral("LaunchCount");

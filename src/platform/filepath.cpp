@@ -1,6 +1,4 @@
-#include "state/profile.h"
-
-#include <QHash>
+#include "platform/filepath.h"
 
 QString file_path::lastComponent(const QString& path)
 {
@@ -44,24 +42,4 @@ QString file_path::parent(const QString& path)
     if (slash < 0)
         return QStringLiteral(".");
     return slash == 0 ? QStringLiteral("/") : view.left(slash).toString();
-}
-
-QString Profile::fileName() const
-{
-    return file_path::lastComponent(url);
-}
-
-QString Profile::name() const
-{
-    return file_path::removingExtension(fileName());
-}
-
-QString Profile::folder() const
-{
-    return file_path::parent(url);
-}
-
-size_t qHash(const Profile& profile, size_t seed)
-{
-    return qHashMulti(seed, profile.url, profile.modifiedAt);
 }

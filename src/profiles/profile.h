@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filepath.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QMetaType>
@@ -27,11 +29,3 @@ struct Profile
 
 size_t qHash(const Profile& profile, size_t seed = 0);
 Q_DECLARE_METATYPE(Profile)
-
-namespace file_path {
-QString lastComponent(const QString& path);
-QString extension(const QString& fileName);
-QString removingExtension(const QString& fileName);
-QString appending(const QString& folder, const QString& component);
-QString parent(const QString& path);
-} // namespace file_path
