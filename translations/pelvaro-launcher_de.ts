@@ -273,6 +273,14 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Could not create a shortcut to &quot;%1&quot;: %2</source>
         <translation>Verknüpfung zu „%1“ konnte nicht erstellt werden: %2</translation>
     </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>changes unknown</source>
+        <translation>Änderungen unbekannt</translation>
+    </message>
 </context>
 <context>
     <name>CompareDialog</name>
@@ -566,6 +574,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Divider between versions and changes</source>
         <translation>Trenner zwischen Versionen und Änderungen</translation>
+    </message>
+    <message>
+        <source>%1 — cannot be read</source>
+        <translation>%1 — nicht lesbar</translation>
     </message>
 </context>
 <context>

@@ -10,8 +10,10 @@
 #include "plist/plistreader.h"
 #include "plist/plistxmlwriter.h"
 #include "profiles/profilelisting.h"
+#include "profiles/profilesettings.h"
 #include "profiles/profileshortcuts.h"
 #include "profiles/profileversions.h"
+#include "profiles/versionhistory.h"
 #include "state/errortext.h"
 #include "state/launcherstate.h"
 #include "state/valuetext.h"
@@ -63,14 +65,13 @@ Result<Profile, QString> namedProfile(const QString& name, const LaunchRequest& 
 
 Result<PlistDictionary, QString> settingsIn(const QString& path, FileSystem& fileSystem)
 {
-    const Result<QByteArray> bytes = fileSystem.readFile(path);
-    if (!bytes)
-        return ErrorText::describe(bytes.error());
-    const std::optional<PlistValue> root = PlistReader::read(*bytes);
-    if (!root || !root->isDictionary())
-        return QCoreApplication::translate("CommandLine", "\"%1\" holds no readable settings.")
-            .arg(file_path::lastComponent(path));
-    return root->toDictionary();
+    Result<PlistDictionary, SettingsFailure> settings = profile_settings::read(fileSystem, path);
+    if (settings)
+        return std::move(*settings);
+    if (settings.error().error)
+        return ErrorText::describe(*settings.error().error);
+    return QCoreApplication::translate("CommandLine", "\"%1\" holds no readable settings.")
+        .arg(file_path::lastComponent(path));
 }
 
 struct NamedSettings
@@ -203,31 +204,25 @@ int profile_commands::history(const LaunchRequest& request)
     return onNamedProfile(
         request, DesktopPlatform::Scope::files,
         [&](const PlatformServices& services, const Profile& profile) {
-            const ProfileVersions versions(*services.fileSystem);
-            const QList<ProfileVersion> kept = versions.list(profile.url);
-            // Each version against what replaced it: the next newer one, or the
-            // profile as it is now.
-            const Result<PlistDictionary, QString> current =
-                settingsIn(profile.url, *services.fileSystem);
-            std::optional<PlistDictionary> newer = current ? std::optional(*current) : std::nullopt;
+            const VersionHistory history = VersionHistory::of(*services.fileSystem, profile.url);
             const QLocale locale;
-            for (const ProfileVersion& version : kept) {
-                const Result<PlistDictionary, QString> settings =
-                    settingsIn(version.path, *services.fileSystem);
+            for (const VersionHistory::Entry& entry : history.entries) {
                 QString changed;
-                if (settings && newer) {
-                    const qsizetype count = PlistDiff::changedSettings(*settings, *newer);
-                    changed = count == 1 ? QCoreApplication::translate("CommandLine",
-                                                                       "1 setting changed after it")
-                                         : QCoreApplication::translate(
-                                               "CommandLine", "%1 settings changed after it")
-                                               .arg(count);
-                }
-                print(stdout,
-                      terminal_text::escaped(version.name()) + u'\t' +
-                          locale.toString(version.savedAt.toLocalTime(), QLocale::ShortFormat) +
-                          u'\t' + changed);
-                newer = settings ? std::optional(*settings) : std::nullopt;
+                if (!entry.settings)
+                    changed = QCoreApplication::translate("CommandLine", "cannot be read");
+                else if (!entry.changedAfter)
+                    changed = QCoreApplication::translate("CommandLine", "changes unknown");
+                else if (*entry.changedAfter == 1)
+                    changed =
+                        QCoreApplication::translate("CommandLine", "1 setting changed after it");
+                else
+                    changed =
+                        QCoreApplication::translate("CommandLine", "%1 settings changed after it")
+                            .arg(*entry.changedAfter);
+                print(stdout, terminal_text::escaped(entry.version.name()) + u'\t' +
+                                  locale.toString(entry.version.savedAt.toLocalTime(),
+                                                  QLocale::ShortFormat) +
+                                  u'\t' + changed);
             }
             return 0;
         });

@@ -411,6 +411,18 @@ QList<ProfileVersion> LauncherState::profileVersions(const Profile& profile) con
     return m_versions.list(profile.url);
 }
 
+VersionHistory LauncherState::versionHistory(const Profile& profile) const
+{
+    return VersionHistory::of(*m_services.fileSystem, profile.url);
+}
+
+std::optional<PlistDictionary> LauncherState::settingsOf(const QString& profilePath) const
+{
+    Result<PlistDictionary, SettingsFailure> settings =
+        profile_settings::read(*m_services.fileSystem, profilePath);
+    return settings ? std::optional(std::move(*settings)) : std::nullopt;
+}
+
 void LauncherState::restoreProfileVersion(const Profile& profile, const ProfileVersion& version)
 {
     // A launch under way ends in a save-back just as well.

@@ -7,6 +7,7 @@
 #include "profiles/profilefiles.h"
 #include "profiles/profileshortcuts.h"
 #include "profiles/profileversions.h"
+#include "profiles/versionhistory.h"
 #include "state/accessstatus.h"
 #include "state/foldermode.h"
 
@@ -134,6 +135,10 @@ public:
     void chooseCustomFolder();
     // The profile's kept versions, newest first.
     QList<ProfileVersion> profileVersions(const Profile& profile) const;
+    // The versions beside what replaced each, read.
+    VersionHistory versionHistory(const Profile& profile) const;
+    // The settings a profile file holds; none when it cannot be read.
+    std::optional<PlistDictionary> settingsOf(const QString& profilePath) const;
     // Makes the version the profile's content; refused while Pelvaro runs
     // with that profile, whose save-back would overwrite it.
     void restoreProfileVersion(const Profile& profile, const ProfileVersion& version);

@@ -7,9 +7,9 @@
 #include "platform/systemlog.h"
 #include "platform/workspace.h"
 #include "plist/plistdiff.h"
-#include "plist/plistreader.h"
 #include "plist/plistwriter.h"
 #include "profiles/profile.h"
+#include "profiles/profilesettings.h"
 #include "profiles/profileversions.h"
 #include "target/pelvaroapplication.h"
 
@@ -34,13 +34,14 @@ PelvaroSession::PelvaroSession(const PlatformServices& services, QObject* parent
 
 Result<void, SessionFailure> PelvaroSession::applyProfile(const QString& profilePath)
 {
-    const Result<QByteArray> bytes = m_services.fileSystem->readFile(profilePath);
-    if (!bytes)
-        return failure(SessionFailure::Problem::profileUnreadable, bytes.error());
-    const std::optional<PlistValue> root = PlistReader::read(*bytes);
-    if (!root || !root->isDictionary())
+    const Result<PlistDictionary, SettingsFailure> read =
+        profile_settings::read(*m_services.fileSystem, profilePath);
+    if (!read) {
+        if (read.error().error)
+            return failure(SessionFailure::Problem::profileUnreadable, *read.error().error);
         return failure(SessionFailure::Problem::profileUnreadable);
-    const PlistDictionary& settings = root->toDictionary();
+    }
+    const PlistDictionary& settings = *read;
 
     PreferencesService& preferences = *m_services.preferences;
     const QStringList existingKeys = preferences.copyKeyList().value_or(QStringList());
@@ -116,9 +117,9 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::replaceProfile(const QString
     // changed. A quick quit after a start is saved back this way.
     const bool unchanged = current && current->bytes == bytes;
     if (current && !unchanged) {
-        const std::optional<PlistValue> root = PlistReader::read(current->bytes);
-        if (root && root->isDictionary()) {
-            before = root->toDictionary();
+        if (Result<PlistDictionary, SettingsFailure> replaced =
+                profile_settings::parse(current->bytes)) {
+            before = std::move(*replaced);
             if (const Result<std::optional<QString>> kept = versions.keep(target, *current))
                 outcome.keptVersion = *kept;
             else
@@ -204,12 +205,16 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::writeCurrentPreferences(Writ
         return failure(SessionFailure::Problem::noPreferences);
     // A file that holds no preferences dictionary has no settings worth
     // keeping, and copying it would cost the profile its own.
+    // A file that could not be read says why; only one that was read and
+    // holds no dictionary is said to hold none.
     const Result<QByteArray> bytes = fileSystem.readFile(preferencesFile);
-    const std::optional<PlistValue> preferences = bytes ? PlistReader::read(*bytes) : std::nullopt;
-    if (!preferences || !preferences->isDictionary())
+    if (!bytes)
+        return failure(SessionFailure::Problem::notWritten, bytes.error());
+    const Result<PlistDictionary, SettingsFailure> preferences = profile_settings::parse(*bytes);
+    if (!preferences)
         return failure(SessionFailure::Problem::preferencesUnreadable);
     // The bytes just checked are the ones written.
-    return write(*bytes, preferences->toDictionary());
+    return write(*bytes, *preferences);
 }
 
 Result<SaveOutcome, SessionFailure> PelvaroSession::restoreVersion(const QString& profilePath,
@@ -219,11 +224,11 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::restoreVersion(const QString
         ProfileVersions(*m_services.fileSystem).read(profilePath, version);
     if (!content)
         return failure(SessionFailure::Problem::profileUnreadable, content.error());
-    const std::optional<PlistValue> settings = PlistReader::read(content->bytes);
-    if (!settings || !settings->isDictionary())
+    const Result<PlistDictionary, SettingsFailure> settings =
+        profile_settings::parse(content->bytes);
+    if (!settings)
         return failure(SessionFailure::Problem::profileUnreadable);
-    return replaceProfile(profilePath, content->bytes, settings->toDictionary(),
-                          /*saveElsewhere=*/false);
+    return replaceProfile(profilePath, content->bytes, *settings, /*saveElsewhere=*/false);
 }
 
 bool PelvaroSession::isPelvaro(const RunningApplication& application)

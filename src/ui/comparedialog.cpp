@@ -1,7 +1,6 @@
 #include "ui/comparedialog.h"
 
 #include "plist/plistdiff.h"
-#include "plist/plistreader.h"
 #include "state/launcherstate.h"
 #include "ui/changetree.h"
 #include "ui/profilewindow.h"
@@ -11,19 +10,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-
-namespace {
-
-std::optional<PlistDictionary> settingsAt(FileSystem& fileSystem, const QString& path)
-{
-    const Result<QByteArray> bytes = fileSystem.readFile(path);
-    const std::optional<PlistValue> root = bytes ? PlistReader::read(*bytes) : std::nullopt;
-    if (!root || !root->isDictionary())
-        return std::nullopt;
-    return root->toDictionary();
-}
-
-} // namespace
 
 CompareDialog::CompareDialog(LauncherState& state, const Profile& profile, QWidget* parent)
     : QDialog(parent), m_state(state), m_profile(profile), m_other(new QComboBox(this)),
@@ -53,12 +39,12 @@ CompareDialog::CompareDialog(LauncherState& state, const Profile& profile, QWidg
 
 void CompareDialog::compare()
 {
-    const std::optional<PlistDictionary> mine = settingsAt(m_state.fm(), m_profile.url);
+    const std::optional<PlistDictionary> mine = m_state.settingsOf(m_profile.url);
     const QString otherPath = m_other->currentData().toString();
     const std::optional<PlistDictionary> other =
         otherPath.isEmpty()
             ? std::optional(m_state.readPreferencesDomain().value_or(PlistDictionary()))
-            : settingsAt(m_state.fm(), otherPath);
+            : m_state.settingsOf(otherPath);
     if (!mine || !other) {
         m_changes->setChanges({});
         m_summary->setText(tr("The settings could not be read."));

@@ -25,13 +25,6 @@ QAccessibleInterface* splitterHandleFactory(const QString& className, QObject* o
     return nullptr;
 }
 
-PlistDictionary settingsAt(FileSystem& fileSystem, const QString& path)
-{
-    const Result<QByteArray> bytes = fileSystem.readFile(path);
-    const std::optional<PlistValue> root = bytes ? PlistReader::read(*bytes) : std::nullopt;
-    return root && root->isDictionary() ? root->toDictionary() : PlistDictionary();
-}
-
 } // namespace
 
 HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidget* parent)
@@ -77,22 +70,23 @@ HistoryDialog::HistoryDialog(LauncherState& state, const Profile& profile, QWidg
 
 void HistoryDialog::reload()
 {
-    m_kept = m_state.profileVersions(m_profile);
+    m_history = m_state.versionHistory(m_profile);
     m_versions->clear();
-    // Each version against what replaced it: the next newer one, or the
-    // profile as it is now.
-    PlistDictionary newer = settingsAt(m_state.fm(), m_profile.url);
-    for (const ProfileVersion& version : std::as_const(m_kept)) {
-        const PlistDictionary settings = settingsAt(m_state.fm(), version.path);
-        const qsizetype changed = PlistDiff::changedSettings(settings, newer);
-        const QString when = locale().toString(version.savedAt.toLocalTime(), QLocale::ShortFormat);
-        m_versions->addItem(changed == 1 ? tr("%1 \u2014 1 setting changed after it").arg(when)
-                                         : tr("%1 \u2014 %2 settings changed after it")
-                                               .arg(when, locale().toString(changed)));
-        newer = settings;
+    for (const VersionHistory::Entry& entry : std::as_const(m_history.entries)) {
+        const QString when =
+            locale().toString(entry.version.savedAt.toLocalTime(), QLocale::ShortFormat);
+        if (!entry.settings)
+            m_versions->addItem(tr("%1 \u2014 cannot be read").arg(when));
+        else if (!entry.changedAfter)
+            m_versions->addItem(when);
+        else if (*entry.changedAfter == 1)
+            m_versions->addItem(tr("%1 \u2014 1 setting changed after it").arg(when));
+        else
+            m_versions->addItem(tr("%1 \u2014 %2 settings changed after it")
+                                    .arg(when, locale().toString(*entry.changedAfter)));
     }
-    m_empty->setVisible(m_kept.isEmpty());
-    if (!m_kept.isEmpty())
+    m_empty->setVisible(m_history.entries.isEmpty());
+    if (!m_history.entries.isEmpty())
         m_versions->setCurrentRow(0);
     showSelected();
 }
@@ -100,14 +94,13 @@ void HistoryDialog::reload()
 void HistoryDialog::showSelected()
 {
     const int row = m_versions->currentRow();
-    if (row < 0 || row >= m_kept.size()) {
+    const bool listed = row >= 0 && row < m_history.entries.size();
+    const std::optional<PlistDictionary>& newer = listed ? m_history.replacedBy(row) : std::nullopt;
+    // What cannot be read shows no changes, rather than every setting added.
+    if (listed && m_history.entries.at(row).settings && newer)
+        m_changes->setChanges(PlistDiff::compare(*m_history.entries.at(row).settings, *newer));
+    else
         m_changes->setChanges({});
-        followRunningState();
-        return;
-    }
-    const QString newer = row == 0 ? m_profile.url : m_kept.at(row - 1).path;
-    m_changes->setChanges(PlistDiff::compare(settingsAt(m_state.fm(), m_kept.at(row).path),
-                                             settingsAt(m_state.fm(), newer)));
     followRunningState();
 }
 
@@ -116,7 +109,10 @@ void HistoryDialog::followRunningState()
     // Pelvaro's save-back would overwrite a restore of the profile it runs with.
     const bool inUse = m_state.isPelvaroRunning() &&
                        m_state.activeProfileName() == std::optional(m_profile.fileName());
-    const bool chosen = m_versions->currentRow() >= 0;
+    const int row = m_versions->currentRow();
+    // A version that cannot be read has nothing to restore.
+    const bool chosen = row >= 0 && row < m_history.entries.size() &&
+                        m_history.entries.at(row).settings.has_value();
     m_restore->setEnabled(chosen && !inUse);
     m_restore->setToolTip(inUse ? tr("Pelvaro is running with this profile; quit it first.")
                                 : tr("Make this version the profile's content; the current "
@@ -126,8 +122,8 @@ void HistoryDialog::followRunningState()
 void HistoryDialog::restoreSelected()
 {
     const int row = m_versions->currentRow();
-    if (row < 0 || row >= m_kept.size())
+    if (row < 0 || row >= m_history.entries.size())
         return;
-    m_state.restoreProfileVersion(m_profile, m_kept.at(row));
+    m_state.restoreProfileVersion(m_profile, m_history.entries.at(row).version);
     reload();
 }

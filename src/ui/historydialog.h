@@ -1,7 +1,7 @@
 #pragma once
 
 #include "profiles/profile.h"
-#include "profiles/profileversions.h"
+#include "profiles/versionhistory.h"
 
 #include <QDialog>
 
@@ -34,7 +34,7 @@ private:
 
     LauncherState& m_state;
     Profile m_profile;
-    QList<ProfileVersion> m_kept;
+    VersionHistory m_history;
     QLabel* m_empty;
     QListWidget* m_versions;
     ChangeTree* m_changes;

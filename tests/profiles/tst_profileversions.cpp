@@ -80,6 +80,7 @@ private slots:
     void aRestoreCanBeUndone();
     void noRestoreWhilePelvaroRunsWithTheProfile();
     void noRestoreOfAProfileThatIsGone();
+    void historyOfAnUnreadableVersion();
 
 private:
     QString workPath() const { return m_env->defaultFolder() + u"/Work.plist"; }
@@ -467,6 +468,24 @@ void ProfileVersionsTest::noRestoreOfAProfileThatIsGone()
     QCOMPARE(m_state->errorMessage().value_or(QString()),
              QStringLiteral("\"Work.plist\" no longer exists."));
     QVERIFY(!QFile::exists(workPath()));
+}
+
+// A version that cannot be read counts no changes and shows none, rather
+// than every setting as added; what replaced it counts none either.
+void ProfileVersionsTest::historyOfAnUnreadableVersion()
+{
+    QVERIFY(runPelvaroSession(2));
+    QVERIFY(runPelvaroSession(3));
+    QList<ProfileVersion> kept = m_state->profileVersions(work());
+    QCOMPARE(kept.size(), 2);
+    // The older version is damaged: it is the first content, 1.
+    QVERIFY(test_files::writeBytes(kept.at(1).path, "not a property list"));
+    const VersionHistory history = m_state->versionHistory(work());
+    QCOMPARE(history.entries.size(), 2);
+    QCOMPARE(history.entries.at(0).changedAfter, std::optional<qsizetype>(1));
+    QVERIFY(!history.entries.at(1).settings);
+    QCOMPARE(history.entries.at(1).failure->problem, SettingsFailure::Problem::notAPropertyList);
+    QCOMPARE(history.entries.at(1).changedAfter, std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(ProfileVersionsTest)

@@ -1,0 +1,35 @@
+#include "profiles/versionhistory.h"
+
+#include "plist/plistdiff.h"
+
+VersionHistory VersionHistory::of(FileSystem& fileSystem, const QString& profilePath)
+{
+    VersionHistory history;
+    if (Result<PlistDictionary, SettingsFailure> now =
+            profile_settings::read(fileSystem, profilePath))
+        history.current = std::move(*now);
+    // Versions are read as safely as they were kept: through real folders.
+    const ProfileVersions versions(fileSystem);
+    for (const ProfileVersion& version : versions.list(profilePath)) {
+        Entry entry{version, std::nullopt, std::nullopt, std::nullopt};
+        const Result<FileContent> content = versions.read(profilePath, version);
+        Result<PlistDictionary, SettingsFailure> settings =
+            content ? profile_settings::parse(content->bytes)
+                    : Result<PlistDictionary, SettingsFailure>(
+                          SettingsFailure{SettingsFailure::Problem::unreadable, content.error()});
+        if (settings)
+            entry.settings = std::move(*settings);
+        else
+            entry.failure = settings.error();
+        const std::optional<PlistDictionary>& newer = history.replacedBy(history.entries.size());
+        if (entry.settings && newer)
+            entry.changedAfter = PlistDiff::changedSettings(*entry.settings, *newer);
+        history.entries.append(std::move(entry));
+    }
+    return history;
+}
+
+const std::optional<PlistDictionary>& VersionHistory::replacedBy(qsizetype index) const
+{
+    return index == 0 ? current : entries.at(index - 1).settings;
+}
