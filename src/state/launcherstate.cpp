@@ -338,7 +338,10 @@ void LauncherState::renameProfile(const Profile& profile, const QString& typedNa
         return;
     const Result<QString> renamed = m_files.rename(profile, *folder, *fileName);
     if (!renamed) {
-        if (renamed.error().code == ErrorCode::alreadyExists)
+        // A name held by something that is no file (a link that leads
+        // nowhere) is a move that failed, said as such.
+        if (renamed.error().code == ErrorCode::alreadyExists &&
+            fm().exists(file_path::appending(*folder, *fileName)))
             setErrorMessage(tr("A file named \"%1\" already exists.").arg(*fileName));
         else
             setErrorMessage(tr("Could not rename \"%1\": %2")
@@ -467,6 +470,9 @@ void LauncherState::startProfile(const Profile& profile)
     if (const Result<void, SessionFailure> applied = m_session->applyProfile(profile.url);
         !applied) {
         const SessionFailure& failure = applied.error();
+        // These two messages stand exactly as the launcher has always
+        // shown them, untranslated on purpose: scripts and support
+        // answers match them word for word. Do not wrap them in tr().
         if (failure.problem == SessionFailure::Problem::profileUnreadable)
             setErrorMessage(u"Could not read profile \"" + fileName + u"\".");
         else if (failure.problem == SessionFailure::Problem::preferencesLocked)

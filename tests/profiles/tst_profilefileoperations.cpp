@@ -54,6 +54,7 @@ private slots:
     void cleanup();
     void nameValidation_data();
     void nameValidation();
+    void renameOntoExistingProfileIsRefused_data();
     void renameOntoExistingProfileIsRefused();
     void renameToTheSameNameDoesNothing_data();
     void renameToTheSameNameDoesNothing();
@@ -142,12 +143,26 @@ void ProfileFileOperationsTest::nameValidation()
     }
 }
 
+void ProfileFileOperationsTest::renameOntoExistingProfileIsRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a profile") << QStringLiteral("Other")
+                               << QStringLiteral("A file named \"Other.plist\" already exists.");
+    // Not a file: the move failed, and says why.
+    QTest::newRow("a link that leads nowhere")
+        << QStringLiteral("Dangling") << QStringLiteral("Could not rename \"Work.plist\": ");
+}
+
 void ProfileFileOperationsTest::renameOntoExistingProfileIsRefused()
 {
-    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")),
-                           QStringLiteral("Other"));
-    QCOMPARE(m_state->errorMessage(), std::optional<QString>(QStringLiteral(
-                                          "A file named \"Other.plist\" already exists.")));
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QVERIFY(QFile::link(m_env->defaultFolder() + u"/nowhere",
+                        m_env->defaultFolder() + u"/Dangling.plist"));
+    m_state->renameProfile(profileAt(*m_state, QStringLiteral("Work.plist")), typed);
+    QVERIFY2(m_state->errorMessage().value_or(QString()).startsWith(message),
+             qPrintable(m_state->errorMessage().value_or(QString())));
     QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Work.plist"),
              QByteArray("Work.plist"));
     QCOMPARE(test_files::readBytes(m_env->defaultFolder() + u"/Other.plist"),
