@@ -9,6 +9,7 @@
 #include "plist/plistdiff.h"
 #include "plist/plistreader.h"
 #include "plist/plistxmlwriter.h"
+#include "profiles/folderlocation.h"
 #include "profiles/profilelisting.h"
 #include "profiles/profilesettings.h"
 #include "profiles/profileshortcuts.h"
@@ -38,15 +39,14 @@ Result<QString, Refusal> profileFolder(const LaunchRequest& request,
                                        const PlatformServices& services)
 {
     const std::optional<QString> folder =
-        request.folder ? request.folder : LauncherState::folderFromSettings(services);
+        request.folder ? request.folder : folder_location::fromSettings(services);
     if (!folder)
         return Refusal{
             QCoreApplication::translate("CommandLine", "No profile folder is available.")};
     FileSystem& fileSystem = *services.fileSystem;
     // The default folder is made at first use, as the window makes it.
-    if (!request.folder && *folder == LauncherState::defaultFolderFor(services) &&
-        !fileSystem.exists(*folder))
-        (void)fileSystem.createDirectory(*folder);
+    if (!request.folder && *folder == folder_location::defaultFolder(services))
+        (void)folder_location::ensureDefaultFolder(services);
     if (!fileSystem.isDirectory(*folder))
         return Refusal{QCoreApplication::translate("CommandLine", "Folder does not exist.") +
                        u" (" + *folder + u')'};

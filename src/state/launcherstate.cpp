@@ -6,6 +6,7 @@
 #include "platform/systemlog.h"
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
+#include "profiles/folderlocation.h"
 #include "profiles/pendinglisting.h"
 #include "profiles/profilefolder.h"
 #include "profiles/profilelisting.h"
@@ -15,10 +16,9 @@
 
 namespace {
 
-const QString folderModeKey = QStringLiteral("folderMode");
-const QString customFolderPathKey = QStringLiteral("customFolderPath");
+using folder_location::customFolderPathKey;
+using folder_location::folderModeKey;
 const QString activeProfileNameKey = QStringLiteral("activeProfileName");
-const QString defaultFolderName = QStringLiteral("Pelvaro Launcher");
 
 } // namespace
 
@@ -179,30 +179,9 @@ const DirectoryWatch* LauncherState::folderMonitorSource() const
     return m_folder->currentWatch();
 }
 
-QString LauncherState::defaultFolderFor(const PlatformServices& services)
-{
-    const QString base =
-        services.applicationSupportPath.isEmpty()
-            ? file_path::appending(services.homePath, QStringLiteral("Library/Application Support"))
-            : services.applicationSupportPath;
-    return file_path::appending(base, defaultFolderName);
-}
-
 QString LauncherState::defaultFolderURL() const
 {
-    return defaultFolderFor(m_services);
-}
-
-std::optional<QString> LauncherState::folderFromSettings(const PlatformServices& services)
-{
-    const std::optional<QString> mode = services.userDefaults->stringForKey(folderModeKey);
-    if (mode != folder_mode::rawValue(FolderMode::custom))
-        return defaultFolderFor(services);
-    const QString path =
-        services.userDefaults->stringForKey(customFolderPathKey).value_or(QString());
-    if (path.isEmpty())
-        return std::nullopt;
-    return path;
+    return folder_location::defaultFolder(m_services);
 }
 
 std::optional<QString> LauncherState::currentFolderURL() const
@@ -216,10 +195,7 @@ std::optional<QString> LauncherState::currentFolderURL() const
 
 void LauncherState::ensureDefaultFolderExists()
 {
-    const QString folder = defaultFolderURL();
-    if (fm().exists(folder))
-        return;
-    if (const Result<void> created = fm().createDirectory(folder); !created)
+    if (const Result<void> created = folder_location::ensureDefaultFolder(m_services); !created)
         m_services.log->write(u"Pelvaro Launcher: failed to create default folder: " +
                               ErrorText::describe(created.error()));
 }

@@ -3,13 +3,13 @@
 #include "platform/filesystem.h"
 #include "platform/platformservices.h"
 #include "plist/plistvalue.h"
+#include "profiles/foldermode.h"
 #include "profiles/profile.h"
 #include "profiles/profilefiles.h"
 #include "profiles/profileshortcuts.h"
 #include "profiles/profileversions.h"
 #include "profiles/versionhistory.h"
 #include "state/accessstatus.h"
-#include "state/foldermode.h"
 
 #include <QList>
 #include <QMetaObject>
@@ -105,10 +105,6 @@ public:
 
     // --- folder locations
     QString defaultFolderURL() const;
-    static QString defaultFolderFor(const PlatformServices& services);
-    // The folder the stored settings point at, read without building a
-    // state object (which would clear the stored active profile).
-    static std::optional<QString> folderFromSettings(const PlatformServices& services);
     std::optional<QString> currentFolderURL() const;
     void ensureDefaultFolderExists();
 

@@ -1,4 +1,4 @@
-#include "state/foldermode.h"
+#include "profiles/foldermode.h"
 
 #include <QHash>
 
