@@ -68,6 +68,11 @@ void ProfileFolder::watch(const std::optional<QString>& folder)
     emit watchChanged();
 }
 
+void ProfileFolder::setCurrentFolder(std::function<std::optional<QString>()> currentFolder)
+{
+    m_currentFolder = std::move(currentFolder);
+}
+
 void ProfileFolder::handleEvents(int events)
 {
     qCDebug(lcFolder) << "events" << Qt::hex << events << "in"
@@ -77,7 +82,7 @@ void ProfileFolder::handleEvents(int events)
     if (events & (DirectoryWatch::deleted | DirectoryWatch::renamed | DirectoryWatch::revoked)) {
         m_quietTimer.stop();
         reportChange();
-        watch(m_watchedFolder);
+        watch(m_currentFolder ? m_currentFolder() : m_watchedFolder);
         return;
     }
     // A change after a quiet while is listed at once. During a burst of

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,10 @@ public:
     static constexpr int minimumRestMs = 40;
     static constexpr int quietMs = 50;
 
+    // Where the folder is now, asked afresh when the watched one is deleted
+    // or renamed; by default the same path.
+    void setCurrentFolder(std::function<std::optional<QString>()> currentFolder);
+
 signals:
     // The folder's entries changed, or the folder itself did. Listeners list
     // it again at once: how long they take sets the pace of later reports.
@@ -71,4 +76,5 @@ private:
     QTimer m_quietTimer;
     QElapsedTimer m_reloadClock;
     qint64 m_reloadCostNs = 0;
+    std::function<std::optional<QString>()> m_currentFolder;
 };

@@ -44,6 +44,9 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent,
     m_launchPendingTimer.setSingleShot(true);
     m_launchPendingTimer.setInterval(launchPendingMs);
     connect(m_folder.get(), &ProfileFolder::contentsChanged, this, &LauncherState::reloadProfiles);
+    // A folder deleted or renamed away: the watch starts again on the
+    // folder the settings choose now, as a folder switch starts it.
+    m_folder->setCurrentFolder([this] { return currentFolderURL(); });
     connect(m_folder.get(), &ProfileFolder::watchChanged, this,
             &LauncherState::folderMonitorSourceChanged);
     connect(

@@ -13,6 +13,7 @@ private slots:
     void access();
     void changesAreReported();
     void aReplacedFolderIsWatchedAgain();
+    void aLostWatchFollowsTheCurrentFolder();
     void watchingNothing();
 };
 
@@ -86,6 +87,25 @@ void ProfileFolderTest::aReplacedFolderIsWatchedAgain()
     QTRY_COMPARE(rewatched.size(), 2);
     changed.clear();
     QVERIFY(test_files::writeBytes(folder + u"/New.plist", "x"));
+    QVERIFY(changed.wait());
+}
+
+// The watched folder is renamed away while the current folder is another
+// one: the watch starts again where the current folder is, not on the
+// path it had.
+void ProfileFolderTest::aLostWatchFollowsTheCurrentFolder()
+{
+    TestEnvironment env;
+    const QString watched = env.makeFolder(QStringLiteral("profiles"));
+    const QString current = env.makeFolder(QStringLiteral("chosen"));
+    ProfileFolder profileFolder(env.fileSystem);
+    profileFolder.setCurrentFolder([current] { return std::optional(current); });
+    QSignalSpy changed(&profileFolder, &ProfileFolder::contentsChanged);
+    profileFolder.watch(watched);
+    QVERIFY(QDir().rename(watched, env.root() + u"/old"));
+    QVERIFY(changed.wait());
+    changed.clear();
+    QVERIFY(test_files::writeBytes(current + u"/New.plist", "x"));
     QVERIFY(changed.wait());
 }
 
