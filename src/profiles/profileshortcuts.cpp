@@ -36,7 +36,8 @@ QString escapedValue(const QString& text)
 
 // One argument of Exec: always quoted, with the characters that stay
 // special inside quotes escaped, and a literal % doubled. The whole line
-// is escaped as a string value afterwards, as the specification orders.
+// is escaped as a string value afterwards, in the order freedesktop.org's
+// desktop entry standard gives.
 QString execArgument(const QString& argument)
 {
     QString quoted = QStringLiteral("\"");
