@@ -1,6 +1,7 @@
 #include "platform/processmonitor_linux.h"
 
 #include "platform/logging.h"
+#include "platform/posixfile_linux.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -19,6 +20,8 @@
 
 namespace {
 
+using posix_file::FileDescriptor;
+
 int openPidfd(qint64 processId)
 {
     return int(::syscall(SYS_pidfd_open, pid_t(processId), 0));
@@ -26,11 +29,10 @@ int openPidfd(qint64 processId)
 
 bool readSmallFile(int directoryFd, const char* path, char* buffer, size_t size, size_t* length)
 {
-    const int fd = ::openat(directoryFd, path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const FileDescriptor fd(::openat(directoryFd, path, O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
         return false;
-    const ssize_t count = ::read(fd, buffer, size - 1);
-    ::close(fd);
+    const ssize_t count = posix_file::retrying([&] { return ::read(fd.get(), buffer, size - 1); });
     if (count <= 0)
         return false;
     buffer[count] = '\0';
@@ -166,16 +168,15 @@ void LinuxProcessMonitor::terminate(const RunningApplication& application)
     // Without a pidfd, check owner and start time right before the signal so
     // that a reused process ID never receives it.
     const QByteArray pid = QByteArray::number(application.processId);
-    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (procFd < 0)
+    const FileDescriptor proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!proc.valid())
         return;
     struct stat info
     {
     };
-    const std::optional<ProcessStat> stat = readStat(procFd, pid.constData());
-    const bool same = ::fstatat(procFd, pid.constData(), &info, 0) == 0 &&
+    const std::optional<ProcessStat> stat = readStat(proc.get(), pid.constData());
+    const bool same = ::fstatat(proc.get(), pid.constData(), &info, 0) == 0 &&
                       info.st_uid == m_userId && stat && stat->startTime == application.startTime;
-    ::close(procFd);
     if (same)
         ::kill(pid_t(application.processId), SIGTERM);
 }
@@ -356,12 +357,10 @@ void LinuxProcessMonitor::handleChildExit(qint64 processId)
     if (!m_children.contains(processId))
         return;
     ExitWatch child = m_children.take(processId);
-    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const FileDescriptor proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const QByteArray pid = QByteArray::number(processId);
     const std::optional<ProcessStat> stat =
-        procFd >= 0 ? readStat(procFd, pid.constData()) : std::nullopt;
-    if (procFd >= 0)
-        ::close(procFd);
+        proc.valid() ? readStat(proc.get(), pid.constData()) : std::nullopt;
     ::waitpid(pid_t(processId), nullptr, WNOHANG);
     forget(child);
     m_launchTargets.remove(processId);
@@ -405,13 +404,13 @@ void LinuxProcessMonitor::handleChildExit(qint64 processId)
 // scanned again only once one of them has taken a prompt name.
 void LinuxProcessMonitor::checkLaunchTargets()
 {
-    const int procFd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (procFd < 0)
+    const FileDescriptor proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!proc.valid())
         return;
     bool renamed = false;
     for (auto it = m_launchTargets.begin(); it != m_launchTargets.end();) {
         const QByteArray pid = QByteArray::number(*it);
-        const std::optional<QString> name = readName(procFd, pid.constData());
+        const std::optional<QString> name = readName(proc.get(), pid.constData());
         if (!name) {
             it = m_launchTargets.erase(it);
             continue;
@@ -419,7 +418,6 @@ void LinuxProcessMonitor::checkLaunchTargets()
         renamed = renamed || isPromptName(name);
         ++it;
     }
-    ::close(procFd);
     if (renamed)
         scan(/*announce=*/true);
     if (m_launchTargets.isEmpty())
