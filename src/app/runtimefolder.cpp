@@ -1,6 +1,7 @@
 #include "app/runtimefolder.h"
 
 #include "app/singleinstance.h"
+#include "platform/posixfile_linux.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,11 +33,10 @@ Result<QString, RuntimeFolder::Refusal> RuntimeFolder::locate()
     if (::mkdir(encoded.constData(), 0700) == 0) {
         // The umask may have taken bits the folder needs; the folder is
         // opened without following links to set them.
-        const int fd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fchmod(fd, 0700);
-            ::close(fd);
-        }
+        const posix_file::FileDescriptor folder(
+            ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (folder.valid())
+            ::fchmod(folder.get(), 0700);
     }
     if (isPrivateFolder(fallback))
         return fallback;

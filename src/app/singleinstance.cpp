@@ -95,20 +95,20 @@ QByteArray encodeLine(const QJsonObject& object)
 class Connection : public QObject
 {
 public:
-    Connection(int fd, const SingleInstance::Handler& handler, QObject* parent)
-        : QObject(parent), m_fd(fd), m_handler(handler),
-          m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this))
+    Connection(posix_file::FileDescriptor fd, const SingleInstance::Handler& handler,
+               QObject* parent)
+        : QObject(parent), m_fd(std::move(fd)), m_handler(handler),
+          m_notifier(new QSocketNotifier(m_fd.get(), QSocketNotifier::Read, this))
     {
         connect(m_notifier, &QSocketNotifier::activated, this, &Connection::readRequest);
         // A client that connects and says nothing must not hold a place.
         QTimer::singleShot(SingleInstance::requestDeadlineMs, this, &Connection::finish);
     }
-    ~Connection() override { ::close(m_fd); }
 
 private:
     void readRequest()
     {
-        const bool open = readAvailable(m_fd, &m_buffer);
+        const bool open = readAvailable(m_fd.get(), &m_buffer);
         const qsizetype end = m_buffer.indexOf('\n');
         if (end < 0 || !open) {
             // A client that has gone, with or without its line, gave up
@@ -126,7 +126,7 @@ private:
                               {QStringLiteral("message"), QStringLiteral("Not a request.")}}
             : m_handler ? m_handler(document.object())
                         : QJsonObject{};
-        writeAll(m_fd, encodeLine(reply), QDeadlineTimer(2000));
+        writeAll(m_fd.get(), encodeLine(reply), QDeadlineTimer(2000));
         finish();
     }
 
@@ -136,7 +136,7 @@ private:
         deleteLater();
     }
 
-    int m_fd;
+    posix_file::FileDescriptor m_fd;
     const SingleInstance::Handler& m_handler;
     QSocketNotifier* m_notifier;
     QByteArray m_buffer;
@@ -164,12 +164,10 @@ SingleInstance::~SingleInstance()
         if (dynamic_cast<Connection*>(child))
             delete child;
     }
-    if (m_listener >= 0) {
-        ::close(m_listener);
+    if (m_listener.valid()) {
+        m_listener.reset();
         QFile::remove(m_socketPath);
     }
-    if (m_lock >= 0)
-        ::close(m_lock);
 }
 
 bool SingleInstance::canListenIn(const QString& runtimeFolder)
@@ -181,19 +179,12 @@ bool SingleInstance::claim()
 {
     if (m_primary)
         return true;
-    const int fd = ::open(QFile::encodeName(m_lockPath).constData(),
-                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
+    posix_file::FileDescriptor fd(::open(QFile::encodeName(m_lockPath).constData(),
+                                         O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.valid() ||
+        posix_file::retrying([&] { return ::flock(fd.get(), LOCK_EX | LOCK_NB); }) != 0)
         return false;
-    int locked = 0;
-    do {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
-        ::close(fd);
-        return false;
-    }
-    m_lock = fd;
+    m_lock = std::move(fd);
     m_primary = true;
     listen();
     return true;
@@ -206,21 +197,20 @@ void SingleInstance::listen()
         m_listenFailure = ENAMETOOLONG;
         return;
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
+    posix_file::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd.valid()) {
         m_listenFailure = errno;
         return;
     }
     // A socket left by a launcher that crashed is ours to replace now.
     ::unlink(address->sun_path);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
-        ::chmod(address->sun_path, 0600) != 0 || ::listen(fd, 8) != 0) {
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+        ::chmod(address->sun_path, 0600) != 0 || ::listen(fd.get(), 8) != 0) {
         m_listenFailure = errno;
-        ::close(fd);
         return;
     }
-    m_listener = fd;
-    m_listenerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    m_listener = std::move(fd);
+    m_listenerNotifier = new QSocketNotifier(m_listener.get(), QSocketNotifier::Read, this);
     connect(m_listenerNotifier, &QSocketNotifier::activated, this,
             &SingleInstance::acceptConnections);
 }
@@ -228,8 +218,9 @@ void SingleInstance::listen()
 void SingleInstance::acceptConnections()
 {
     while (m_connections < maximumConnections) {
-        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) {
+        posix_file::FileDescriptor fd(
+            ::accept4(m_listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!fd.valid()) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
@@ -243,13 +234,11 @@ void SingleInstance::acceptConnections()
         // Only this user's processes may ask.
         ucred peer{};
         socklen_t length = sizeof peer;
-        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
-            peer.uid != ::getuid()) {
-            ::close(fd);
+        if (::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+            peer.uid != ::getuid())
             continue;
-        }
         ++m_connections;
-        auto* connection = new Connection(fd, m_handler, this);
+        auto* connection = new Connection(std::move(fd), m_handler, this);
         connect(connection, &QObject::destroyed, this, &SingleInstance::connectionClosed);
     }
     // Full: the others wait in the backlog until a place is free.
@@ -270,10 +259,11 @@ SingleInstance::sendUntil(const QJsonObject& request, const QElapsedTimer& clock
     const std::optional<sockaddr_un> address = socketAddress(m_socketPath);
     if (!address)
         return std::nullopt;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    const posix_file::FileDescriptor socket(
+        ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.valid())
         return std::nullopt;
-    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    const int fd = socket.get();
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
         return std::nullopt;
     // The request names profiles and folders: it goes to this user only.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/posixfile_linux.h"
+
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QObject>
@@ -86,8 +88,8 @@ private:
 
     QString m_lockPath;
     QString m_socketPath;
-    int m_lock = -1;
-    int m_listener = -1;
+    posix_file::FileDescriptor m_lock;
+    posix_file::FileDescriptor m_listener;
     QSocketNotifier* m_listenerNotifier = nullptr;
     // Accepting again after the process ran out of file descriptors.
     QTimer m_acceptRetry;

@@ -1,5 +1,7 @@
 #include "platform/directorywatch_linux.h"
 
+#include "platform/posixfile_linux.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 
@@ -133,9 +135,8 @@ void InotifyDirectoryWatch::readEvents()
     Events events;
     alignas(inotify_event) char buffer[16384];
     for (;;) {
-        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
-        if (length < 0 && errno == EINTR)
-            continue;
+        const ssize_t length =
+            posix_file::retrying([&] { return ::read(m_fd, buffer, sizeof buffer); });
         if (length <= 0)
             break;
         for (ssize_t offset = 0; offset < length;) {
