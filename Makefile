@@ -40,7 +40,7 @@ screenshots: debug
 	scripts/screenshots build/debug build/screenshots
 
 package: deps
-	cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DPELVARO_BUILD_TESTS=OFF
+	cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF
 	cmake --build build/package -j $(JOBS)
 	cd build/package && cpack -G DEB
 
