@@ -214,10 +214,6 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <translation>„%1“ enthält einen Wert, den eine XML-Property-List nicht aufnehmen kann.</translation>
     </message>
     <message>
-        <source>Pelvaro&apos;s preferences are locked by another program.</source>
-        <translation>Die Einstellungen von Pelvaro sind von einem anderen Programm gesperrt.</translation>
-    </message>
-    <message>
         <source>1 setting changed after it</source>
         <translation>danach 1 Einstellung geändert</translation>
     </message>
@@ -505,6 +501,14 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>it was changed by another program meanwhile</source>
         <translation>es wurde inzwischen von einem anderen Programm geändert</translation>
     </message>
+    <message>
+        <source>Pelvaro&apos;s preferences are locked by another program.</source>
+        <translation>Die Einstellungen von Pelvaro sind von einem anderen Programm gesperrt.</translation>
+    </message>
+    <message>
+        <source>Pelvaro&apos;s preferences file does not hold a readable preferences dictionary.</source>
+        <translation>Die Einstellungsdatei von Pelvaro enthält keine lesbaren Einstellungen.</translation>
+    </message>
 </context>
 <context>
     <name>FolderSection</name>
@@ -647,16 +651,8 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <translation>Es ist kein Profilordner verfügbar.</translation>
     </message>
     <message>
-        <source>Pelvaro&apos;s preferences file does not hold a readable preferences dictionary.</source>
-        <translation>Die Einstellungsdatei von Pelvaro enthält keine lesbaren Einstellungen.</translation>
-    </message>
-    <message>
         <source>Could not create profile &quot;%1&quot;: a file of that name already exists.</source>
         <translation>Profil „%1“ konnte nicht erstellt werden: Eine Datei dieses Namens existiert bereits.</translation>
-    </message>
-    <message>
-        <source>Pelvaro&apos;s preferences are locked by another program.</source>
-        <translation>Die Einstellungen von Pelvaro sind von einem anderen Programm gesperrt.</translation>
     </message>
     <message>
         <source>Pelvaro could not be found.</source>

@@ -186,9 +186,7 @@ int profile_commands::diff(const LaunchRequest& request)
         const Result<std::optional<PlistDictionary>, SessionFailure> current =
             session.readPreferencesDomain();
         if (!current) {
-            print(stderr,
-                  QCoreApplication::translate(
-                      "CommandLine", "Pelvaro's preferences are locked by another program."));
+            print(stderr, ErrorText::describe(current.error()));
             return 2;
         }
         other = current->value_or(PlistDictionary());
@@ -258,7 +256,7 @@ int profile_commands::restore(const LaunchRequest& request)
                 print(stderr,
                       QCoreApplication::translate("CommandLine", "Could not restore \"%1\": %2")
                           .arg(profile.fileName(),
-                               failure.cause ? ErrorText::describe(*failure.cause)
+                               failure.cause ? ErrorText::describe(failure)
                                              : QCoreApplication::translate(
                                                    "CommandLine",
                                                    "the version holds no readable settings.")));

@@ -90,3 +90,20 @@ QString ErrorText::describe(const PlatformError& error)
         detail += u'.';
     return tr("%1: %2").arg(subject(error), detail);
 }
+
+QString ErrorText::describe(const SessionFailure& failure)
+{
+    switch (failure.problem) {
+    case SessionFailure::Problem::preferencesLocked:
+        return tr("Pelvaro's preferences are locked by another program.");
+    case SessionFailure::Problem::preferencesUnreadable:
+        return tr("Pelvaro's preferences file does not hold a readable preferences dictionary.");
+    case SessionFailure::Problem::profileUnreadable:
+    case SessionFailure::Problem::notApplied:
+    case SessionFailure::Problem::noPreferences:
+    case SessionFailure::Problem::targetExists:
+    case SessionFailure::Problem::notWritten:
+        break;
+    }
+    return failure.cause ? describe(*failure.cause) : QString();
+}

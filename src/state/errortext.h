@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/result.h"
+#include "target/pelvarosession.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -16,6 +17,9 @@ public:
     // What failed and why, as one sentence, naming the file by its last
     // path component.
     static QString describe(const PlatformError& error);
+    // Why a session step failed, as the clause after "Could not …: ";
+    // empty when there is nothing more to say than that it failed.
+    static QString describe(const SessionFailure& failure);
 
 private:
     static QString subject(const PlatformError& error);

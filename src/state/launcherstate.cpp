@@ -545,19 +545,7 @@ void LauncherState::writeCurrentPreferences(bool saveBack, const QString& fileNa
 
 QString LauncherState::describe(const SessionFailure& failure)
 {
-    switch (failure.problem) {
-    case SessionFailure::Problem::preferencesLocked:
-        return tr("Pelvaro's preferences are locked by another program.");
-    case SessionFailure::Problem::preferencesUnreadable:
-        return tr("Pelvaro's preferences file does not hold a readable preferences dictionary.");
-    case SessionFailure::Problem::profileUnreadable:
-    case SessionFailure::Problem::notApplied:
-    case SessionFailure::Problem::noPreferences:
-    case SessionFailure::Problem::targetExists:
-    case SessionFailure::Problem::notWritten:
-        break;
-    }
-    return failure.cause ? ErrorText::describe(*failure.cause) : QString();
+    return ErrorText::describe(failure);
 }
 
 void LauncherState::refreshRunningState()
