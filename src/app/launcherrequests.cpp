@@ -185,11 +185,11 @@ Result<void, QString> launcher_requests::startNamedProfile(LauncherState& state,
     if (state.isPelvaroRunning() || state.isLaunchPending())
         return QCoreApplication::translate(
             "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
-    const Result<Profile, QString> lookup =
+    const Result<Profile, profile_lookup::Failure> lookup =
         profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
                              request.value(QStringLiteral("name")).toString(), *folder);
     if (!lookup)
-        return lookup.error();
+        return profile_lookup::describe(lookup.error());
     return withMessageOf(state, [&] { state.startProfile(*lookup); });
 }
 
@@ -204,11 +204,11 @@ Result<void, QString> restoreNamedVersion(LauncherState& state, FileSystem& file
     const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
     if (!folder)
         return folder.error().message;
-    const Result<Profile, QString> profile =
+    const Result<Profile, profile_lookup::Failure> profile =
         profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
                              request.value(QStringLiteral("name")).toString(), *folder);
     if (!profile)
-        return profile.error();
+        return profile_lookup::describe(profile.error());
     const QString versionName = request.value(QStringLiteral("version")).toString();
     const std::optional<ProfileVersion> version =
         ProfileVersions(fileSystem).find(profile->url, versionName);

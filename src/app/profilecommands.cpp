@@ -59,8 +59,11 @@ Result<Profile, QString> namedProfile(const QString& name, const LaunchRequest& 
     const Result<QString, Refusal> folder = profileFolder(request, services);
     if (!folder)
         return folder.error().message;
-    return profile_lookup::find(profile_listing::listProfiles(*services.fileSystem, *folder), name,
-                                *folder);
+    Result<Profile, profile_lookup::Failure> found = profile_lookup::find(
+        profile_listing::listProfiles(*services.fileSystem, *folder), name, *folder);
+    if (!found)
+        return profile_lookup::describe(found.error());
+    return std::move(*found);
 }
 
 Result<PlistDictionary, QString> settingsIn(const QString& path, FileSystem& fileSystem)
