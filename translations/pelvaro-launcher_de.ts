@@ -509,6 +509,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Pelvaro&apos;s preferences file does not hold a readable preferences dictionary.</source>
         <translation>Die Einstellungsdatei von Pelvaro enthält keine lesbaren Einstellungen.</translation>
     </message>
+    <message>
+        <source>Pelvaro could not be found.</source>
+        <translation>Pelvaro wurde nicht gefunden.</translation>
+    </message>
 </context>
 <context>
     <name>FolderSection</name>
@@ -653,10 +657,6 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>Could not create profile &quot;%1&quot;: a file of that name already exists.</source>
         <translation>Profil „%1“ konnte nicht erstellt werden: Eine Datei dieses Namens existiert bereits.</translation>
-    </message>
-    <message>
-        <source>Pelvaro could not be found.</source>
-        <translation>Pelvaro wurde nicht gefunden.</translation>
     </message>
     <message>
         <source>Pelvaro could not be opened: %1</source>

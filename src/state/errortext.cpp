@@ -98,6 +98,8 @@ QString ErrorText::describe(const SessionFailure& failure)
         return tr("Pelvaro's preferences are locked by another program.");
     case SessionFailure::Problem::preferencesUnreadable:
         return tr("Pelvaro's preferences file does not hold a readable preferences dictionary.");
+    case SessionFailure::Problem::applicationNotFound:
+        return tr("Pelvaro could not be found.");
     case SessionFailure::Problem::profileUnreadable:
     case SessionFailure::Problem::notApplied:
     case SessionFailure::Problem::noPreferences:

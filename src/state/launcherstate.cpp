@@ -472,8 +472,8 @@ void LauncherState::startProfile(const Profile& profile)
 // waits for a Pelvaro that never comes, with the profile marked active.
 void LauncherState::launchPelvaro()
 {
-    if (!m_session->launch()) {
-        setErrorMessage(tr("Pelvaro could not be found."));
+    if (const Result<void, SessionFailure> launched = m_session->launch(); !launched) {
+        setErrorMessage(describe(launched.error()));
         return;
     }
     setLaunchPending(true);

@@ -58,14 +58,14 @@ Result<void, SessionFailure> PelvaroSession::applyProfile(const QString& profile
     return {};
 }
 
-bool PelvaroSession::launch()
+Result<void, SessionFailure> PelvaroSession::launch()
 {
     Workspace& workspace = *m_services.workspace;
     const std::optional<QString> location =
         workspace.locationForApplication(pelvaro::bundleIdentifier);
     if (!location) {
         m_services.log->write(QStringLiteral("Pelvaro Launcher: Pelvaro application not found."));
-        return false;
+        return failure(SessionFailure::Problem::applicationNotFound);
     }
     qCDebug(lcSession) << "opening" << *location;
     SystemLog* log = m_services.log;
@@ -78,7 +78,7 @@ bool PelvaroSession::launch()
         if (self)
             emit self->launchFailed(opened.error());
     });
-    return true;
+    return {};
 }
 
 Result<std::optional<PlistDictionary>, SessionFailure> PelvaroSession::readPreferencesDomain()

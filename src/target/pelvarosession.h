@@ -29,6 +29,8 @@ struct SessionFailure
         preferencesUnreadable,
         // A new profile's name was taken meanwhile.
         targetExists,
+        // No application is installed under Pelvaro's bundle identifier.
+        applicationNotFound,
         // The profile file could not be written.
         notWritten,
     };
@@ -73,7 +75,9 @@ public:
     Result<void, SessionFailure> applyProfile(const QString& profilePath);
     // Asks the desktop to open Pelvaro; false when it is not installed. A
     // failure to open comes later, as launchFailed().
-    bool launch();
+    // Asks the workspace to open Pelvaro; how the opening ends is told by
+    // launchFailed, or by Pelvaro appearing.
+    [[nodiscard]] Result<void, SessionFailure> launch();
     // The whole domain as Pelvaro's preferences hold it now; none when it
     // is empty. Fails only when another program holds the preferences.
     Result<std::optional<PlistDictionary>, SessionFailure> readPreferencesDomain();
