@@ -126,6 +126,25 @@ std::optional<int> launcher_requests::activateOrClaim(std::unique_ptr<SingleInst
                     withStartupFeedback({{QStringLiteral("command"), QStringLiteral("activate")}}));
 }
 
+Result<QString, FolderRefusal>
+launcher_requests::existingFolder(const std::optional<QString>& folder,
+                                  const FileSystem& fileSystem)
+{
+    if (!folder)
+        return FolderRefusal{FolderRefusal::Kind::noFolder, {}};
+    if (!fileSystem.isDirectory(*folder))
+        return FolderRefusal{FolderRefusal::Kind::missing, *folder};
+    return *folder;
+}
+
+QString launcher_requests::describe(const FolderRefusal& refusal)
+{
+    if (refusal.kind == FolderRefusal::Kind::noFolder)
+        return QCoreApplication::translate("CommandLine", "No profile folder is available.");
+    return QCoreApplication::translate("CommandLine", "Folder does not exist.") + u" (" +
+           refusal.folder + u')';
+}
+
 QJsonObject launcher_requests::reply(int exitCode, const QString& message)
 {
     return {{QStringLiteral("exitCode"), exitCode}, {QStringLiteral("message"), message}};
@@ -133,27 +152,15 @@ QJsonObject launcher_requests::reply(int exitCode, const QString& message)
 
 namespace {
 
-// Why a request cannot be carried out, as the sentence to send back.
-struct Refused
-{
-    QString message;
-};
-
 // The folder a request names, or the state's own.
-Result<QString, Refused> requestedFolder(const LauncherState& state, FileSystem& fileSystem,
-                                         const QJsonObject& request)
+Result<QString, FolderRefusal> requestedFolder(const LauncherState& state,
+                                               const FileSystem& fileSystem,
+                                               const QJsonObject& request)
 {
-    const std::optional<QString> folder =
-        request.contains(QStringLiteral("folder"))
-            ? std::optional(request.value(QStringLiteral("folder")).toString())
-            : state.currentFolderURL();
-    if (!folder)
-        return Refused{
-            QCoreApplication::translate("CommandLine", "No profile folder is available.")};
-    if (!fileSystem.isDirectory(*folder))
-        return Refused{QCoreApplication::translate("CommandLine", "Folder does not exist.") +
-                       u" (" + *folder + u')'};
-    return *folder;
+    return existingFolder(request.contains(QStringLiteral("folder"))
+                              ? std::optional(request.value(QStringLiteral("folder")).toString())
+                              : state.currentFolderURL(),
+                          fileSystem);
 }
 
 // Runs `action` on the state and gives back the message it set, if any; a
@@ -177,9 +184,9 @@ Result<void, QString> launcher_requests::startNamedProfile(LauncherState& state,
                                                            FileSystem& fileSystem,
                                                            const QJsonObject& request)
 {
-    const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
+    const Result<QString, FolderRefusal> folder = requestedFolder(state, fileSystem, request);
     if (!folder)
-        return folder.error().message;
+        return describe(folder.error());
     // The Start buttons are unavailable while Pelvaro runs; a request from
     // the command line also waits for a launch under way to be seen.
     if (state.isPelvaroRunning() || state.isLaunchPending())
@@ -201,9 +208,9 @@ namespace {
 Result<void, QString> restoreNamedVersion(LauncherState& state, FileSystem& fileSystem,
                                           const QJsonObject& request)
 {
-    const Result<QString, Refused> folder = requestedFolder(state, fileSystem, request);
+    const Result<QString, FolderRefusal> folder = requestedFolder(state, fileSystem, request);
     if (!folder)
-        return folder.error().message;
+        return describe(folder.error());
     const Result<Profile, profile_lookup::Failure> profile =
         profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
                              request.value(QStringLiteral("name")).toString(), *folder);

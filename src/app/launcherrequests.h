@@ -38,6 +38,24 @@ QString activationTokenOf(const QJsonObject& request);
 // none when this process is now the launcher instance.
 std::optional<int> handOver(SingleInstance& instance, const QJsonObject& request);
 QJsonObject reply(int exitCode, const QString& message = {});
+
+// Why a command or a request has no folder to work in.
+struct FolderRefusal
+{
+    enum class Kind
+    {
+        // A custom folder is chosen but not named.
+        noFolder,
+        missing,
+    };
+    Kind kind = Kind::noFolder;
+    QString folder;
+};
+// `folder` when it is a folder that exists.
+Result<QString, FolderRefusal> existingFolder(const std::optional<QString>& folder,
+                                              const FileSystem& fileSystem);
+// The refusal as the sentence a user reads.
+QString describe(const FolderRefusal& refusal);
 // Brings the running launcher's window forward and returns the exit code,
 // also when none can be reached; or claims the launcher's place, which
 // `instance` then holds, and returns none.

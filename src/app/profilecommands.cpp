@@ -1,5 +1,6 @@
 #include "app/profilecommands.h"
 
+#include "app/launcherrequests.h"
 #include "app/profilelookup.h"
 #include "app/terminaltext.h"
 #include "platform/desktopplatform.h"
@@ -24,41 +25,29 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+using launcher_requests::FolderRefusal;
 using terminal_text::print;
 
 namespace {
 
-// Why a command cannot go on, as the sentence to print.
-struct Refusal
-{
-    QString message;
-};
-
 // The folder the command works in: --folder, or the one the settings choose.
-Result<QString, Refusal> profileFolder(const LaunchRequest& request,
-                                       const PlatformServices& services)
+Result<QString, FolderRefusal> profileFolder(const LaunchRequest& request,
+                                             const PlatformServices& services)
 {
     const std::optional<QString> folder =
         request.folder ? request.folder : folder_location::fromSettings(services);
-    if (!folder)
-        return Refusal{
-            QCoreApplication::translate("CommandLine", "No profile folder is available.")};
-    FileSystem& fileSystem = *services.fileSystem;
     // The default folder is made at first use, as the window makes it.
-    if (!request.folder && *folder == folder_location::defaultFolder(services))
+    if (!request.folder && folder == folder_location::defaultFolder(services))
         (void)folder_location::ensureDefaultFolder(services);
-    if (!fileSystem.isDirectory(*folder))
-        return Refusal{QCoreApplication::translate("CommandLine", "Folder does not exist.") +
-                       u" (" + *folder + u')'};
-    return *folder;
+    return launcher_requests::existingFolder(folder, *services.fileSystem);
 }
 
 Result<Profile, QString> namedProfile(const QString& name, const LaunchRequest& request,
                                       const PlatformServices& services)
 {
-    const Result<QString, Refusal> folder = profileFolder(request, services);
+    const Result<QString, FolderRefusal> folder = profileFolder(request, services);
     if (!folder)
-        return folder.error().message;
+        return launcher_requests::describe(folder.error());
     Result<Profile, profile_lookup::Failure> found = profile_lookup::find(
         profile_listing::listProfiles(*services.fileSystem, *folder), name, *folder);
     if (!found)
@@ -133,9 +122,9 @@ int profile_commands::list(const LaunchRequest& request)
 {
     const DesktopPlatform platform(pelvaro::identity(), DesktopPlatform::Scope::files);
     const PlatformServices services = platform.services();
-    const Result<QString, Refusal> folder = profileFolder(request, services);
+    const Result<QString, FolderRefusal> folder = profileFolder(request, services);
     if (!folder) {
-        print(stderr, folder.error().message);
+        print(stderr, launcher_requests::describe(folder.error()));
         return 1;
     }
     for (const Profile& profile : profile_listing::listProfiles(*services.fileSystem, *folder))
