@@ -52,7 +52,7 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
         if (request.value(QStringLiteral("command")).toString() != u"restore") {
             // Brought forward as it was: a maximised window stays maximised.
             window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-            startup_feedback::complete(window, startupIdOf(request), activationTokenOf(request));
+            startup_feedback::complete(startupIdOf(request), activationTokenOf(request));
             window.show();
             window.raise();
             window.activateWindow();

@@ -3,7 +3,6 @@
 #include "platform/logging.h"
 
 #include <QGuiApplication>
-#include <QWidget>
 
 #include <cstring>
 #include <xcb/xcb.h>
@@ -57,10 +56,8 @@ void sendRemove(xcb_connection_t* connection, const QByteArray& startupId)
 
 } // namespace
 
-void startup_feedback::complete(QWidget& window, const QString& startupId,
-                                const QString& activationToken)
+void startup_feedback::complete(const QString& startupId, const QString& activationToken)
 {
-    Q_UNUSED(window);
     if (!startupId.isEmpty()) {
         qCDebug(lcSession) << "completing the start" << startupId;
         // Other platforms (offscreen among them) may offer the interface

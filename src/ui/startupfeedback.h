@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // Ends the desktop's "starting…" feedback for a start that another launcher
 // handed over to this one, whose window comes forward instead of a new one:
 // X11's startup notification is told the start is complete, and Wayland's
@@ -11,6 +9,6 @@ class QWidget;
 namespace startup_feedback {
 
 // Call right before the window is brought forward.
-void complete(QWidget& window, const QString& startupId, const QString& activationToken);
+void complete(const QString& startupId, const QString& activationToken);
 
 } // namespace startup_feedback
