@@ -77,10 +77,10 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     running = &state;
     const auto forgetState = qScopeGuard([&running] { running = nullptr; });
 
-    if (const Result<void, QString> started =
+    if (const Result<void, RequestRefusal> started =
             startNamedProfile(state, *services.fileSystem, handOverMessage(request));
         !started) {
-        print(stderr, started.error());
+        print(stderr, describe(started.error()));
         return 1;
     }
 

@@ -1,6 +1,5 @@
 #include "app/launcherrequests.h"
 
-#include "app/profilelookup.h"
 #include "app/runtimefolder.h"
 #include "app/singleinstance.h"
 #include "app/terminaltext.h"
@@ -145,6 +144,30 @@ QString launcher_requests::describe(const FolderRefusal& refusal)
            refusal.folder + u')';
 }
 
+QString launcher_requests::describe(const RequestRefusal& refusal)
+{
+    struct Describe
+    {
+        QString operator()(const FolderRefusal& folder) const { return describe(folder); }
+        QString operator()(const PelvaroBusy&) const
+        {
+            return QCoreApplication::translate(
+                "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
+        }
+        QString operator()(const profile_lookup::Failure& lookup) const
+        {
+            return profile_lookup::describe(lookup);
+        }
+        QString operator()(const NoSuchVersion& version) const
+        {
+            return QCoreApplication::translate("CommandLine", "\"%1\" has no version named \"%2\".")
+                .arg(version.fileName, version.versionName);
+        }
+        QString operator()(const StateRefusal& state) const { return state.message; }
+    };
+    return std::visit(Describe{}, refusal);
+}
+
 QJsonObject launcher_requests::reply(int exitCode, const QString& message)
 {
     return {{QStringLiteral("exitCode"), exitCode}, {QStringLiteral("message"), message}};
@@ -165,7 +188,8 @@ Result<QString, FolderRefusal> requestedFolder(const LauncherState& state,
 
 // Runs `action` on the state and gives back the message it set, if any; a
 // message that was showing before is left showing.
-Result<void, QString> withMessageOf(LauncherState& state, const std::function<void()>& action)
+Result<void, RequestRefusal> withMessageOf(LauncherState& state,
+                                           const std::function<void()>& action)
 {
     const std::optional<QString> before = state.errorMessage();
     state.setErrorMessage(std::nullopt);
@@ -174,29 +198,28 @@ Result<void, QString> withMessageOf(LauncherState& state, const std::function<vo
     if (!failure && before)
         state.setErrorMessage(before);
     if (failure)
-        return *failure;
+        return RequestRefusal(StateRefusal{*failure});
     return {};
 }
 
 } // namespace
 
-Result<void, QString> launcher_requests::startNamedProfile(LauncherState& state,
-                                                           FileSystem& fileSystem,
-                                                           const QJsonObject& request)
+Result<void, RequestRefusal> launcher_requests::startNamedProfile(LauncherState& state,
+                                                                  FileSystem& fileSystem,
+                                                                  const QJsonObject& request)
 {
     const Result<QString, FolderRefusal> folder = requestedFolder(state, fileSystem, request);
     if (!folder)
-        return describe(folder.error());
+        return RequestRefusal(folder.error());
     // The Start buttons are unavailable while Pelvaro runs; a request from
     // the command line also waits for a launch under way to be seen.
     if (state.isPelvaroRunning() || state.isLaunchPending())
-        return QCoreApplication::translate(
-            "CommandLine", "Pelvaro is already running; quit it before starting a profile.");
+        return RequestRefusal(PelvaroBusy{});
     const Result<Profile, profile_lookup::Failure> lookup =
         profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
                              request.value(QStringLiteral("name")).toString(), *folder);
     if (!lookup)
-        return profile_lookup::describe(lookup.error());
+        return RequestRefusal(lookup.error());
     return withMessageOf(state, [&] { state.startProfile(*lookup); });
 }
 
@@ -205,23 +228,22 @@ namespace {
 // Restores a named version of a named profile on `state`, which refuses it
 // while Pelvaro runs with that profile or is being launched with it: the
 // save-back would overwrite the restore.
-Result<void, QString> restoreNamedVersion(LauncherState& state, FileSystem& fileSystem,
-                                          const QJsonObject& request)
+Result<void, RequestRefusal> restoreNamedVersion(LauncherState& state, FileSystem& fileSystem,
+                                                 const QJsonObject& request)
 {
     const Result<QString, FolderRefusal> folder = requestedFolder(state, fileSystem, request);
     if (!folder)
-        return describe(folder.error());
+        return RequestRefusal(folder.error());
     const Result<Profile, profile_lookup::Failure> profile =
         profile_lookup::find(profile_listing::listProfiles(fileSystem, *folder),
                              request.value(QStringLiteral("name")).toString(), *folder);
     if (!profile)
-        return profile_lookup::describe(profile.error());
+        return RequestRefusal(profile.error());
     const QString versionName = request.value(QStringLiteral("version")).toString();
     const std::optional<ProfileVersion> version =
         ProfileVersions(fileSystem).find(profile->url, versionName);
     if (!version)
-        return QCoreApplication::translate("CommandLine", "\"%1\" has no version named \"%2\".")
-            .arg(profile->fileName(), versionName);
+        return RequestRefusal(NoSuchVersion{profile->fileName(), versionName});
     return withMessageOf(state, [&] { state.restoreProfileVersion(*profile, *version); });
 }
 
@@ -230,12 +252,12 @@ Result<void, QString> restoreNamedVersion(LauncherState& state, FileSystem& file
 QJsonObject launcher_requests::answerRequest(LauncherState& state, const QJsonObject& request)
 {
     const QString command = request.value(QStringLiteral("command")).toString();
-    Result<void, QString> done;
+    Result<void, RequestRefusal> done;
     if (command == u"start")
         done = startNamedProfile(state, state.fm(), request);
     else if (command == u"restore")
         done = restoreNamedVersion(state, state.fm(), request);
-    return done ? reply(0) : reply(1, done.error());
+    return done ? reply(0) : reply(1, describe(done.error()));
 }
 
 launcher_requests::Translations::Translations()

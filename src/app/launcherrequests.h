@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/commandline.h"
+#include "app/profilelookup.h"
 #include "platform/result.h"
 
 #include <QJsonObject>
@@ -8,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <variant>
 
 class FileSystem;
 class LauncherState;
@@ -56,14 +58,34 @@ Result<QString, FolderRefusal> existingFolder(const std::optional<QString>& fold
                                               const FileSystem& fileSystem);
 // The refusal as the sentence a user reads.
 QString describe(const FolderRefusal& refusal);
+// Pelvaro runs, or is being launched: no profile can start now.
+struct PelvaroBusy
+{
+};
+// The profile has no kept version of that name.
+struct NoSuchVersion
+{
+    QString fileName;
+    QString versionName;
+};
+// The state turned the action down and showed why, in its own words.
+struct StateRefusal
+{
+    QString message;
+};
+// Why a start or restore request was not carried out.
+using RequestRefusal =
+    std::variant<FolderRefusal, PelvaroBusy, profile_lookup::Failure, NoSuchVersion, StateRefusal>;
+// The refusal as the sentence a user reads.
+QString describe(const RequestRefusal& refusal);
+
 // Brings the running launcher's window forward and returns the exit code,
 // also when none can be reached; or claims the launcher's place, which
 // `instance` then holds, and returns none.
 std::optional<int> activateOrClaim(std::unique_ptr<SingleInstance>& instance);
-// Starts a named profile on `state`, as the Start button would. On failure,
-// the message to report.
-Result<void, QString> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
-                                        const QJsonObject& request);
+// Starts a named profile on `state`, as the Start button would.
+Result<void, RequestRefusal> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
+                                               const QJsonObject& request);
 // What a launcher that holds the lock does with another's request: start or
 // restore on its state, or nothing more (`activate`).
 QJsonObject answerRequest(LauncherState& state, const QJsonObject& request);

@@ -20,7 +20,7 @@ PlistDictionary PreferencesStore::readFromDisk() const
     const Result<QByteArray> bytes = m_fileSystem.readFile(m_filePath);
     if (!bytes)
         return {};
-    const std::optional<PlistValue> value = PlistReader::read(*bytes);
+    const PlistReadResult value = PlistReader::read(*bytes);
     if (!value || !value->isDictionary())
         return {};
     return value->toDictionary();

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "base/expected.h"
 
-#include <utility>
-#include <variant>
+#include <QString>
 
 // What a platform call was doing when it failed.
 enum class Operation : quint8
@@ -70,40 +69,5 @@ struct PlatformError
     friend bool operator==(const PlatformError&, const PlatformError&) = default;
 };
 
-// A value or the error that prevented it, in the manner of std::expected
-// (C++23, which the compilers this builds with do not all offer).
-template <typename T, typename E = PlatformError> class [[nodiscard]] Result
-{
-public:
-    Result(T value) : m_storage(std::in_place_index<0>, std::move(value)) {}
-    Result(E error) : m_storage(std::in_place_index<1>, std::move(error)) {}
-
-    bool hasValue() const { return m_storage.index() == 0; }
-    explicit operator bool() const { return hasValue(); }
-
-    const T& value() const& { return std::get<0>(m_storage); }
-    T& value() & { return std::get<0>(m_storage); }
-    T&& value() && { return std::get<0>(std::move(m_storage)); }
-    const T& operator*() const& { return value(); }
-    T& operator*() & { return value(); }
-    const T* operator->() const { return &value(); }
-    const E& error() const { return std::get<1>(m_storage); }
-
-private:
-    std::variant<T, E> m_storage;
-};
-
-template <typename E> class [[nodiscard]] Result<void, E>
-{
-public:
-    Result() = default;
-    Result(E error) : m_error(std::move(error)), m_failed(true) {}
-
-    bool hasValue() const { return !m_failed; }
-    explicit operator bool() const { return hasValue(); }
-    const E& error() const { return m_error; }
-
-private:
-    E m_error{};
-    bool m_failed = false;
-};
+// A platform call's value or the PlatformError that prevented it.
+template <typename T, typename E = PlatformError> using Result = Expected<T, E>;

@@ -15,7 +15,6 @@
 
 using plist::binary::headerSize;
 using plist::binary::trailerSize;
-using plist::detail::fail;
 
 namespace {
 
@@ -76,15 +75,15 @@ bool isStringMarker(uchar marker)
 class BinaryParser
 {
 public:
-    BinaryParser(const QByteArray& bytes, QString* error) : m_bytes(bytes), m_error(error) {}
+    explicit BinaryParser(const QByteArray& bytes) : m_bytes(bytes) {}
 
-    std::optional<PlistValue> parse()
+    PlistReadResult parse()
     {
         const qsizetype size = m_bytes.size();
         if (size < headerSize + 1 + 1 + trailerSize)
-            return failed(QStringLiteral("The binary property list is truncated."));
+            return failed(PlistErrorCode::truncated);
         if (std::memcmp(m_bytes.constData(), "bplist00", 8) != 0)
-            return failed(QStringLiteral("Unsupported binary property list version."));
+            return failed(PlistErrorCode::unsupported);
         m_data = reinterpret_cast<const uchar*>(m_bytes.constData());
         const uchar* trailer = m_data + size - trailerSize;
         m_offsetSize = trailer[6];
@@ -93,13 +92,13 @@ public:
         const quint64 topObject = readBigEndian(trailer + 16, 8);
         const quint64 tableOffset = readBigEndian(trailer + 24, 8);
         if (!isSupportedIntSize(m_offsetSize) || !isSupportedIntSize(m_referenceSize))
-            return failed(QStringLiteral("The binary property list has invalid integer sizes."));
+            return failed(PlistErrorCode::malformed);
         const quint64 tableEnd = quint64(size - trailerSize);
         if (objectCount == 0 || topObject >= objectCount || tableOffset < quint64(headerSize) ||
             tableOffset > tableEnd || objectCount > (tableEnd - tableOffset) / m_offsetSize)
-            return failed(QStringLiteral("The binary property list has an invalid offset table."));
+            return failed(PlistErrorCode::badReference);
         if (m_referenceSize < 8 && objectCount > (quint64(1) << (8 * m_referenceSize)))
-            return failed(QStringLiteral("The binary property list has too many objects."));
+            return failed(PlistErrorCode::tooLarge);
         m_objectCount = objectCount;
         m_tableOffset = tableOffset;
         m_objectsEnd = tableOffset;
@@ -117,7 +116,7 @@ public:
         PlistValue root;
         quint64 expanded = 0;
         if (!parseObject(topObject, 0, &root, &expanded))
-            return std::nullopt;
+            return m_error;
         if (root.isDictionary() && std::memcmp(trailer, plist::binary::writerMark,
                                                sizeof plist::binary::writerMark) == 0) {
             PlistDictionary dictionary = root.toDictionary();
@@ -145,13 +144,15 @@ private:
         quint64 expanded = 0;
     };
 
-    std::nullopt_t failed(const QString& message)
-    {
-        fail(m_error, message);
-        return std::nullopt;
-    }
+    // A fault of the file as a whole: its header, trailer or offset table.
+    static PlistReadError failed(PlistErrorCode code) { return {code, -1}; }
 
-    bool error(const QString& message) { return fail(m_error, message); }
+    // A fault of the object being read.
+    bool error(PlistErrorCode code)
+    {
+        m_error = {code, qsizetype(m_objectOffset)};
+        return false;
+    }
 
     void addReference(quint64 index)
     {
@@ -264,9 +265,9 @@ private:
         case CountFault::none:
             return true;
         case CountFault::truncated:
-            return error(QStringLiteral("The property list is truncated."));
+            return error(PlistErrorCode::truncated);
         case CountFault::malformed:
-            return error(QStringLiteral("An object length is malformed."));
+            return error(PlistErrorCode::malformed);
         }
         return false;
     }
@@ -278,19 +279,19 @@ private:
         if (status & done) {
             // Only kept objects can be met again.
             if (m_keptSlot.empty() || m_keptSlot[index] == notKept)
-                return error(QStringLiteral("The property list contains a reference cycle."));
+                return error(PlistErrorCode::referenceCycle);
             const Kept& kept = m_kept[m_keptSlot[index]];
             *out = kept.value;
             *expanded = kept.expanded;
             return true;
         }
         if (status & inProgress)
-            return error(QStringLiteral("The property list contains a reference cycle."));
+            return error(PlistErrorCode::referenceCycle);
         if (depth > PlistReader::maximumDepth)
-            return error(QStringLiteral("The property list is nested too deeply."));
+            return error(PlistErrorCode::tooDeep);
         const quint64 offset = offsetOf(index);
         if (offset == 0)
-            return error(QStringLiteral("An object offset points outside the property list."));
+            return error(PlistErrorCode::badReference);
         status |= inProgress;
         if (!parseAt(offset, depth, out, expanded))
             return false;
@@ -306,6 +307,7 @@ private:
 
     bool parseAt(quint64 offset, int depth, PlistValue* out, quint64* expanded)
     {
+        m_objectOffset = offset;
         *expanded = 1;
         const uchar marker = m_data[offset];
         quint64 position = offset + 1;
@@ -315,13 +317,13 @@ private:
                 *out = PlistValue(marker == 0x09);
                 return true;
             }
-            return error(QStringLiteral("The property list holds an unsupported object."));
+            return error(PlistErrorCode::unsupported);
         case 0x1:
             return parseInteger(marker, position, out);
         case 0x2: {
             const int size = 1 << (marker & 0x0F);
             if ((size != 4 && size != 8) || !fits(position, size))
-                return error(QStringLiteral("A real number is malformed."));
+                return error(PlistErrorCode::badValue);
             const quint64 bits = readBigEndian(m_data + position, size);
             *out = size == 4 ? PlistValue(double(std::bit_cast<float>(quint32(bits))))
                              : PlistValue(std::bit_cast<double>(bits));
@@ -329,7 +331,7 @@ private:
         }
         case 0x3:
             if (marker != 0x33 || !fits(position, 8))
-                return error(QStringLiteral("A date is malformed."));
+                return error(PlistErrorCode::badValue);
             *out =
                 PlistValue(PlistDate{std::bit_cast<double>(readBigEndian(m_data + position, 8))});
             return true;
@@ -338,12 +340,12 @@ private:
             if (!readCount(marker, &position, &length))
                 return false;
             if (!fits(position, length))
-                return error(QStringLiteral("A data object extends past the end of the file."));
+                return error(PlistErrorCode::truncated);
             if (!spendPayload(length))
                 return false;
             char* bytes = m_blobs->reserve(length);
             if (!bytes)
-                return error(QStringLiteral("The property list expands to too many values."));
+                return error(PlistErrorCode::tooLarge);
             std::memcpy(bytes, m_data + position, size_t(length));
             *out = PlistValue(m_blobs->take(qsizetype(length)));
             return true;
@@ -359,7 +361,7 @@ private:
         case 0x8: {
             const int size = (marker & 0x0F) + 1;
             if (size > 8 || !fits(position, size))
-                return error(QStringLiteral("A UID is malformed."));
+                return error(PlistErrorCode::badValue);
             *out = PlistValue(PlistUid{readBigEndian(m_data + position, size)});
             return true;
         }
@@ -368,7 +370,7 @@ private:
         case 0xD:
             return parseDictionary(marker, position, depth, out, expanded);
         default:
-            return error(QStringLiteral("The property list holds an unsupported object."));
+            return error(PlistErrorCode::unsupported);
         }
     }
 
@@ -376,7 +378,7 @@ private:
     {
         const int size = 1 << (marker & 0x0F);
         if (size > 16 || !fits(position, size))
-            return error(QStringLiteral("An integer is malformed."));
+            return error(PlistErrorCode::badValue);
         if (size <= 8) {
             *out = PlistValue::integer(qint64(readBigEndian(m_data + position, size)));
         } else {
@@ -388,7 +390,7 @@ private:
             else if (high == ~quint64(0) && qint64(low) < 0)
                 *out = PlistValue::integer(qint64(low));
             else
-                return error(QStringLiteral("An integer is too large."));
+                return error(PlistErrorCode::tooLarge);
         }
         return true;
     }
@@ -398,7 +400,7 @@ private:
     bool spendPayload(quint64 length)
     {
         if (length > m_payloadLimit - m_payloadSpent)
-            return error(QStringLiteral("The property list expands to too many values."));
+            return error(PlistErrorCode::tooLarge);
         m_payloadSpent += length;
         return true;
     }
@@ -410,15 +412,15 @@ private:
             return false;
         const bool wide = (marker >> 4) == 0x6;
         if (wide && length > std::numeric_limits<quint64>::max() / 2)
-            return error(QStringLiteral("A string is too long."));
+            return error(PlistErrorCode::tooLarge);
         const quint64 byteLength = wide ? length * 2 : length;
         if (!fits(position, byteLength))
-            return error(QStringLiteral("A string extends past the end of the file."));
+            return error(PlistErrorCode::truncated);
         if (!spendPayload(byteLength))
             return false;
         char16_t* units = m_text->reserve(length);
         if (!units)
-            return error(QStringLiteral("The property list expands to too many values."));
+            return error(PlistErrorCode::tooLarge);
         const uchar* start = m_data + position;
         if (!wide) {
             // Stored as single bytes: ASCII, read as Latin-1 like the platform.
@@ -428,7 +430,7 @@ private:
             for (quint64 i = 0; i < length; ++i)
                 units[i] = char16_t((start[2 * i] << 8) | start[2 * i + 1]);
             if (!isValidUtf16(units, qsizetype(length)))
-                return error(QStringLiteral("A string is not valid UTF-16."));
+                return error(PlistErrorCode::badEncoding);
         }
         *out = m_text->take(qsizetype(length));
         return true;
@@ -438,10 +440,10 @@ private:
     bool checkReferences(quint64 position, quint64 count)
     {
         if (count > m_objectsEnd / m_referenceSize || !fits(position, count * m_referenceSize))
-            return error(QStringLiteral("A container extends past the end of the file."));
+            return error(PlistErrorCode::truncated);
         for (quint64 i = 0; i < count; ++i) {
             if (readReference(position, i) >= m_objectCount)
-                return error(QStringLiteral("An object reference is out of range."));
+                return error(PlistErrorCode::badReference);
         }
         return true;
     }
@@ -450,7 +452,7 @@ private:
     {
         *expanded += child;
         if (*expanded > m_expandedLimit)
-            return error(QStringLiteral("The property list expands to too many values."));
+            return error(PlistErrorCode::tooLarge);
         return true;
     }
 
@@ -482,17 +484,17 @@ private:
             if (!parseObject(index, depth, &value, &ignored))
                 return false;
             if (value.type() != PlistValue::Type::string)
-                return error(QStringLiteral("A dictionary key is not a string."));
+                return error(PlistErrorCode::badDictionary);
             *key = value.toStringView();
             return true;
         }
         // A key of its own, the usual case, is built in place.
         const quint64 offset = offsetOf(index);
         if (offset == 0)
-            return error(QStringLiteral("An object offset points outside the property list."));
+            return error(PlistErrorCode::badReference);
         const uchar marker = m_data[offset];
         if ((marker >> 4) != 0x5 && (marker >> 4) != 0x6)
-            return error(QStringLiteral("A dictionary key is not a string."));
+            return error(PlistErrorCode::badDictionary);
         m_status[index] = status | done;
         return parseString(marker, offset + 1, key);
     }
@@ -504,7 +506,7 @@ private:
         if (!readCount(marker, &position, &count))
             return false;
         if (count > m_objectsEnd / 2)
-            return error(QStringLiteral("A dictionary extends past the end of the file."));
+            return error(PlistErrorCode::truncated);
         if (!checkReferences(position, count * 2))
             return false;
         QList<PlistDictionary::Entry> entries;
@@ -524,7 +526,8 @@ private:
     }
 
     const QByteArray& m_bytes;
-    QString* m_error;
+    PlistReadError m_error;
+    quint64 m_objectOffset = 0;
     const uchar* m_data = nullptr;
     quint64 m_offsetSize = 0;
     quint64 m_referenceSize = 0;
@@ -544,9 +547,9 @@ private:
 
 } // namespace
 
-std::optional<PlistValue> PlistBinaryReader::read(const QByteArray& bytes, QString* error)
+PlistReadResult PlistBinaryReader::read(const QByteArray& bytes)
 {
     if (std::optional<PlistDictionary> known = PlistDictionary::findByEncoding(bytes))
         return PlistValue(std::move(*known));
-    return BinaryParser(bytes, error).parse();
+    return BinaryParser(bytes).parse();
 }

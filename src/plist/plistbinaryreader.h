@@ -1,11 +1,9 @@
 #pragma once
 
-#include "plist/plistvalue.h"
-
-#include <optional>
+#include "plist/plistreaderror.h"
 
 class PlistBinaryReader
 {
 public:
-    static std::optional<PlistValue> read(const QByteArray& bytes, QString* error);
+    static PlistReadResult read(const QByteArray& bytes);
 };

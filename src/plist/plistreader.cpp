@@ -44,11 +44,11 @@ bool looksLikeXml(const QByteArray& bytes)
 
 } // namespace
 
-std::optional<PlistValue> PlistReader::read(const QByteArray& bytes, QString* error)
+PlistReadResult PlistReader::read(const QByteArray& bytes)
 {
     if (bytes.startsWith("bplist"))
-        return PlistBinaryReader::read(bytes, error);
+        return PlistBinaryReader::read(bytes);
     if (looksLikeXml(bytes))
-        return PlistXmlReader::read(bytes, error);
-    return PlistTextReader::read(bytes, error);
+        return PlistXmlReader::read(bytes);
+    return PlistTextReader::read(bytes);
 }

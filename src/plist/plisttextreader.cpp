@@ -4,8 +4,6 @@
 
 #include <QStringDecoder>
 
-using plist::detail::fail;
-
 namespace {
 
 bool isUnquotedCharacter(QChar c)
@@ -42,7 +40,7 @@ bool hasUnpairedSurrogate(const QString& text)
     return false;
 }
 
-std::optional<QString> decodeText(const QByteArray& bytes, QString* error)
+Expected<QString, PlistReadError> decodeText(const QByteArray& bytes)
 {
     QStringConverter::Encoding encoding = QStringConverter::Utf8;
     QByteArrayView body(bytes);
@@ -55,53 +53,47 @@ std::optional<QString> decodeText(const QByteArray& bytes, QString* error)
     } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         body = body.sliced(3);
     }
-    if (encoding != QStringConverter::Utf8 && body.size() % 2 != 0) {
-        fail(error, QStringLiteral("The text is not valid UTF-16."));
-        return std::nullopt;
-    }
+    if (encoding != QStringConverter::Utf8 && body.size() % 2 != 0)
+        return PlistReadError{PlistErrorCode::badEncoding, -1};
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(body);
-    if (decoder.hasError() || hasUnpairedSurrogate(text)) {
-        fail(error, encoding == QStringConverter::Utf8
-                        ? QStringLiteral("The text is not valid UTF-8.")
-                        : QStringLiteral("The text is not valid UTF-16."));
-        return std::nullopt;
-    }
+    if (decoder.hasError() || hasUnpairedSurrogate(text))
+        return PlistReadError{PlistErrorCode::badEncoding, -1};
     return text;
 }
 
 class TextParser
 {
 public:
-    TextParser(const QString& text, QString* error) : m_text(text), m_error(error) {}
+    explicit TextParser(const QString& text) : m_text(text) {}
 
-    std::optional<PlistValue> parse()
+    PlistReadResult parse()
     {
         skipSpace();
         if (atEnd())
-            return failed(QStringLiteral("The property list is empty."));
+            return failed(PlistErrorCode::malformed);
         // A leading string followed by '=' or ';' is the strings-file form.
         if (peek() != u'{' && peek() != u'(' && peek() != u'<') {
             const qsizetype start = m_position;
             QString first;
             if (!parseString(&first))
-                return std::nullopt;
+                return m_error;
             skipSpace();
             if (!atEnd() && (peek() == u'=' || peek() == u';')) {
                 m_position = start;
                 PlistDictionary dictionary;
                 if (!parseEntries(0, &dictionary, /*braced=*/false))
-                    return std::nullopt;
+                    return m_error;
                 return PlistValue(std::move(dictionary));
             }
             m_position = start;
         }
         PlistValue root;
         if (!parseValue(0, &root))
-            return std::nullopt;
+            return m_error;
         skipSpace();
         if (!atEnd())
-            return failed(QStringLiteral("Unexpected text after the root value."));
+            return failed(PlistErrorCode::trailingContent);
         return root;
     }
 
@@ -109,15 +101,19 @@ private:
     bool atEnd() const { return m_position >= m_text.size(); }
     QChar peek() const { return m_text.at(m_position); }
 
-    bool error(const QString& message)
+    // Malformed at the very end means the text stopped short.
+    bool error(PlistErrorCode code)
     {
-        return fail(m_error, message + u" (at character " + QString::number(m_position) + u")");
+        if (code == PlistErrorCode::malformed && atEnd())
+            code = PlistErrorCode::truncated;
+        m_error = {code, m_position};
+        return false;
     }
 
-    std::nullopt_t failed(const QString& message)
+    PlistReadError failed(PlistErrorCode code)
     {
-        error(message);
-        return std::nullopt;
+        error(code);
+        return m_error;
     }
 
     void skipSpace()
@@ -143,10 +139,10 @@ private:
     bool parseValue(int depth, PlistValue* out)
     {
         if (depth > PlistReader::maximumDepth)
-            return error(QStringLiteral("The property list is nested too deeply"));
+            return error(PlistErrorCode::tooDeep);
         skipSpace();
         if (atEnd())
-            return error(QStringLiteral("Unexpected end of the property list"));
+            return error(PlistErrorCode::truncated);
         const QChar c = peek();
         if (c == u'{') {
             ++m_position;
@@ -173,7 +169,7 @@ private:
             skipSpace();
             if (atEnd()) {
                 if (braced)
-                    return error(QStringLiteral("A dictionary is not closed"));
+                    return error(PlistErrorCode::truncated);
                 return true;
             }
             if (braced && peek() == u'}') {
@@ -191,7 +187,7 @@ private:
                 continue;
             }
             if (atEnd() || peek() != u'=')
-                return error(QStringLiteral("Expected '=' after a dictionary key"));
+                return error(PlistErrorCode::badDictionary);
             ++m_position;
             PlistValue value;
             if (!parseValue(depth + 1, &value))
@@ -201,7 +197,7 @@ private:
             if (!atEnd() && peek() == u';') {
                 ++m_position;
             } else if (!(braced && !atEnd() && peek() == u'}')) {
-                return error(QStringLiteral("Expected ';' after a dictionary value"));
+                return error(PlistErrorCode::malformed);
             }
         }
     }
@@ -213,7 +209,7 @@ private:
         for (;;) {
             skipSpace();
             if (atEnd())
-                return error(QStringLiteral("An array is not closed"));
+                return error(PlistErrorCode::truncated);
             if (peek() == u')') {
                 ++m_position;
                 break;
@@ -226,7 +222,7 @@ private:
             if (!atEnd() && peek() == u',') {
                 ++m_position;
             } else if (atEnd() || peek() != u')') {
-                return error(QStringLiteral("Expected ',' or ')' in an array"));
+                return error(PlistErrorCode::malformed);
             }
         }
         *out = PlistValue(std::move(array));
@@ -241,14 +237,14 @@ private:
         for (;;) {
             skipSpace();
             if (atEnd())
-                return error(QStringLiteral("A data block is not closed"));
+                return error(PlistErrorCode::truncated);
             const QChar c = peek();
             ++m_position;
             if (c == u'>')
                 break;
             const int value = hexValue(c);
             if (value < 0)
-                return error(QStringLiteral("A data block holds a character that is not hex"));
+                return error(PlistErrorCode::badValue);
             if (pending < 0) {
                 pending = value;
             } else {
@@ -257,7 +253,7 @@ private:
             }
         }
         if (pending >= 0)
-            return error(QStringLiteral("A data block has an odd number of hex digits"));
+            return error(PlistErrorCode::badValue);
         *out = PlistValue(std::move(data));
         return true;
     }
@@ -266,14 +262,14 @@ private:
     {
         skipSpace();
         if (atEnd())
-            return error(QStringLiteral("Expected a string"));
+            return error(PlistErrorCode::malformed);
         const QChar quote = peek();
         if (quote != u'"' && quote != u'\'') {
             const qsizetype start = m_position;
             while (!atEnd() && isUnquotedCharacter(peek()))
                 ++m_position;
             if (m_position == start)
-                return error(u"Unexpected character '" + QString(quote) + u'\'');
+                return error(PlistErrorCode::malformed);
             *out = m_text.mid(start, m_position - start);
             return true;
         }
@@ -281,7 +277,7 @@ private:
         QString text;
         for (;;) {
             if (atEnd())
-                return error(QStringLiteral("A quoted string is not closed"));
+                return error(PlistErrorCode::truncated);
             const QChar c = peek();
             ++m_position;
             if (c == quote)
@@ -291,12 +287,12 @@ private:
                 continue;
             }
             if (atEnd())
-                return error(QStringLiteral("A quoted string is not closed"));
+                return error(PlistErrorCode::truncated);
             if (!parseEscape(&text))
                 return false;
         }
         if (hasUnpairedSurrogate(text))
-            return error(QStringLiteral("A string holds an unpaired surrogate"));
+            return error(PlistErrorCode::badEncoding);
         *out = std::move(text);
         return true;
     }
@@ -337,7 +333,7 @@ private:
                 ++digits;
             }
             if (digits == 0)
-                return error(QStringLiteral("A \\U escape has no hex digits"));
+                return error(PlistErrorCode::badValue);
             text->append(QChar(value));
             return true;
         }
@@ -359,16 +355,16 @@ private:
     }
 
     const QString& m_text;
-    QString* m_error;
+    PlistReadError m_error;
     qsizetype m_position = 0;
 };
 
 } // namespace
 
-std::optional<PlistValue> PlistTextReader::read(const QByteArray& bytes, QString* error)
+PlistReadResult PlistTextReader::read(const QByteArray& bytes)
 {
-    const std::optional<QString> text = decodeText(bytes, error);
+    const Expected<QString, PlistReadError> text = decodeText(bytes);
     if (!text)
-        return std::nullopt;
-    return TextParser(*text, error).parse();
+        return text.error();
+    return TextParser(*text).parse();
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "plist/plistvalue.h"
-
-#include <optional>
+#include "plist/plistreaderror.h"
 
 // The older text form: { key = value; }, ( a, b ), "quoted" and unquoted
 // strings, <hex data>, comments, and the strings-file form whose root
@@ -10,5 +8,5 @@
 class PlistTextReader
 {
 public:
-    static std::optional<PlistValue> read(const QByteArray& bytes, QString* error);
+    static PlistReadResult read(const QByteArray& bytes);
 };

@@ -102,14 +102,36 @@ bool isSpace(char c)
 class FastParser
 {
 public:
-    FastParser(const QByteArray& bytes, QString* error)
-        : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size()), m_error(error)
+    explicit FastParser(const QByteArray& bytes)
+        : m_begin(bytes.constData()), m_p(bytes.constData()),
+          m_end(bytes.constData() + bytes.size())
     {
     }
 
-    PlistXmlFastReader::Outcome parse(PlistValue* out)
+    std::optional<PlistReadResult> parse()
     {
-        using Outcome = PlistXmlFastReader::Outcome;
+        PlistValue root;
+        switch (parse(&root)) {
+        case Outcome::value:
+            return PlistReadResult(std::move(root));
+        case Outcome::error:
+            return PlistReadResult(m_error);
+        case Outcome::unsupported:
+            break;
+        }
+        return std::nullopt;
+    }
+
+private:
+    enum class Outcome
+    {
+        value,
+        error,
+        unsupported
+    };
+
+    Outcome parse(PlistValue* out)
+    {
         if (remaining() >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
             m_p += 3;
         if (!skipProlog())
@@ -120,7 +142,7 @@ public:
             return Outcome::error;
         if (name == "plist") {
             if (empty)
-                return fail("The plist element is empty."), Outcome::error;
+                return fail(PlistErrorCode::malformed), Outcome::error;
             skipMisc();
             if (!readStartTag(&name, &empty) || !parseValue(name, empty, 0, out))
                 return Outcome::error;
@@ -132,11 +154,10 @@ public:
         }
         skipMisc();
         if (m_p != m_end)
-            return fail("Unexpected content after the root value."), Outcome::error;
+            return fail(PlistErrorCode::trailingContent), Outcome::error;
         return Outcome::value;
     }
 
-private:
     qsizetype remaining() const { return m_end - m_p; }
     bool startsWith(const char* text) const
     {
@@ -144,10 +165,15 @@ private:
         return size_t(remaining()) >= length && std::memcmp(m_p, text, length) == 0;
     }
 
-    bool fail(const char* message)
+    // The first fault found is the one reported. Malformed at the very end
+    // means the document stopped short.
+    bool fail(PlistErrorCode code)
     {
-        if (m_error && m_error->isEmpty())
-            *m_error = QString::fromLatin1(message);
+        if (code == PlistErrorCode::malformed && m_p >= m_end)
+            code = PlistErrorCode::truncated;
+        if (!m_failed)
+            m_error = {code, m_p - m_begin};
+        m_failed = true;
         return false;
     }
 
@@ -160,7 +186,7 @@ private:
                 return true;
             }
         }
-        return fail("The XML document is truncated.");
+        return fail(PlistErrorCode::truncated);
     }
 
     // White space, comments and processing instructions.
@@ -205,7 +231,7 @@ private:
             while (q < m_end && *q != '>' && *q != '[')
                 ++q;
             if (q == m_end)
-                return fail("The XML document is truncated.");
+                return fail(PlistErrorCode::truncated);
             if (*q == '[') {
                 m_unsupported = true;
                 return false;
@@ -222,7 +248,7 @@ private:
                                *m_p == ':' || *m_p == '.'))
             ++m_p;
         if (m_p == start)
-            return fail("An element name is missing.");
+            return fail(PlistErrorCode::malformed);
         *name = QByteArrayView(start, m_p - start);
         return true;
     }
@@ -230,7 +256,7 @@ private:
     bool readStartTag(QByteArrayView* name, bool* empty)
     {
         if (m_p >= m_end || *m_p != '<')
-            return fail("Expected an element.");
+            return fail(PlistErrorCode::malformed);
         ++m_p;
         if (!readName(name))
             return false;
@@ -242,7 +268,7 @@ private:
                 if (c == quote)
                     quote = 0;
                 else if (c == '<')
-                    return fail("An attribute value holds '<'.");
+                    return fail(PlistErrorCode::malformed);
             } else if (c == '"' || c == '\'') {
                 quote = c;
             } else if (c == '>') {
@@ -254,25 +280,25 @@ private:
                 m_p += 2;
                 return true;
             } else if (c == '<') {
-                return fail("A start tag is not closed.");
+                return fail(PlistErrorCode::truncated);
             }
             ++m_p;
         }
-        return fail("The XML document is truncated.");
+        return fail(PlistErrorCode::truncated);
     }
 
     bool expectEndTag(const char* name)
     {
         if (!startsWith("</"))
-            return fail("Expected an end tag.");
+            return fail(PlistErrorCode::malformed);
         m_p += 2;
         QByteArrayView found;
         if (!readName(&found) || found != QByteArrayView(name))
-            return fail("An end tag does not match its start tag.");
+            return fail(PlistErrorCode::malformed);
         while (m_p < m_end && isSpace(*m_p))
             ++m_p;
         if (m_p >= m_end || *m_p != '>')
-            return fail("An end tag is not closed.");
+            return fail(PlistErrorCode::truncated);
         ++m_p;
         return true;
     }
@@ -282,7 +308,7 @@ private:
         const char* semicolon = static_cast<const char*>(
             std::memchr(m_p, ';', size_t(std::min<qsizetype>(remaining(), 12))));
         if (!semicolon)
-            return fail("An entity reference is malformed.");
+            return fail(PlistErrorCode::malformed);
         const QByteArrayView entity(m_p + 1, semicolon - m_p - 1);
         m_p = semicolon + 1;
         if (entity == "lt")
@@ -303,11 +329,11 @@ private:
                 std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
             if (status != std::errc() || end != digits.data() + digits.size() || code == 0 ||
                 code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-                return fail("A character reference is invalid.");
+                return fail(PlistErrorCode::malformed);
             appendUtf8(text, code);
         } else {
             // Entities are never expanded.
-            return fail("Entity references are not supported.");
+            return fail(PlistErrorCode::unsupported);
         }
         return true;
     }
@@ -340,7 +366,7 @@ private:
             } else if (startsWith("</")) {
                 return expectEndTag(element);
             } else if (*m_p == '<') {
-                return fail("An element holds another element where text belongs.");
+                return fail(PlistErrorCode::malformed);
             } else {
                 const char* run = m_p;
                 while (m_p < m_end && *m_p != '<' && *m_p != '&')
@@ -348,7 +374,7 @@ private:
                 out->append(run, m_p - run);
             }
         }
-        return fail("The XML document is truncated.");
+        return fail(PlistErrorCode::truncated);
     }
 
     bool readTextAsBytes(const char* element, bool empty, QByteArray* storage, QByteArrayView* text)
@@ -368,7 +394,7 @@ private:
     bool parseValue(QByteArrayView name, bool empty, int depth, PlistValue* out)
     {
         if (depth > PlistReader::maximumDepth)
-            return fail("The property list is nested too deeply.");
+            return fail(PlistErrorCode::tooDeep);
         if (name == "dict")
             return parseDictionary(empty, depth, out);
         if (name == "array")
@@ -403,7 +429,7 @@ private:
             const std::optional<double> seconds =
                 parsePlistDateText(QString::fromLatin1(text.trimmed()));
             if (!seconds)
-                return fail("A date is malformed.");
+                return fail(PlistErrorCode::badValue);
             *out = PlistValue(PlistDate{*seconds});
             return true;
         }
@@ -419,11 +445,11 @@ private:
             const auto decoded =
                 QByteArray::fromBase64Encoding(compact, QByteArray::AbortOnBase64DecodingErrors);
             if (!decoded)
-                return fail("A data element is not valid base64.");
+                return fail(PlistErrorCode::badValue);
             *out = PlistValue(decoded.decoded);
             return true;
         }
-        return fail("Unknown element in the property list.");
+        return fail(PlistErrorCode::unsupported);
     }
 
     bool parseInteger(QByteArrayView text, PlistValue* out)
@@ -442,13 +468,13 @@ private:
         const auto [end, status] =
             std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
         if (text.isEmpty() || status != std::errc() || end != text.data() + text.size())
-            return fail("An integer is malformed.");
+            return fail(PlistErrorCode::badValue);
         if (!negative) {
             *out = PlistValue::unsignedInteger(magnitude);
             return true;
         }
         if (magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
-            return fail("An integer is malformed.");
+            return fail(PlistErrorCode::badValue);
         *out = PlistValue::integer(qint64(0 - magnitude));
         return true;
     }
@@ -473,7 +499,7 @@ private:
         double value = 0;
         const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (text.isEmpty() || status != std::errc() || end != text.data() + text.size())
-            return fail("A real number is malformed.");
+            return fail(PlistErrorCode::badValue);
         *out = PlistValue(value);
         return true;
     }
@@ -487,7 +513,7 @@ private:
         }
         *done = false;
         if (m_p < m_end && *m_p != '<')
-            return fail("Unexpected text between elements.");
+            return fail(PlistErrorCode::malformed);
         return readStartTag(name, empty);
     }
 
@@ -526,7 +552,7 @@ private:
                 if (done)
                     break;
                 if (name != "key")
-                    return fail("A dictionary key is not a <key> element.");
+                    return fail(PlistErrorCode::badDictionary);
                 QByteArray storage;
                 QByteArrayView keyText;
                 if (!readTextAsBytes("key", childEmpty, &storage, &keyText))
@@ -535,7 +561,7 @@ private:
                 if (!nextChild("dict", &name, &childEmpty, &done))
                     return false;
                 if (done)
-                    return fail("A dictionary key has no value.");
+                    return fail(PlistErrorCode::badDictionary);
                 PlistValue value;
                 if (!parseValue(name, childEmpty, depth + 1, &value))
                     return false;
@@ -546,23 +572,21 @@ private:
         return true;
     }
 
+    const char* m_begin;
     const char* m_p;
     const char* m_end;
-    QString* m_error;
+    PlistReadError m_error;
+    bool m_failed = false;
     bool m_unsupported = false;
 };
 
 } // namespace
 
-PlistXmlFastReader::Outcome PlistXmlFastReader::read(const QByteArray& bytes, PlistValue* value,
-                                                     QString* error)
+std::optional<PlistReadResult> PlistXmlFastReader::read(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return Outcome::unsupported;
-    if (!isValidUtf8(bytes.constData(), bytes.size())) {
-        if (error)
-            *error = QStringLiteral("The XML document is not valid UTF-8.");
-        return Outcome::error;
-    }
-    return FastParser(bytes, error).parse(value);
+        return std::nullopt;
+    if (!isValidUtf8(bytes.constData(), bytes.size()))
+        return PlistReadResult(PlistReadError{PlistErrorCode::badEncoding, -1});
+    return FastParser(bytes).parse();
 }

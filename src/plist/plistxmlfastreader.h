@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plist/plistvalue.h"
+#include "plist/plistreaderror.h"
 
 #include <QByteArray>
 
@@ -10,19 +10,12 @@
 // vocabulary. It expands nothing but the five predefined entities and
 // character references, and reads no document type at all: a document with
 // an internal DTD subset, or in another encoding, is left to the general
-// XML reader (`unsupported`). QXmlStreamReader reads such documents about
+// XML reader (no result). QXmlStreamReader reads such documents about
 // four times slower, which is why this one exists.
 class PlistXmlFastReader
 {
 public:
-    enum class Outcome
-    {
-        value,
-        error,
-        unsupported
-    };
-
-    static Outcome read(const QByteArray& bytes, PlistValue* value, QString* error);
+    static std::optional<PlistReadResult> read(const QByteArray& bytes);
 };
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).

@@ -7,8 +7,6 @@
 
 #include <cmath>
 
-using plist::detail::fail;
-
 namespace {
 
 constexpr qint64 secondsFrom1970To2001 = 978307200;
@@ -66,19 +64,17 @@ std::optional<double> parseRealText(QStringView text)
 class XmlParser
 {
 public:
-    XmlParser(const QByteArray& bytes, QString* error) : m_reader(bytes), m_error(error) {}
+    explicit XmlParser(const QByteArray& bytes) : m_reader(bytes) {}
 
-    std::optional<PlistValue> parse()
+    PlistReadResult parse()
     {
         while (!m_reader.atEnd()) {
             const QXmlStreamReader::TokenType token = m_reader.readNext();
             if (token == QXmlStreamReader::DTD && !m_reader.entityDeclarations().isEmpty()) {
-                fail(m_error, QStringLiteral("Entity declarations are not supported."));
-                return std::nullopt;
+                return failure(PlistErrorCode::unsupported);
             }
             if (token == QXmlStreamReader::EntityReference) {
-                fail(m_error, QStringLiteral("Entity references are not supported."));
-                return std::nullopt;
+                return failure(PlistErrorCode::unsupported);
             }
             if (token != QXmlStreamReader::StartElement)
                 continue;
@@ -88,37 +84,40 @@ public:
                     return failure();
                 // Nothing but the end of <plist> may follow the root value.
                 if (nextElement() || m_reader.hasError())
-                    return failure(QStringLiteral("The plist element holds more than one value."));
+                    return failure(PlistErrorCode::trailingContent);
             } else if (!parseValue(0, &root)) {
                 return failure();
             }
             while (!m_reader.atEnd()) {
                 if (m_reader.readNext() == QXmlStreamReader::StartElement)
-                    return failure(QStringLiteral("Unexpected content after the root value."));
+                    return failure(PlistErrorCode::trailingContent);
             }
             if (m_reader.hasError())
                 return failure();
             return root;
         }
-        return failure(QStringLiteral("The document holds no property list."));
+        return failure(PlistErrorCode::truncated);
     }
 
 private:
-    std::nullopt_t failure(const QString& message = {})
+    // The first fault found, else the stream reader's own.
+    PlistReadError failure(std::optional<PlistErrorCode> code = std::nullopt)
     {
-        if (!message.isEmpty())
-            fail(m_error, message);
-        else if (m_reader.hasError())
-            fail(m_error, m_reader.errorString());
-        else if (m_error && m_error->isEmpty())
-            fail(m_error, QStringLiteral("The XML property list is malformed."));
-        return std::nullopt;
+        if (code)
+            error(*code);
+        if (m_error)
+            return *m_error;
+        const PlistErrorCode readerCode =
+            m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError
+                ? PlistErrorCode::truncated
+                : PlistErrorCode::malformed;
+        return {readerCode, qsizetype(m_reader.characterOffset())};
     }
 
-    bool error(const QString& message)
+    bool error(PlistErrorCode code)
     {
-        if (m_error && m_error->isEmpty())
-            *m_error = message;
+        if (!m_error)
+            m_error = PlistReadError{code, qsizetype(m_reader.characterOffset())};
         return false;
     }
 
@@ -134,10 +133,10 @@ private:
                 return false;
             case QXmlStreamReader::Characters:
                 if (!m_reader.isWhitespace())
-                    return error(QStringLiteral("Unexpected text between elements."));
+                    return error(PlistErrorCode::malformed);
                 break;
             case QXmlStreamReader::EntityReference:
-                return error(QStringLiteral("Entity references are not supported."));
+                return error(PlistErrorCode::unsupported);
             default:
                 break;
             }
@@ -149,14 +148,14 @@ private:
     {
         *text = m_reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         if (m_reader.hasError())
-            return error(m_reader.errorString());
+            return error(PlistErrorCode::malformed);
         return true;
     }
 
     bool parseValue(int depth, PlistValue* out)
     {
         if (depth > PlistReader::maximumDepth)
-            return error(QStringLiteral("The property list is nested too deeply."));
+            return error(PlistErrorCode::tooDeep);
         const QStringView name = m_reader.name();
         if (name == u"dict")
             return parseDictionary(depth, out);
@@ -166,7 +165,7 @@ private:
         if (name == u"true" || name == u"false") {
             const bool value = name == u"true";
             if (!readText(&text) || !text.trimmed().isEmpty())
-                return error(QStringLiteral("A boolean element holds content."));
+                return error(PlistErrorCode::badValue);
             *out = PlistValue(value);
             return true;
         }
@@ -181,7 +180,7 @@ private:
                 return false;
             const std::optional<PlistInteger> value = parseIntegerText(text);
             if (!value)
-                return error(QStringLiteral("An integer is malformed."));
+                return error(PlistErrorCode::badValue);
             *out = PlistValue(*value);
             return true;
         }
@@ -190,7 +189,7 @@ private:
                 return false;
             const std::optional<double> value = parseRealText(text);
             if (!value)
-                return error(QStringLiteral("A real number is malformed."));
+                return error(PlistErrorCode::badValue);
             *out = PlistValue(*value);
             return true;
         }
@@ -199,7 +198,7 @@ private:
                 return false;
             const std::optional<double> value = parsePlistDateText(QStringView(text).trimmed());
             if (!value)
-                return error(QStringLiteral("A date is malformed."));
+                return error(PlistErrorCode::badValue);
             *out = PlistValue(PlistDate{*value});
             return true;
         }
@@ -210,11 +209,11 @@ private:
             const auto decoded = QByteArray::fromBase64Encoding(
                 text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
             if (!decoded)
-                return error(QStringLiteral("A data element is not valid base64."));
+                return error(PlistErrorCode::badValue);
             *out = PlistValue(decoded.decoded);
             return true;
         }
-        return error(u"Unknown element <" + name.toString() + u">.");
+        return error(PlistErrorCode::unsupported);
     }
 
     bool parseArray(int depth, PlistValue* out)
@@ -226,7 +225,7 @@ private:
                 return false;
             array.append(std::move(value));
         }
-        if (m_reader.hasError() || (m_error && !m_error->isEmpty()))
+        if (m_reader.hasError() || m_error)
             return false;
         *out = PlistValue(std::move(array));
         return true;
@@ -237,25 +236,25 @@ private:
         PlistDictionary dictionary;
         while (nextElement()) {
             if (m_reader.name() != u"key")
-                return error(QStringLiteral("A dictionary key is not a <key> element."));
+                return error(PlistErrorCode::badDictionary);
             QString key;
             if (!readText(&key))
                 return false;
             if (!nextElement())
-                return error(QStringLiteral("A dictionary key has no value."));
+                return error(PlistErrorCode::badDictionary);
             PlistValue value;
             if (!parseValue(depth + 1, &value))
                 return false;
             dictionary.insert(key, std::move(value));
         }
-        if (m_reader.hasError() || (m_error && !m_error->isEmpty()))
+        if (m_reader.hasError() || m_error)
             return false;
         *out = PlistValue(std::move(dictionary));
         return true;
     }
 
     QXmlStreamReader m_reader;
-    QString* m_error;
+    std::optional<PlistReadError> m_error;
 };
 
 } // namespace
@@ -296,30 +295,14 @@ std::optional<double> parsePlistDateText(QStringView text)
     return double(seconds - secondsFrom1970To2001) + fraction;
 }
 
-std::optional<PlistValue> PlistXmlReader::read(const QByteArray& bytes, QString* error)
+PlistReadResult PlistXmlReader::read(const QByteArray& bytes)
 {
-    QString message;
-    PlistValue fast;
-    switch (PlistXmlFastReader::read(bytes, &fast, &message)) {
-    case PlistXmlFastReader::Outcome::value:
-        return fast;
-    case PlistXmlFastReader::Outcome::error:
-        if (error)
-            *error = message;
-        return std::nullopt;
-    case PlistXmlFastReader::Outcome::unsupported:
-        break;
-    }
-    return readWithStreamReader(bytes, error);
+    if (std::optional<PlistReadResult> fast = PlistXmlFastReader::read(bytes))
+        return std::move(*fast);
+    return readWithStreamReader(bytes);
 }
 
-std::optional<PlistValue> PlistXmlReader::readWithStreamReader(const QByteArray& bytes,
-                                                               QString* error)
+PlistReadResult PlistXmlReader::readWithStreamReader(const QByteArray& bytes)
 {
-    QString message;
-    std::optional<PlistValue> value = XmlParser(bytes, &message).parse();
-    if (!value && error)
-        *error =
-            message.isEmpty() ? QStringLiteral("The XML property list is malformed.") : message;
-    return value;
+    return XmlParser(bytes).parse();
 }

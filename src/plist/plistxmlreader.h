@@ -1,17 +1,15 @@
 #pragma once
 
-#include "plist/plistvalue.h"
-
-#include <optional>
+#include "plist/plistreaderror.h"
 
 class PlistXmlReader
 {
 public:
     // UTF-8 documents without an internal DTD subset go through the fast
     // reader; the rest through QXmlStreamReader.
-    static std::optional<PlistValue> read(const QByteArray& bytes, QString* error);
+    static PlistReadResult read(const QByteArray& bytes);
     // QXmlStreamReader alone: any encoding; entity declarations are refused.
-    static std::optional<PlistValue> readWithStreamReader(const QByteArray& bytes, QString* error);
+    static PlistReadResult readWithStreamReader(const QByteArray& bytes);
 };
 
 // Seconds since 2001-01-01 00:00:00 UTC for an ISO 8601 time in UTC

@@ -4,11 +4,13 @@
 
 Result<PlistDictionary, SettingsFailure> profile_settings::parse(const QByteArray& bytes)
 {
-    const std::optional<PlistValue> root = PlistReader::read(bytes);
+    const PlistReadResult root = PlistReader::read(bytes);
     if (!root)
-        return SettingsFailure{SettingsFailure::Problem::notAPropertyList, std::nullopt};
+        return SettingsFailure{SettingsFailure::Problem::notAPropertyList, std::nullopt,
+                               root.error()};
     if (!root->isDictionary())
-        return SettingsFailure{SettingsFailure::Problem::notADictionary, std::nullopt};
+        return SettingsFailure{SettingsFailure::Problem::notADictionary, std::nullopt,
+                               std::nullopt};
     return root->toDictionary();
 }
 
@@ -17,6 +19,6 @@ Result<PlistDictionary, SettingsFailure> profile_settings::read(const FileSystem
 {
     const Result<QByteArray> bytes = fileSystem.readFile(path);
     if (!bytes)
-        return SettingsFailure{SettingsFailure::Problem::unreadable, bytes.error()};
+        return SettingsFailure{SettingsFailure::Problem::unreadable, bytes.error(), std::nullopt};
     return parse(*bytes);
 }

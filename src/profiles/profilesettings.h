@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/filesystem.h"
-#include "plist/plistvalue.h"
+#include "plist/plistreaderror.h"
 
 #include <optional>
 
@@ -19,6 +19,8 @@ struct SettingsFailure
     };
     Problem problem = Problem::unreadable;
     std::optional<PlatformError> error;
+    // Where and why a file that is no property list fails to read.
+    std::optional<PlistReadError> syntax;
 };
 
 // The one way a profile, a kept version or a copy of Pelvaro's preferences

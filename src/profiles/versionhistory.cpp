@@ -15,8 +15,8 @@ VersionHistory VersionHistory::of(FileSystem& fileSystem, const QString& profile
         const Result<FileContent> content = versions.read(profilePath, version);
         Result<PlistDictionary, SettingsFailure> settings =
             content ? profile_settings::parse(content->bytes)
-                    : Result<PlistDictionary, SettingsFailure>(
-                          SettingsFailure{SettingsFailure::Problem::unreadable, content.error()});
+                    : Result<PlistDictionary, SettingsFailure>(SettingsFailure{
+                          SettingsFailure::Problem::unreadable, content.error(), std::nullopt});
         if (settings)
             entry.settings = std::move(*settings);
         else

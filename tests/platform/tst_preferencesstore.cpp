@@ -80,8 +80,7 @@ void PreferencesStoreTest::twoProcessesLoseNoKey()
     ::kill(pid_t(other.processId()), SIGTERM);
     QVERIFY(other.waitForFinished(10000));
     QCOMPARE(other.exitCode(), 0);
-    const std::optional<PlistValue> domain =
-        PlistReader::read(test_files::readBytes(env.domainFile()));
+    const PlistReadResult domain = PlistReader::read(test_files::readBytes(env.domainFile()));
     QVERIFY(domain);
     const PlistDictionary& keys = domain->toDictionary();
     QCOMPARE(keys.value(QStringLiteral("Other")), PlistValue(QStringLiteral("1")));

@@ -1,6 +1,7 @@
 #include "plist/plistreader.h"
 #include "plist/plistwriter.h"
 #include "support/plistlib.h"
+#include "support/readfailure.h"
 
 #include <QtTest>
 
@@ -204,9 +205,8 @@ void PlistCodecTest::plistlibOutputLoadsInOurs()
     }
     const std::optional<QByteArray> bytes = plistlib::dump(expected, format);
     QVERIFY(bytes);
-    QString error;
-    const std::optional<PlistValue> read = PlistReader::read(*bytes, &error);
-    QVERIFY2(read, qPrintable(error));
+    const PlistReadResult read = PlistReader::read(*bytes);
+    QVERIFY2(read, qPrintable(readFailure(read)));
     QCOMPARE(plistlib::canonical(*read), expected);
 }
 
@@ -248,7 +248,7 @@ void PlistCodecTest::referencesUseSmallestSize()
 void PlistCodecTest::singlePrecisionRealIsReadExactly()
 {
     const QByteArray bytes = assembleBinary({QByteArray("\x22\x3D\xCC\xCC\xCD", 5)});
-    const std::optional<PlistValue> value = PlistReader::read(bytes);
+    const PlistReadResult value = PlistReader::read(bytes);
     QVERIFY(value);
     QCOMPARE(value->toReal(), double(0.1f));
 }
@@ -276,8 +276,8 @@ void PlistCodecTest::wideIntegers()
     QFETCH(QByteArray, object);
     QFETCH(bool, accepted);
     QFETCH(PlistValue, expected);
-    const std::optional<PlistValue> value = PlistReader::read(assembleBinary({object}));
-    QCOMPARE(value.has_value(), accepted);
+    const PlistReadResult value = PlistReader::read(assembleBinary({object}));
+    QCOMPARE(value.hasValue(), accepted);
     if (accepted)
         QCOMPARE(*value, expected);
 }
@@ -322,9 +322,8 @@ void PlistCodecTest::textForm()
 {
     QFETCH(QByteArray, text);
     QFETCH(PlistValue, expected);
-    QString error;
-    const std::optional<PlistValue> value = PlistReader::read(text, &error);
-    QVERIFY2(value, qPrintable(error));
+    const PlistReadResult value = PlistReader::read(text);
+    QVERIFY2(value, qPrintable(readFailure(value)));
     QCOMPARE(*value, expected);
 }
 
@@ -364,43 +363,54 @@ void PlistCodecTest::xmlVariants()
         xml = QByteArray("\xFF\xFE", 2) +
               QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     }
-    QString error;
-    const std::optional<PlistValue> value = PlistReader::read(xml, &error);
-    QVERIFY2(value, qPrintable(error));
+    const PlistReadResult value = PlistReader::read(xml);
+    QVERIFY2(value, qPrintable(readFailure(value)));
     QCOMPARE(*value, expected);
 }
 
 void PlistCodecTest::hostileInputIsRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<PlistErrorCode>("code");
     const QByteArray valid = PlistWriter::writeBinary(limitsDictionary());
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("header only") << QByteArray("bplist00");
-    QTest::newRow("truncated") << valid.left(valid.size() / 2);
-    QTest::newRow("trailer only") << QByteArray("bplist00") + valid.right(32);
+    QTest::newRow("empty") << QByteArray() << PlistErrorCode::truncated;
+    QTest::newRow("header only") << QByteArray("bplist00") << PlistErrorCode::truncated;
+    QTest::newRow("truncated") << valid.left(valid.size() / 2) << PlistErrorCode::malformed;
+    QTest::newRow("trailer only") << QByteArray("bplist00") + valid.right(32)
+                                  << PlistErrorCode::truncated;
     QByteArray badTable = valid;
     badTable[badTable.size() - 1] = char(0xFF);
-    QTest::newRow("offset table outside") << badTable;
+    QTest::newRow("offset table outside") << badTable << PlistErrorCode::badReference;
     QByteArray hugeCount = valid;
     for (int i = 8; i < 16; ++i)
         hugeCount[hugeCount.size() - 32 + i] = char(0xFF);
-    QTest::newRow("object count overflows") << hugeCount;
+    QTest::newRow("object count overflows") << hugeCount << PlistErrorCode::badReference;
     QTest::newRow("string length past end")
-        << assembleBinary({QByteArray("\x5F\x13\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)});
+        << assembleBinary({QByteArray("\x5F\x13\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)})
+        << PlistErrorCode::truncated;
     QTest::newRow("data length overflows")
-        << assembleBinary({QByteArray("\x4F\x13\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)});
+        << assembleBinary({QByteArray("\x4F\x13\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 10)})
+        << PlistErrorCode::truncated;
     QTest::newRow("array count overflows")
-        << assembleBinary({QByteArray("\xAF\x13\x40\x00\x00\x00\x00\x00\x00\x00", 10)});
-    QTest::newRow("reference out of range") << assembleBinary({QByteArray("\xA1\x05", 2)});
-    QTest::newRow("self reference") << assembleBinary({QByteArray("\xA1\x00", 2)});
+        << assembleBinary({QByteArray("\xAF\x13\x40\x00\x00\x00\x00\x00\x00\x00", 10)})
+        << PlistErrorCode::truncated;
+    QTest::newRow("reference out of range")
+        << assembleBinary({QByteArray("\xA1\x05", 2)}) << PlistErrorCode::badReference;
+    QTest::newRow("self reference")
+        << assembleBinary({QByteArray("\xA1\x00", 2)}) << PlistErrorCode::referenceCycle;
     QTest::newRow("cycle of two") << assembleBinary(
-        {QByteArray("\xA1\x01", 2), QByteArray("\xA1\x00", 2)});
-    QTest::newRow("dictionary key not a string") << assembleBinary(
-        {QByteArray("\xD1\x01\x02", 3), QByteArray("\x10\x01", 2), QByteArray("\x09", 1)});
+                                         {QByteArray("\xA1\x01", 2), QByteArray("\xA1\x00", 2)})
+                                  << PlistErrorCode::referenceCycle;
+    QTest::newRow("dictionary key not a string")
+        << assembleBinary(
+               {QByteArray("\xD1\x01\x02", 3), QByteArray("\x10\x01", 2), QByteArray("\x09", 1)})
+        << PlistErrorCode::badDictionary;
     QTest::newRow("lone surrogate in binary string")
-        << assembleBinary({QByteArray("\x61\xD8\x00", 3)});
-    QTest::newRow("unknown marker") << assembleBinary({QByteArray("\x70", 1)});
-    QTest::newRow("objects overlapping one string") << overlappingStrings(2000, 2000);
+        << assembleBinary({QByteArray("\x61\xD8\x00", 3)}) << PlistErrorCode::badEncoding;
+    QTest::newRow("unknown marker")
+        << assembleBinary({QByteArray("\x70", 1)}) << PlistErrorCode::unsupported;
+    QTest::newRow("objects overlapping one string")
+        << overlappingStrings(2000, 2000) << PlistErrorCode::tooLarge;
     QList<QByteArray> chain;
     for (int i = 0; i < 600; ++i)
         chain.append(i == 599 ? QByteArray("\x09", 1) : QByteArray("\xA1", 1) + char(0));
@@ -432,45 +442,63 @@ void PlistCodecTest::hostileInputIsRefused_data()
         trailer[31] = char(table & 0xFF);
         deepBinary += trailer;
     }
-    QTest::newRow("binary nested too deeply") << deepBinary;
-    QTest::newRow("xml nested too deeply") << QByteArray("<plist>") +
-                                                  QByteArray("<array>").repeated(600) +
-                                                  QByteArray("</array>").repeated(600) + "</plist>";
+    QTest::newRow("binary nested too deeply") << deepBinary << PlistErrorCode::tooDeep;
+    QTest::newRow("xml nested too deeply")
+        << QByteArray("<plist>") + QByteArray("<array>").repeated(600) +
+               QByteArray("</array>").repeated(600) + "</plist>"
+        << PlistErrorCode::tooDeep;
     QTest::newRow("text nested too deeply")
-        << QByteArray("(").repeated(600) + QByteArray(")").repeated(600);
-    QTest::newRow("invalid utf-8 text") << QByteArray("\"caf\xC3\x28\"");
-    QTest::newRow("odd utf-16 text") << QByteArray("\xFF\xFE(\0x", 5);
-    QTest::newRow("lone surrogate utf-16 text") << QByteArray("\xFF\xFE\"\0\x00\xD8\"\0", 8);
+        << QByteArray("(").repeated(600) + QByteArray(")").repeated(600) << PlistErrorCode::tooDeep;
+    QTest::newRow("invalid utf-8 text")
+        << QByteArray("\"caf\xC3\x28\"") << PlistErrorCode::badEncoding;
+    QTest::newRow("odd utf-16 text")
+        << QByteArray("\xFF\xFE(\0x", 5) << PlistErrorCode::badEncoding;
+    QTest::newRow("lone surrogate utf-16 text")
+        << QByteArray("\xFF\xFE\"\0\x00\xD8\"\0", 8) << PlistErrorCode::badEncoding;
     QTest::newRow("xml entity declaration")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY "
                       "b \"&a;&a;&a;&a;\">]>"
-                      "<plist><string>&b;</string></plist>");
-    QTest::newRow("xml external entity") << QByteArray(
-        "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-        "<plist><string>&x;</string></plist>");
+                      "<plist><string>&b;</string></plist>")
+        << PlistErrorCode::unsupported;
+    QTest::newRow("xml external entity")
+        << QByteArray(
+               "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+               "<plist><string>&x;</string></plist>")
+        << PlistErrorCode::unsupported;
     QTest::newRow("xml key without value")
-        << QByteArray("<plist><dict><key>a</key></dict></plist>");
+        << QByteArray("<plist><dict><key>a</key></dict></plist>") << PlistErrorCode::badDictionary;
     QTest::newRow("xml value without key")
-        << QByteArray("<plist><dict><string>a</string></dict></plist>");
-    QTest::newRow("xml bad integer") << QByteArray("<plist><integer>12x</integer></plist>");
+        << QByteArray("<plist><dict><string>a</string></dict></plist>")
+        << PlistErrorCode::badDictionary;
+    QTest::newRow("xml bad integer")
+        << QByteArray("<plist><integer>12x</integer></plist>") << PlistErrorCode::badValue;
     QTest::newRow("xml integer too large")
-        << QByteArray("<plist><integer>18446744073709551616</integer></plist>");
-    QTest::newRow("xml bad base64") << QByteArray("<plist><data>!!!!</data></plist>");
-    QTest::newRow("xml unclosed") << QByteArray("<plist><dict><key>a</key><string>b</string>");
-    QTest::newRow("text unclosed string") << QByteArray("{ a = \"b; }");
-    QTest::newRow("text unclosed dictionary") << QByteArray("{ a = b;");
-    QTest::newRow("text odd hex") << QByteArray("<abc>");
-    QTest::newRow("text garbage") << QByteArray("\x01\x02\x03 garbage");
-    QTest::newRow("text trailing content") << QByteArray("(a) (b)");
+        << QByteArray("<plist><integer>18446744073709551616</integer></plist>")
+        << PlistErrorCode::badValue;
+    QTest::newRow("xml bad base64")
+        << QByteArray("<plist><data>!!!!</data></plist>") << PlistErrorCode::badValue;
+    QTest::newRow("xml unclosed") << QByteArray("<plist><dict><key>a</key><string>b</string>")
+                                  << PlistErrorCode::truncated;
+    QTest::newRow("text unclosed string")
+        << QByteArray("{ a = \"b; }") << PlistErrorCode::truncated;
+    QTest::newRow("text unclosed dictionary")
+        << QByteArray("{ a = b;") << PlistErrorCode::truncated;
+    QTest::newRow("text odd hex") << QByteArray("<abc>") << PlistErrorCode::badValue;
+    QTest::newRow("text garbage") << QByteArray("\x01\x02\x03 garbage")
+                                  << PlistErrorCode::malformed;
+    QTest::newRow("text trailing content")
+        << QByteArray("(a) (b)") << PlistErrorCode::trailingContent;
 }
 
 void PlistCodecTest::hostileInputIsRefused()
 {
     QFETCH(QByteArray, bytes);
-    QString error;
-    const std::optional<PlistValue> value = PlistReader::read(bytes, &error);
+    const PlistReadResult value = PlistReader::read(bytes);
+    QFETCH(PlistErrorCode, code);
     QVERIFY2(!value, "hostile input was accepted");
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(toString(value.error().code), toString(code));
+    // Where the fault was found: inside the input, or at its end.
+    QVERIFY(value.error().offset <= bytes.size());
 }
 
 void PlistCodecTest::sharedContainersStayBounded()
@@ -479,7 +507,7 @@ void PlistCodecTest::sharedContainersStayBounded()
     QList<QByteArray> objects{QByteArray("\x09", 1)};
     for (int i = 1; i < 40; ++i)
         objects.append(QByteArray("\xA2", 1) + char(i - 1) + char(i - 1));
-    const std::optional<PlistValue> value = PlistReader::read(assembleBinary(objects, 39));
+    const PlistReadResult value = PlistReader::read(assembleBinary(objects, 39));
     QVERIFY(!value);
 }
 
@@ -487,7 +515,7 @@ void PlistCodecTest::repeatedBinaryKeysKeepOneEntry()
 {
     // Two distinct key objects with the same text, as no deduplicating
     // writer would store them.
-    const std::optional<PlistValue> value = PlistReader::read(assembleBinary(
+    const PlistReadResult value = PlistReader::read(assembleBinary(
         {QByteArray("\xD3\x01\x02\x03\x04\x05\x06", 7), QByteArray("\x51\x61", 2),
          QByteArray("\x51\x62", 2), QByteArray("\x51\x61", 2), QByteArray("\x10\x01", 2),
          QByteArray("\x10\x02", 2), QByteArray("\x10\x03", 2)}));
@@ -506,7 +534,7 @@ void PlistCodecTest::readStringsAndDataStandAlone()
     QString secondKey;
     QByteArray firstData;
     {
-        const std::optional<PlistValue> read =
+        const PlistReadResult read =
             PlistReader::read(PlistWriter::writeBinary(PlistValue(written)));
         QVERIFY(read);
         const QList<PlistDictionary::Entry>& entries = read->toDictionary().entries();
@@ -548,7 +576,7 @@ void PlistCodecTest::unchangedDictionaryIsWrittenAsRead()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, change);
     QFETCH(bool, keepsBytes);
-    const std::optional<PlistValue> read = PlistReader::read(bytes);
+    const PlistReadResult read = PlistReader::read(bytes);
     QVERIFY(read);
     PlistDictionary dictionary = read->toDictionary();
     if (change)
@@ -578,16 +606,16 @@ void PlistCodecTest::sameBytesReadAgain()
     QFETCH(QString, meanwhile);
     const PlistValue original = withUid(limitsDictionary());
     const QByteArray bytes = PlistWriter::writeBinary(original);
-    std::optional<PlistValue> first = PlistReader::read(bytes);
-    QVERIFY(first);
-    PlistDictionary kept = first->toDictionary();
+    std::optional<PlistReadResult> first = PlistReader::read(bytes);
+    QVERIFY(*first);
+    PlistDictionary kept = (*first)->toDictionary();
     first.reset();
     if (meanwhile == u"change")
         kept.insert(QStringLiteral("pi"), PlistValue(3.0));
     else if (meanwhile == u"drop")
         kept = {};
     // Whatever happened to the first value, the bytes read as what they hold.
-    const std::optional<PlistValue> second = PlistReader::read(bytes);
+    const PlistReadResult second = PlistReader::read(bytes);
     QVERIFY(second);
     QCOMPARE(*second, original);
     QCOMPARE(second->toDictionary().encoding(), bytes);

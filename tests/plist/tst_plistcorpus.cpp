@@ -31,10 +31,10 @@ void PlistCorpusTest::replay_data()
 void PlistCorpusTest::replay()
 {
     QFETCH(QString, path);
-    const std::optional<PlistValue> value = PlistReader::read(test_files::readBytes(path));
+    const PlistReadResult value = PlistReader::read(test_files::readBytes(path));
     if (!value)
         return;
-    const std::optional<PlistValue> again = PlistReader::read(PlistWriter::writeBinary(*value));
+    const PlistReadResult again = PlistReader::read(PlistWriter::writeBinary(*value));
     QVERIFY(again);
     QVERIFY(*again == *value);
 }

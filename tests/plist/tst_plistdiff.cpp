@@ -8,7 +8,7 @@ namespace {
 // Both sides in the old text form, which writes nested values compactly.
 PlistDictionary parsed(const char* text)
 {
-    return PlistReader::read(QByteArray(text)).value_or(PlistValue()).toDictionary();
+    return PlistReader::read(QByteArray(text)).valueOr(PlistValue()).toDictionary();
 }
 
 QString summary(const QList<PlistChange>& changes)

@@ -2,6 +2,7 @@
 #include "plist/plistwriter.h"
 #include "plist/plistxmlwriter.h"
 #include "support/plistlib.h"
+#include "support/readfailure.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -106,9 +107,8 @@ void PlistDifferentialTest::randomValuesAgreeWithPlistlib()
     QCOMPARE(samples.size(), 300);
     QByteArray ourEncodings;
     for (const Sample& sample : samples) {
-        QString error;
-        const std::optional<PlistValue> read = PlistReader::read(sample.bytes, &error);
-        QVERIFY2(read, qPrintable(sample.name + u": " + error));
+        const PlistReadResult read = PlistReader::read(sample.bytes);
+        QVERIFY2(read, qPrintable(sample.name + u": " + readFailure(read)));
         const QJsonValue ours = plistlib::canonical(*read);
         QVERIFY2(ours == sample.canonical,
                  qPrintable(sample.name + u": " + differenceOf(ours, sample.canonical)));
@@ -137,13 +137,13 @@ void PlistDifferentialTest::ourXmlAgreesWithPlistlib()
     for (const Sample& sample : samples) {
         if (!sample.name.startsWith(u"xml"))
             continue;
-        const std::optional<PlistValue> read = PlistReader::read(sample.bytes);
+        const PlistReadResult read = PlistReader::read(sample.bytes);
         QVERIFY2(read, qPrintable(sample.name));
         const std::optional<QByteArray> xml = PlistXmlWriter::write(*read);
         QVERIFY2(xml, qPrintable(sample.name));
         // Deterministic, and ours to read again unchanged.
         QCOMPARE(*PlistXmlWriter::write(*read), *xml);
-        const std::optional<PlistValue> again = PlistReader::read(*xml);
+        const PlistReadResult again = PlistReader::read(*xml);
         QVERIFY2(again, qPrintable(sample.name));
         QVERIFY2(plistlib::canonical(*again) == sample.canonical,
                  qPrintable(sample.name + u": " +
@@ -215,7 +215,7 @@ void PlistDifferentialTest::xmlWriterLimits()
     QCOMPARE(xml.has_value(), writable);
     if (!xml)
         return;
-    const std::optional<PlistValue> ours = PlistReader::read(*xml);
+    const PlistReadResult ours = PlistReader::read(*xml);
     QVERIFY(ours);
     QVERIFY(*ours == readBack);
     const std::optional<QJsonValue> theirs = plistlib::load(*xml);
@@ -257,9 +257,8 @@ void PlistDifferentialTest::byteOrderMarkInsideTextIsKept()
     const QByteArray document = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                 "<plist version=\"1.0\"><dict>" +
                                 body + "</dict></plist>";
-    QString error;
-    const std::optional<PlistValue> read = PlistReader::read(document, &error);
-    QVERIFY2(read, qPrintable(error));
+    const PlistReadResult read = PlistReader::read(document);
+    QVERIFY2(read, qPrintable(readFailure(read)));
     const PlistDictionary dictionary = read->toDictionary();
     QCOMPARE(dictionary.keys(), keys);
     QCOMPARE(dictionary.value(keys.first()).toString(), string);
@@ -289,15 +288,14 @@ void PlistDifferentialTest::sharedContainersAreWrittenOnce()
     QVERIFY(process.waitForFinished(60000));
     const QByteArray input = process.readAllStandardOutput();
     QVERIFY(!input.isEmpty());
-    QString error;
-    const std::optional<PlistValue> read = PlistReader::read(input, &error);
-    QVERIFY2(read, qPrintable(error));
+    const PlistReadResult read = PlistReader::read(input);
+    QVERIFY2(read, qPrintable(readFailure(read)));
     const QByteArray written = PlistWriter::writeBinary(*read);
     QVERIFY2(written.size() <= 2 * input.size() + 1024,
              qPrintable(
                  QStringLiteral("%1 bytes written from %2").arg(written.size()).arg(input.size())));
-    const std::optional<PlistValue> back = PlistReader::read(written, &error);
-    QVERIFY2(back, qPrintable(error));
+    const PlistReadResult back = PlistReader::read(written);
+    QVERIFY2(back, qPrintable(readFailure(back)));
     QCOMPARE(back->toDictionary().keys(), read->toDictionary().keys());
 }
 

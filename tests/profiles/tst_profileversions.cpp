@@ -21,7 +21,7 @@ QByteArray content(int number)
 qint64 numberIn(const QByteArray& bytes)
 {
     return PlistReader::read(bytes)
-        .value_or(PlistValue())
+        .valueOr(PlistValue())
         .toDictionary()
         .value(QStringLiteral("Number"))
         .toInteger()

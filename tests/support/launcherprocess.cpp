@@ -66,6 +66,6 @@ int launcher_process::runningPelvaroCount(LinuxProcessMonitor& workspace)
 PlistDictionary launcher_process::profile(const QString& fileName)
 {
     return PlistReader::read(test_files::readBytes(profileFolder() + u'/' + fileName))
-        .value_or(PlistValue())
+        .valueOr(PlistValue())
         .toDictionary();
 }

@@ -26,7 +26,7 @@ PelvaroRoad::PelvaroRoad(int scanIntervalMs)
 PlistDictionary PelvaroRoad::profileContent(const QString& fileName) const
 {
     return PlistReader::read(test_files::readBytes(m_env.defaultFolder() + u'/' + fileName))
-        .value_or(PlistValue())
+        .valueOr(PlistValue())
         .toDictionary();
 }
 

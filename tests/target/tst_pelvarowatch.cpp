@@ -45,7 +45,7 @@ public:
 
     PlistValue fileContent(const QString& path) const
     {
-        return PlistReader::read(test_files::readBytes(path)).value_or(PlistValue());
+        return PlistReader::read(test_files::readBytes(path)).valueOr(PlistValue());
     }
 
     // Runs a script of space-separated steps: "start:Work.plist",

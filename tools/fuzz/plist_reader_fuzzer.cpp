@@ -14,16 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    const std::optional<PlistValue> value = PlistReader::read(bytes);
+    const PlistReadResult value = PlistReader::read(bytes);
     if (!value)
         return 0;
-    const std::optional<PlistValue> again = PlistReader::read(PlistWriter::writeBinary(*value));
+    const PlistReadResult again = PlistReader::read(PlistWriter::writeBinary(*value));
     if (!again || !(*again == *value))
         std::abort();
     const std::optional<QByteArray> xml = PlistXmlWriter::write(*value);
     if (!xml)
         return 0;
-    const std::optional<PlistValue> fromXml = PlistReader::read(*xml);
+    const PlistReadResult fromXml = PlistReader::read(*xml);
     if (!fromXml || PlistXmlWriter::write(*fromXml) != xml)
         std::abort();
     return 0;
