@@ -36,15 +36,29 @@ struct LauncherRun
     double rssKiB = 0;
 };
 
-LauncherRun runExecutable(const QString& program, const QString& sandbox,
+// A sandbox of the tests' own layout (scripts/sandbox) under `root`, with
+// `profiles` profiles, as the environment that points at it.
+QProcessEnvironment makeSandbox(QTemporaryDir& root, const QString& name, int profiles)
+{
+    const QString sandbox = root.filePath(name);
+    QProcess layout;
+    layout.start(QStringLiteral(TESTS_SOURCE_DIR "/../scripts/sandbox"), {sandbox});
+    bench::require(layout.waitForFinished(10000) && layout.exitCode() == 0, "making a sandbox");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QByteArray& line : layout.readAllStandardOutput().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            environment.insert(QString::fromLocal8Bit(line.left(equals)),
+                               QString::fromLocal8Bit(line.mid(equals + 1)));
+    }
+    fill(environment.value(QStringLiteral("XDG_DATA_HOME")) + u"/Pelvaro Launcher", profiles);
+    return environment;
+}
+
+LauncherRun runExecutable(const QString& program, QProcessEnvironment environment,
                           const QStringList& arguments = {})
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), sandbox + u"/home");
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), sandbox + u"/config");
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), sandbox + u"/data");
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), sandbox + u"/runtime");
     environment.insert(QStringLiteral("PELVARO_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
     process.setProcessEnvironment(environment);
     QElapsedTimer timer;
@@ -64,17 +78,6 @@ LauncherRun runExecutable(const QString& program, const QString& sandbox,
             run.rssKiB = line.simplified().split(' ').value(1).toDouble();
     }
     return run;
-}
-
-QString makeSandbox(QTemporaryDir& root, const QString& name, int profiles)
-{
-    const QString sandbox = root.filePath(name);
-    for (const char* folder : {"home", "config", "data", "runtime"})
-        QDir().mkpath(sandbox + u'/' + QLatin1String(folder));
-    QFile::setPermissions(sandbox + u"/runtime",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    fill(sandbox + u"/data/Pelvaro Launcher", profiles);
-    return sandbox;
 }
 
 } // namespace
@@ -106,9 +109,10 @@ int main(int argc, char** argv)
     QTemporaryDir root;
     const QString launcher = QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE);
     const QString bare = QCoreApplication::applicationDirPath() + u"/bare_window";
-    const QString thousand = makeSandbox(root, QStringLiteral("thousand"), 1000);
-    const QString tenThousand = makeSandbox(root, QStringLiteral("ten-thousand"), 10000);
-    const QString empty = makeSandbox(root, QStringLiteral("empty"), 0);
+    const QProcessEnvironment thousand = makeSandbox(root, QStringLiteral("thousand"), 1000);
+    const QProcessEnvironment tenThousand =
+        makeSandbox(root, QStringLiteral("ten-thousand"), 10000);
+    const QProcessEnvironment empty = makeSandbox(root, QStringLiteral("empty"), 0);
     std::vector<double> launcherTimes;
     std::vector<double> bareTimes;
     std::vector<double> bareTextTimes;

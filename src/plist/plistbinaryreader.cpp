@@ -2,6 +2,7 @@
 
 #include "plist/plistbinaryformat.h"
 #include "plist/plistreader.h"
+#include "plist/plistrecentreads.h"
 #include "plist/plistslicepool.h"
 
 #include <QtEndian>
@@ -122,6 +123,7 @@ public:
             PlistDictionary dictionary = root.toDictionary();
             root = PlistValue(); // the only holder now, so nothing is copied
             dictionary.setEncoding(m_bytes);
+            PlistRecentReads::instance().remember(dictionary);
             root = PlistValue(std::move(dictionary));
         }
         return root;
@@ -549,7 +551,7 @@ private:
 
 PlistReadResult PlistBinaryReader::read(const QByteArray& bytes)
 {
-    if (std::optional<PlistDictionary> known = PlistDictionary::findByEncoding(bytes))
+    if (std::optional<PlistDictionary> known = PlistRecentReads::instance().find(bytes))
         return PlistValue(std::move(*known));
     return BinaryParser(bytes).parse();
 }

@@ -224,6 +224,17 @@ Result<FileContent> ProfileVersions::read(const QString& profilePath,
     return (*history)->read(file_path::lastComponent(version.path));
 }
 
+QList<ProfileVersions::Read> ProfileVersions::readAll(const QString& profilePath) const
+{
+    const Result<std::unique_ptr<SafeFolder>> history = historyFolder(profilePath, std::nullopt);
+    if (!history)
+        return {};
+    QList<Read> all;
+    for (const ProfileVersion& version : versionsIn(**history))
+        all.append({version, (*history)->read(file_path::lastComponent(version.path))});
+    return all;
+}
+
 Result<void> ProfileVersions::moveAlong(const QString& fromProfilePath,
                                         const QString& toProfilePath)
 {

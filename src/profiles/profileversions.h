@@ -66,6 +66,14 @@ public:
     std::optional<ProfileVersion> find(const QString& profilePath, const QString& name) const;
     // A version's content, read as safely as it was kept.
     Result<FileContent> read(const QString& profilePath, const ProfileVersion& version) const;
+    // Every version, newest first, with its content: the folder is opened
+    // once for all of them.
+    struct Read
+    {
+        ProfileVersion version;
+        Result<FileContent> content;
+    };
+    QList<Read> readAll(const QString& profilePath) const;
     // The profile was renamed: its versions follow it.
     Result<void> moveAlong(const QString& fromProfilePath, const QString& toProfilePath);
     // The profile was deleted: so are its versions.

@@ -10,9 +10,9 @@ VersionHistory VersionHistory::of(FileSystem& fileSystem, const QString& profile
         history.current = std::move(*now);
     // Versions are read as safely as they were kept: through real folders.
     const ProfileVersions versions(fileSystem);
-    for (const ProfileVersion& version : versions.list(profilePath)) {
-        Entry entry{version, std::nullopt, std::nullopt, std::nullopt};
-        const Result<FileContent> content = versions.read(profilePath, version);
+    for (const ProfileVersions::Read& read : versions.readAll(profilePath)) {
+        Entry entry{read.version, std::nullopt, std::nullopt, std::nullopt};
+        const Result<FileContent>& content = read.content;
         Result<PlistDictionary, SettingsFailure> settings =
             content ? profile_settings::parse(content->bytes)
                     : Result<PlistDictionary, SettingsFailure>(SettingsFailure{

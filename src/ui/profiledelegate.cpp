@@ -1,6 +1,8 @@
 #include "ui/profiledelegate.h"
 
+#include "ui/datetext.h"
 #include "ui/profilelistmodel.h"
+#include "ui/rowbuttonpointer.h"
 #include "ui/textstyles.h"
 
 #include <QAbstractItemView>
@@ -14,7 +16,22 @@
 #include <algorithm>
 #include <array>
 
-ProfileDelegate::ProfileDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+ProfileDelegate::ProfileDelegate(QObject* parent)
+    : QStyledItemDelegate(parent),
+      m_pointer(new RowButtonPointer(
+          [this](const QStyleOptionViewItem& option, const QPoint& position) {
+              const std::optional<Action> action = actionAt(option, position);
+              return action ? std::optional(int(*action)) : std::nullopt;
+          },
+          this))
+{
+    connect(m_pointer, &RowButtonPointer::buttonTriggered, this,
+            [this](int button, const QModelIndex& index) {
+                emit actionTriggered(Action(button), index);
+            });
+    connect(m_pointer, &RowButtonPointer::rowDoubleClicked, this,
+            [this](const QModelIndex& index) { emit actionTriggered(Action::start, index); });
+}
 
 QList<ProfileDelegate::Action> ProfileDelegate::actions()
 {
@@ -146,104 +163,6 @@ void ProfileDelegate::invalidateMeasurements()
     emit sizeHintChanged(QModelIndex());
 }
 
-namespace {
-
-// The advance of each ASCII digit and of the widest, for one font on one
-// device; asked for by every row's date, measured once.
-struct DigitWidths
-{
-    std::array<qreal, 10> advances{};
-    qreal widest = 0;
-};
-
-const DigitWidths& digitWidths(const QFont& font, QPaintDevice* device)
-{
-    thread_local QString measuredKey;
-    thread_local int measuredDpi = -1;
-    thread_local DigitWidths measured;
-    const int dpi = device ? device->logicalDpiY() : 0;
-    if (font.key() != measuredKey || dpi != measuredDpi) {
-        const QFontMetricsF metrics(font, device);
-        measured = {};
-        for (int digit = 0; digit < 10; ++digit) {
-            measured.advances[size_t(digit)] = metrics.horizontalAdvance(QChar(u'0' + digit));
-            measured.widest = std::max(measured.widest, measured.advances[size_t(digit)]);
-        }
-        measuredKey = font.key();
-        measuredDpi = dpi;
-    }
-    return measured;
-}
-
-} // namespace
-
-std::unique_ptr<QTextLayout> ProfileDelegate::layDate(const QString& text, const QFont& font,
-                                                      QPaintDevice* device, int width,
-                                                      Qt::LayoutDirection direction)
-{
-    // One layout for the whole text keeps the order of mixed scripts and
-    // the shaping of joined ones. Only where every character runs left to
-    // right do digits get one width, so that the dates of consecutive rows
-    // line up whatever the font does with its digits.
-    auto layout = std::make_unique<QTextLayout>(text, font, device);
-    QTextOption textOption(Qt::AlignLeading);
-    textOption.setTextDirection(direction);
-    textOption.setWrapMode(QTextOption::NoWrap);
-    layout->setTextOption(textOption);
-    const bool leftToRightOnly =
-        direction == Qt::LeftToRight && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-            const QChar::Direction d = c.direction();
-            return d != QChar::DirR && d != QChar::DirAL && d != QChar::DirRLE &&
-                   d != QChar::DirRLO && d != QChar::DirRLI && d != QChar::DirAN;
-        });
-    if (leftToRightOnly) {
-        const DigitWidths& digits = digitWidths(font, device);
-        const qreal widest = digits.widest;
-        QList<QTextLayout::FormatRange> ranges;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            if (!c.isDigit())
-                continue;
-            const qreal advance = c >= u'0' && c <= u'9'
-                                      ? digits.advances[size_t(c.unicode() - u'0')]
-                                      : QFontMetricsF(font, device).horizontalAdvance(c);
-            if (advance >= widest)
-                continue;
-            QTextLayout::FormatRange range;
-            range.start = int(i);
-            range.length = 1;
-            QFont spaced = font;
-            spaced.setLetterSpacing(QFont::AbsoluteSpacing, widest - advance);
-            range.format.setFont(spaced);
-            ranges.append(range);
-        }
-        layout->setFormats(ranges);
-    }
-    layout->beginLayout();
-    QTextLine line = layout->createLine();
-    if (line.isValid())
-        line.setLineWidth(width);
-    layout->endLayout();
-    return layout;
-}
-
-void ProfileDelegate::drawLaidDate(QPainter* painter, const QRect& rect, const QTextLayout& layout)
-{
-    if (layout.lineCount() == 0)
-        return;
-    const QTextLine line = layout.lineAt(0);
-    painter->save();
-    painter->setClipRect(rect, Qt::IntersectClip);
-    layout.draw(painter, QPointF(rect.left(), rect.top() + (rect.height() - line.height()) / 2));
-    painter->restore();
-}
-
-void ProfileDelegate::drawDate(QPainter* painter, const QRect& rect, const QString& text,
-                               const QFont& font, Qt::LayoutDirection direction)
-{
-    drawLaidDate(painter, rect, *layDate(text, font, painter->device(), rect.width(), direction));
-}
-
 const QTextLayout& ProfileDelegate::dateLayout(QPainter* painter, const QRect& rect,
                                                const QString& text, const QFont& font,
                                                Qt::LayoutDirection direction) const
@@ -252,8 +171,8 @@ const QTextLayout& ProfileDelegate::dateLayout(QPainter* painter, const QRect& r
     // same second, show the same date: each is laid out once.
     QPaintDevice* device = painter->device();
     const DateLook look{font, direction, rect.width(), device ? device->logicalDpiY() : 0};
-    return *m_dateLayouts.get(look, text,
-                              [&] { return layDate(text, font, device, rect.width(), direction); });
+    return *m_dateLayouts.get(
+        look, text, [&] { return DateText::lay(text, font, device, rect.width(), direction); });
 }
 
 QPixmap ProfileDelegate::buttonPicture(const QPainter* painter, const QStyleOptionViewItem& option,
@@ -322,10 +241,10 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawText(name, Qt::AlignLeading | Qt::AlignVCenter, elided);
 
     painter->setPen(text_styles::secondaryColor(widget));
-    drawLaidDate(painter, layout.date,
-                 dateLayout(painter, layout.date,
-                            index.data(ProfileListModel::DateTextRole).toString(),
-                            text_styles::callout(), option.direction));
+    DateText::draw(painter, layout.date,
+                   dateLayout(painter, layout.date,
+                              index.data(ProfileListModel::DateTextRole).toString(),
+                              text_styles::callout(), option.direction));
 
     painter->setFont(option.font);
     for (const Action action : actions()) {
@@ -365,100 +284,29 @@ std::optional<ProfileDelegate::Action> ProfileDelegate::actionAt(const QStyleOpt
 
 bool ProfileDelegate::isPressed(const QModelIndex& index, Action action) const
 {
-    return m_pressedAction == action && m_pressedIndex.isValid() && m_pressedIndex == index;
+    return m_pointer->isPressed(index, int(action));
 }
 
 bool ProfileDelegate::isHovered(const QModelIndex& index, Action action) const
 {
-    return m_hoverAction == action && m_hoverIndex.isValid() && m_hoverIndex == index;
-}
-
-void ProfileDelegate::updateRow(const QPersistentModelIndex& index) const
-{
-    if (m_view && index.isValid())
-        m_view->viewport()->update(m_view->visualRect(index));
-}
-
-void ProfileDelegate::letGo()
-{
-    const QPersistentModelIndex pressed = m_pressedIndex;
-    m_pressedAction.reset();
-    m_pressedIndex = QPersistentModelIndex();
-    updateRow(pressed);
-}
-
-void ProfileDelegate::forgetMouse()
-{
-    letGo();
-    setHover({}, std::nullopt);
-}
-
-void ProfileDelegate::setHover(const QPersistentModelIndex& index, std::optional<Action> action)
-{
-    if (m_hoverIndex == index && m_hoverAction == action)
-        return;
-    const QPersistentModelIndex previous = m_hoverIndex;
-    m_hoverIndex = action ? index : QPersistentModelIndex();
-    m_hoverAction = action;
-    updateRow(previous);
-    updateRow(m_hoverIndex);
+    return m_pointer->isHovered(index, int(action));
 }
 
 void ProfileDelegate::attach(QAbstractItemView* view)
 {
-    m_view = view;
-    view->viewport()->installEventFilter(this);
+    m_pointer->attach(view);
     view->installEventFilter(this);
 }
 
 bool ProfileDelegate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!m_view)
-        return false;
-    if (watched == m_view) {
-        switch (event->type()) {
-        case QEvent::StyleChange:
-        case QEvent::FontChange:
-        case QEvent::LocaleChange:
-        case QEvent::LanguageChange:
-            invalidateMeasurements();
-            break;
-        case QEvent::EnabledChange:
-            forgetMouse();
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
+    Q_UNUSED(watched);
     switch (event->type()) {
-    case QEvent::MouseButtonRelease:
-        // The view only hands a release over a row to the row; one anywhere
-        // else must let go of the press too.
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-            !m_view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid())
-            letGo();
-        break;
-    case QEvent::MouseMove: {
-        const QPoint position = static_cast<QMouseEvent*>(event)->position().toPoint();
-        const QModelIndex index = m_view->indexAt(position);
-        if (m_pressedIndex.isValid() && index != m_pressedIndex)
-            letGo(); // left the row
-        std::optional<Action> hovered;
-        if (index.isValid() && m_view->isEnabled()) {
-            QStyleOptionViewItem option;
-            option.initFrom(m_view->viewport());
-            option.rect = m_view->visualRect(index);
-            option.direction = m_view->layoutDirection();
-            option.fontMetrics = m_view->fontMetrics();
-            option.widget = m_view;
-            hovered = actionAt(option, position);
-        }
-        setHover(index, hovered);
-        break;
-    }
-    case QEvent::Leave:
-        forgetMouse();
+    case QEvent::StyleChange:
+    case QEvent::FontChange:
+    case QEvent::LocaleChange:
+    case QEvent::LanguageChange:
+        invalidateMeasurements();
         break;
     default:
         break;
@@ -470,50 +318,7 @@ bool ProfileDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
                                   const QStyleOptionViewItem& option, const QModelIndex& index)
 {
     Q_UNUSED(model);
-    if (!(option.state & QStyle::State_Enabled))
-        return false;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return false;
-        letGo();
-        m_pressedAction = actionAt(option, mouse->position().toPoint());
-        m_pressedIndex = m_pressedAction ? QPersistentModelIndex(index) : QPersistentModelIndex();
-        updateRow(m_pressedIndex);
-        return m_pressedAction.has_value();
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        // Another button's release neither triggers nor lets go.
-        if (mouse->button() != Qt::LeftButton)
-            return false;
-        const std::optional<Action> pressed = m_pressedAction;
-        const bool sameRow = m_pressedIndex.isValid() && m_pressedIndex == index;
-        letGo();
-        if (pressed && sameRow && actionAt(option, mouse->position().toPoint()) == pressed) {
-            emit actionTriggered(*pressed, index);
-            return true;
-        }
-        return pressed.has_value();
-    }
-    case QEvent::MouseButtonDblClick: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return false;
-        if (const std::optional<Action> action = actionAt(option, mouse->position().toPoint())) {
-            // A quick second click on a button is a second press of it.
-            m_pressedAction = action;
-            m_pressedIndex = index;
-            updateRow(m_pressedIndex);
-            return true;
-        }
-        emit actionTriggered(Action::start, index);
-        return true;
-    }
-    default:
-        return false;
-    }
+    return m_pointer->rowEvent(event, option, index);
 }
 
 bool ProfileDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,

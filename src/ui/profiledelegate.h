@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QPersistentModelIndex>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
@@ -13,13 +11,12 @@
 #include <tuple>
 
 class QAbstractItemView;
+class RowButtonPointer;
 
 // Paints a profile row: the name (bold when active, elided in the middle),
 // the date, and the push buttons Start, Duplicate, Rename and Delete. The
 // buttons are painted, not widgets, so that thousands of rows stay cheap;
-// they behave as push buttons do: only a left press and a left release on
-// the same button trigger it, leaving the row or releasing anywhere else
-// lets go, and the button under the mouse is drawn hovered.
+// RowButtonPointer makes them behave as push buttons do.
 class ProfileDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -62,14 +59,6 @@ public:
     bool isHovered(const QModelIndex& index, Action action) const;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;
-    // Draws the date as one laid-out text; in a left-to-right text whose
-    // digits differ in width, each digit is given the width of the widest.
-    static void drawDate(QPainter* painter, const QRect& rect, const QString& text,
-                         const QFont& font, Qt::LayoutDirection direction);
-    static std::unique_ptr<QTextLayout> layDate(const QString& text, const QFont& font,
-                                                QPaintDevice* device, int width,
-                                                Qt::LayoutDirection direction);
-    static void drawLaidDate(QPainter* painter, const QRect& rect, const QTextLayout& layout);
     // The opacity the rows are drawn at.
     void setOpacity(qreal opacity) { m_opacity = opacity; }
     qreal opacity() const { return m_opacity; }
@@ -100,10 +89,6 @@ private:
                           Action action, QStyle::State state, QSize size) const;
     std::optional<Action> actionAt(const QStyleOptionViewItem& option,
                                    const QPoint& position) const;
-    void letGo();
-    void forgetMouse();
-    void setHover(const QPersistentModelIndex& index, std::optional<Action> action);
-    void updateRow(const QPersistentModelIndex& index) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Measured once: every row's date column has this width, and every row's
@@ -136,9 +121,5 @@ private:
     using ButtonKey = std::tuple<int, int, int, int>;
     mutable LookCache<ButtonLook, ButtonKey, QPixmap> m_buttonPictures{64};
     mutable LookCache<DateLook, QString, std::unique_ptr<QTextLayout>> m_dateLayouts{512};
-    QPersistentModelIndex m_pressedIndex;
-    std::optional<Action> m_pressedAction;
-    QPersistentModelIndex m_hoverIndex;
-    std::optional<Action> m_hoverAction;
-    QPointer<QAbstractItemView> m_view;
+    RowButtonPointer* m_pointer;
 };

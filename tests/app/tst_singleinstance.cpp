@@ -618,19 +618,19 @@ void SingleInstanceTest::secondInstanceHandsOverToTheFirst()
     const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/pelvaro-launcher.socket";
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
 
-    // A plain second start only brings the window forward, also from a
-    // terminal without a display.
-    QCOMPARE(launcher_process::run({}, 10000).exitCode, 0);
+    // A plain second start only brings the window forward: from a terminal,
+    // from one without a display, and from the menu, whose startup feedback
+    // goes to the open window.
     QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
                                 QStringLiteral("QT_QPA_PLATFORM")})
         noDisplay.remove(name);
-    QCOMPARE(launcher_process::run({}, 10000, noDisplay).exitCode, 0);
-    // A start from the menu brings its startup feedback to the open window.
     QProcessEnvironment fromMenu = QProcessEnvironment::systemEnvironment();
     fromMenu.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("menu-start_TIME7"));
     fromMenu.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("token-8"));
-    QCOMPARE(launcher_process::run({}, 10000, fromMenu).exitCode, 0);
+    for (const QProcessEnvironment& environment :
+         {QProcessEnvironment::systemEnvironment(), noDisplay, fromMenu})
+        QCOMPARE(launcher_process::run({}, 10000, environment).exitCode, 0);
     // --start runs in the window; the command returns at once.
     QElapsedTimer timer;
     timer.start();

@@ -1,4 +1,5 @@
 #include "plist/plistreader.h"
+#include "plist/plistrecentreads.h"
 #include "plist/plistwriter.h"
 #include "support/plistlib.h"
 #include "support/readfailure.h"
@@ -665,7 +666,7 @@ void PlistCodecTest::dictionaryCopiesChangeIndependently()
     QVERIFY(other.contains(QStringLiteral("key 0")));
     // What was read from the file still answers for those bytes.
     if (readFromFile)
-        QCOMPARE(PlistDictionary::findByEncoding(encoding), std::optional(original));
+        QCOMPARE(PlistRecentReads::instance().find(encoding), std::optional(original));
 }
 
 void PlistCodecTest::dictionaryKeepsOrderAndOneValuePerKey_data()

@@ -1,4 +1,5 @@
 #include "support/darkpalette.h"
+#include "ui/datetext.h"
 #include "ui/foldersection.h"
 #include "ui/profilelistmodel.h"
 #include "ui/segmentedcontrol.h"
@@ -408,7 +409,7 @@ void ProfileRowsTest::datesAreOneLaidOutText()
     QFont font(QStringLiteral("Cantarell"), 12);
     const QRect rect(10, 5, 300, 30);
     const QImage drawn = render([&](QPainter& painter) {
-        ProfileDelegate::drawDate(&painter, rect, text, font, Qt::LayoutDirection(direction));
+        DateText::draw(&painter, rect, text, font, Qt::LayoutDirection(direction));
     });
     const QImage expected = render([&](QPainter& painter) {
         QTextLayout layout(text, font, painter.device());
@@ -448,10 +449,9 @@ void ProfileRowsTest::rowDatesFollowDirectionAndFont()
         expected.fill(list->palette().color(QPalette::Active, QPalette::Base));
         QPainter painter(&expected);
         painter.setPen(text_styles::secondaryColor(list));
-        ProfileDelegate::drawDate(
-            &painter, QRect(QPoint(0, 0), rect.size()),
-            list->model()->index(0, 0).data(ProfileListModel::DateTextRole).toString(),
-            text_styles::callout(), list->layoutDirection());
+        DateText::draw(&painter, QRect(QPoint(0, 0), rect.size()),
+                       list->model()->index(0, 0).data(ProfileListModel::DateTextRole).toString(),
+                       text_styles::callout(), list->layoutDirection());
         painter.end();
         return row.copy(rect) == expected;
     };
