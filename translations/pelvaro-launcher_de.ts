@@ -748,6 +748,49 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     </message>
 </context>
 <context>
+    <name>SaveNotice</name>
+    <message>
+        <source>Saved to %1; no setting changed</source>
+        <translation>In %1 gesichert; keine Einstellung geändert</translation>
+    </message>
+    <message>
+        <source>Saved 1 changed setting to %1</source>
+        <translation>1 geänderte Einstellung in %1 gesichert</translation>
+    </message>
+    <message>
+        <source>Saved %1 changed settings to %2</source>
+        <translation>%1 geänderte Einstellungen in %2 gesichert</translation>
+    </message>
+    <message>
+        <source>kept 1 changed elsewhere</source>
+        <translation>1 anderswo geänderte übernommen</translation>
+    </message>
+    <message>
+        <source>kept %1 changed elsewhere</source>
+        <translation>%1 anderswo geänderte übernommen</translation>
+    </message>
+    <message>
+        <source>1 conflict</source>
+        <translation>1 Konflikt</translation>
+    </message>
+    <message>
+        <source>%1 conflicts</source>
+        <translation>%1 Konflikte</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1 (see History)</source>
+        <translation>%1 (siehe Verlauf)</translation>
+    </message>
+    <message>
+        <source>%1; %2</source>
+        <translation>%1; %2</translation>
+    </message>
+</context>
+<context>
     <name>StatusRow</name>
     <message>
         <source>Pelvaro is already running with an unknown profile.</source>
@@ -772,18 +815,6 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
     <message>
         <source>History…</source>
         <translation>Verlauf …</translation>
-    </message>
-    <message>
-        <source>Saved to %1; no setting changed</source>
-        <translation>In %1 gesichert; keine Einstellung geändert</translation>
-    </message>
-    <message>
-        <source>Saved 1 changed setting to %1</source>
-        <translation>1 geänderte Einstellung in %1 gesichert</translation>
-    </message>
-    <message>
-        <source>Saved %1 changed settings to %2</source>
-        <translation>%1 geänderte Einstellungen in %2 gesichert</translation>
     </message>
     <message>
         <source>The history of %1</source>

@@ -14,6 +14,7 @@
 #include "profiles/profilelisting.h"
 #include "profiles/profileversions.h"
 #include "state/launcherstate.h"
+#include "state/savenotice.h"
 #include "target/pelvaroapplication.h"
 
 #include <QCoreApplication>
@@ -99,6 +100,13 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
     QObject::connect(&state, &LauncherState::errorMessageChanged, &state, [&] {
         if (!sawRunning && !answering && state.errorMessage())
             finish(state.errorMessage());
+    });
+    // A profile merged with changes made elsewhere says so; the exit code
+    // stays 0, as nothing went wrong.
+    QObject::connect(&state, &LauncherState::lastSaveSummaryChanged, &state, [&] {
+        if (const std::optional<SaveSummary> summary = state.lastSaveSummary();
+            summary && save_notice::merged(*summary))
+            print(stderr, save_notice::text(*summary));
     });
     // The quit handling ends by clearing the active profile.
     QObject::connect(&state, &LauncherState::activeProfileNameChanged, &state, [&] {

@@ -122,6 +122,12 @@ public:
     // Replaces the file, or the file a link at `path` leads to, as a whole.
     [[nodiscard]] virtual Result<void> writeFileAtomically(const QString& path,
                                                            const QByteArray& bytes) = 0;
+    // The same, only while the file is still the one `read` describes: one
+    // replaced or changed meanwhile (a sync client's rename) fails with
+    // ErrorCode::changedMeanwhile and is left as it is.
+    [[nodiscard]] virtual Result<void> writeFileAtomicallyUnlessChanged(const QString& path,
+                                                                        const QByteArray& bytes,
+                                                                        const FileStamp& read) = 0;
     // Creates the file as a whole; fails when anything holds the name.
     [[nodiscard]] virtual Result<void> createFileAtomically(const QString& path,
                                                             const QByteArray& bytes) = 0;

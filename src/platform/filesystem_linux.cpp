@@ -136,7 +136,8 @@ enum class Placement
 // target, or, for CreateOnly, into a name nothing holds. `target` either
 // keeps its old content or gets all of the new one. A replaced file keeps
 // its permissions.
-Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Placement placement)
+Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Placement placement,
+                             const std::optional<FileStamp>& unlessChangedFrom = std::nullopt)
 {
     int linkError = 0;
     const std::optional<QString> resolved = placement == Placement::replace
@@ -168,6 +169,18 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
         return abandon(errno);
     const QByteArray from = encoded(temporary);
     const QByteArray to = encoded(target);
+    // Checked as late as can be, just before the rename: what remains is
+    // the rename's own instant.
+    if (unlessChangedFrom) {
+        struct stat now
+        {
+        };
+        if (::stat(to.constData(), &now) != 0 || linux_files::stampOf(now) != *unlessChangedFrom) {
+            fd.reset();
+            ::unlink(from.constData());
+            return PlatformError{Operation::write, ErrorCode::changedMeanwhile, path, 0, {}};
+        }
+    }
     if (placement == Placement::replace) {
         if (::rename(from.constData(), to.constData()) != 0)
             return abandon(errno);
@@ -363,6 +376,13 @@ Result<void> LinuxFileSystem::writeFile(const QString& path, const QByteArray& b
 Result<void> LinuxFileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
     return writeAtomically(path, bytes, Placement::replace);
+}
+
+Result<void> LinuxFileSystem::writeFileAtomicallyUnlessChanged(const QString& path,
+                                                               const QByteArray& bytes,
+                                                               const FileStamp& read)
+{
+    return writeAtomically(path, bytes, Placement::replace, read);
 }
 
 Result<void> LinuxFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)

@@ -25,6 +25,8 @@ public:
     Result<FileContent> readFileContent(const QString& path) const override;
     Result<void> writeFile(const QString& path, const QByteArray& bytes) override;
     Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    Result<void> writeFileAtomicallyUnlessChanged(const QString& path, const QByteArray& bytes,
+                                                  const FileStamp& read) override;
     Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> moveItem(const QString& from, const QString& to) override;
     Result<void> copyItem(const QString& from, const QString& to) override;

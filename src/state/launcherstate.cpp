@@ -517,7 +517,8 @@ void LauncherState::writeCurrentPreferences(bool saveBack, const QString& fileNa
         saveBack ? PelvaroSession::WriteMode::replace : PelvaroSession::WriteMode::create, target);
     if (written) {
         if (saveBack) {
-            m_lastSaveSummary = SaveSummary{target, written->changedSettings};
+            m_lastSaveSummary = SaveSummary{target, written->changedSettings,
+                                            written->keptFromElsewhere, written->conflicts};
             emit lastSaveSummaryChanged();
         }
         return;

@@ -28,6 +28,18 @@ class PelvaroSession;
 class ProfileFolder;
 struct SessionFailure;
 
+// What the last save-back wrote, for the notice that tells of it.
+struct SaveSummary
+{
+    QString profilePath;
+    qsizetype changedSettings = 0;
+    // Merged with changes made elsewhere: settings kept from there, and
+    // settings changed on both sides.
+    qsizetype keptFromElsewhere = 0;
+    qsizetype conflicts = 0;
+    friend bool operator==(const SaveSummary&, const SaveSummary&) = default;
+};
+
 // Everything the launcher knows: where the profile folder is and whether it
 // can be used, its profiles, the profile started last, whether Pelvaro runs,
 // and the last error to show. Confined to the main thread.
@@ -95,12 +107,7 @@ public:
 
     // What the last save-back wrote, for a moment's notice and the way to
     // the profile's history.
-    struct SaveSummary
-    {
-        QString profilePath;
-        qsizetype changedSettings = 0;
-        friend bool operator==(const SaveSummary&, const SaveSummary&) = default;
-    };
+    using SaveSummary = ::SaveSummary;
     std::optional<SaveSummary> lastSaveSummary() const { return m_lastSaveSummary; }
 
     // --- folder locations

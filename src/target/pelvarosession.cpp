@@ -7,6 +7,7 @@
 #include "platform/systemlog.h"
 #include "platform/workspace.h"
 #include "plist/plistdiff.h"
+#include "plist/plistmerge.h"
 #include "plist/plistwriter.h"
 #include "profiles/profile.h"
 #include "profiles/profilesettings.h"
@@ -34,13 +35,13 @@ PelvaroSession::PelvaroSession(const PlatformServices& services, QObject* parent
 
 Result<void, SessionFailure> PelvaroSession::applyProfile(const QString& profilePath)
 {
-    const Result<PlistDictionary, SettingsFailure> read =
-        profile_settings::read(*m_services.fileSystem, profilePath);
-    if (!read) {
-        if (read.error().error)
-            return failure(SessionFailure::Problem::profileUnreadable, *read.error().error);
+    m_applied.reset();
+    const Result<FileContent> content = m_services.fileSystem->readFileContent(profilePath);
+    if (!content)
+        return failure(SessionFailure::Problem::profileUnreadable, content.error());
+    const Result<PlistDictionary, SettingsFailure> read = profile_settings::parse(content->bytes);
+    if (!read)
         return failure(SessionFailure::Problem::profileUnreadable);
-    }
     const PlistDictionary& settings = *read;
 
     PreferencesService& preferences = *m_services.preferences;
@@ -55,6 +56,7 @@ Result<void, SessionFailure> PelvaroSession::applyProfile(const QString& profile
                            : SessionFailure::Problem::notApplied,
                        synchronised.error());
     }
+    m_applied = Applied{content->bytes, settings};
     return {};
 }
 
@@ -96,52 +98,78 @@ Result<std::optional<PlistDictionary>, SessionFailure> PelvaroSession::readPrefe
     return std::optional(preferences.copyMultiple(*keys));
 }
 
-Result<SaveOutcome, SessionFailure> PelvaroSession::replaceProfile(const QString& target,
-                                                                   const QByteArray& bytes,
-                                                                   const PlistDictionary& settings,
-                                                                   bool saveElsewhere)
+Result<SaveOutcome, SessionFailure>
+PelvaroSession::replaceProfile(const QString& target, const QByteArray& bytes,
+                               const PlistDictionary& settings, bool saveElsewhere,
+                               const std::optional<Applied>& base)
 {
     FileSystem& fileSystem = *m_services.fileSystem;
     ProfileVersions versions(fileSystem);
-    SaveOutcome outcome;
-    PlistDictionary before;
     const auto logFailure = [&](const QString& what, const PlatformError& error) {
         m_services.log->write(u"Pelvaro Launcher: could not " + what + u" of " +
                               file_path::lastComponent(target) + u": " + error.diagnostic());
     };
-    // Only settings are kept: whatever else stands in a profile's place
-    // (another user's file behind a link, a file that is no property list)
-    // is not copied into the history.
-    const Result<FileContent> current = fileSystem.readFileContent(target);
-    // The same bytes again replace nothing: no version, and no setting
-    // changed. A quick quit after a start is saved back this way.
-    const bool unchanged = current && current->bytes == bytes;
-    if (current && !unchanged) {
-        if (Result<PlistDictionary, SettingsFailure> replaced =
-                profile_settings::parse(current->bytes)) {
-            before = std::move(*replaced);
+    // A sync client that replaces the profile again and again while it is
+    // written wins after this many tries; what this session wrote is saved
+    // beside it then.
+    constexpr int attempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        SaveOutcome outcome;
+        QByteArray writing = bytes;
+        PlistDictionary written = settings;
+        std::optional<PlistDictionary> before;
+        // Only settings are kept: whatever else stands in a profile's place
+        // (another user's file behind a link, a file that is no property
+        // list) is not copied into the history, nor merged.
+        const Result<FileContent> current = fileSystem.readFileContent(target);
+        if (current) {
+            if (Result<PlistDictionary, SettingsFailure> replaced =
+                    profile_settings::parse(current->bytes))
+                before = std::move(*replaced);
+        }
+        if (base && before && current->bytes != base->bytes) {
+            PlistMerge::Outcome merge = PlistMerge::threeWay(base->settings, *before, settings);
+            outcome.keptFromElsewhere = merge.fromTheirs.size();
+            outcome.conflicts = merge.conflicts.size();
+            if (!merge.fromTheirs.isEmpty()) {
+                written = std::move(merge.merged);
+                writing = PlistWriter::writeBinary(PlistValue(written));
+            }
+            qCDebug(lcSession) << "merged" << target << "changed elsewhere:" << merge.fromTheirs
+                               << "kept from there," << merge.conflicts << "in conflict";
+        }
+        // The same bytes again replace nothing: no version, and no setting
+        // changed. A quick quit after a start is saved back this way.
+        const bool unchanged = current && current->bytes == writing;
+        if (before && !unchanged) {
             if (const Result<std::optional<QString>> kept = versions.keep(target, *current))
                 outcome.keptVersion = *kept;
             else
                 logFailure(QStringLiteral("keep a version"), kept.error());
         }
+        const Result<void> replaced =
+            current ? fileSystem.writeFileAtomicallyUnlessChanged(target, writing, current->stamp)
+                    : fileSystem.writeFileAtomically(target, writing);
+        if (!replaced) {
+            // The profile was not replaced: a version of what it still holds
+            // would only be a copy.
+            if (outcome.keptVersion)
+                versions.discard(target, *outcome.keptVersion);
+            if (replaced.error().code == ErrorCode::changedMeanwhile && attempt < attempts)
+                continue;
+            SessionFailure failed{SessionFailure::Problem::notWritten, replaced.error(), {}};
+            if (saveElsewhere)
+                failed.savedInstead = saveInstead(target, writing);
+            return failed;
+        }
+        if (outcome.keptVersion) {
+            if (const Result<void> pruned = versions.prune(target); !pruned)
+                logFailure(QStringLiteral("remove the oldest versions"), pruned.error());
+        }
+        outcome.changedSettings =
+            unchanged ? 0 : PlistDiff::changedSettings(before.value_or(PlistDictionary()), written);
+        return outcome;
     }
-    if (const Result<void> written = fileSystem.writeFileAtomically(target, bytes); !written) {
-        // The profile was not replaced: a version of what it still holds
-        // would only be a copy.
-        if (outcome.keptVersion)
-            versions.discard(target, *outcome.keptVersion);
-        SessionFailure failed{SessionFailure::Problem::notWritten, written.error(), {}};
-        if (saveElsewhere)
-            failed.savedInstead = saveInstead(target, bytes);
-        return failed;
-    }
-    if (outcome.keptVersion) {
-        if (const Result<void> pruned = versions.prune(target); !pruned)
-            logFailure(QStringLiteral("remove the oldest versions"), pruned.error());
-    }
-    outcome.changedSettings = unchanged ? 0 : PlistDiff::changedSettings(before, settings);
-    return outcome;
 }
 
 std::optional<QString> PelvaroSession::saveInstead(const QString& target, const QByteArray& bytes)
@@ -173,8 +201,14 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::writeCurrentPreferences(Writ
     // example while Pelvaro was asked to quit: its content would be lost.
     const auto write = [&](const QByteArray& bytes,
                            const PlistDictionary& settings) -> Result<SaveOutcome, SessionFailure> {
-        if (mode == WriteMode::replace)
-            return replaceProfile(target, bytes, settings, /*saveElsewhere=*/true);
+        if (mode == WriteMode::replace) {
+            Result<SaveOutcome, SessionFailure> saved =
+                replaceProfile(target, bytes, settings, /*saveElsewhere=*/true, m_applied);
+            // A later save-back of the same session builds on what this wrote.
+            if (saved)
+                m_applied = Applied{bytes, settings};
+            return saved;
+        }
         if (const Result<void> written = fileSystem.createFileAtomically(target, bytes); !written) {
             if (fileSystem.exists(target))
                 return failure(SessionFailure::Problem::targetExists, written.error());
@@ -228,7 +262,8 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::restoreVersion(const QString
         profile_settings::parse(content->bytes);
     if (!settings)
         return failure(SessionFailure::Problem::profileUnreadable);
-    return replaceProfile(profilePath, content->bytes, *settings, /*saveElsewhere=*/false);
+    return replaceProfile(profilePath, content->bytes, *settings, /*saveElsewhere=*/false,
+                          std::nullopt);
 }
 
 bool PelvaroSession::isPelvaro(const RunningApplication& application)

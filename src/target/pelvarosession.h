@@ -50,6 +50,12 @@ struct SaveOutcome
     // The version of the replaced content, or none when there was nothing
     // new to keep or keeping it failed (which never stops the save).
     std::optional<QString> keptVersion;
+    // The profile changed elsewhere during the session (a synced folder),
+    // and was merged: settings kept from there, and settings changed on
+    // both sides, where this session's value went in and the other stays in
+    // the kept version.
+    qsizetype keptFromElsewhere = 0;
+    qsizetype conflicts = 0;
 };
 
 // Pelvaro's side of the launcher: its preferences made equal to a profile,
@@ -82,7 +88,9 @@ public:
     // is empty. Fails only when another program holds the preferences.
     Result<std::optional<PlistDictionary>, SessionFailure> readPreferencesDomain();
     // Writes Pelvaro's current preferences to the profile file at `target`.
-    // What it replaces is kept as a version first.
+    // What it replaces is kept as a version first. A profile changed since
+    // the start applied it is merged with the session's settings, setting by
+    // setting (PlistMerge), so that a change made elsewhere is not lost.
     Result<SaveOutcome, SessionFailure> writeCurrentPreferences(WriteMode mode,
                                                                 const QString& target);
     // Makes a kept version the profile's content; the content it replaces
@@ -99,17 +107,27 @@ signals:
     void launchFailed(const PlatformError& error);
 
 private:
+    // What a start applied: the base of a save-back's merge.
+    struct Applied
+    {
+        QByteArray bytes;
+        PlistDictionary settings;
+    };
+
     // Replaces the profile at `target` with `bytes`, keeping what it held as
     // a version first when that reads as settings. A failure to keep a
-    // version is logged and never stops the save. With `saveElsewhere`, a
-    // failed write saves the bytes beside the profile instead.
-    Result<SaveOutcome, SessionFailure> replaceProfile(const QString& target,
-                                                       const QByteArray& bytes,
-                                                       const PlistDictionary& settings,
-                                                       bool saveElsewhere);
+    // version is logged and never stops the save. With `base`, a profile
+    // changed since then is merged first. The write goes through only while
+    // the profile is still the one read; one replaced meanwhile is read and
+    // merged again, a few times at most. With `saveElsewhere`, a failed
+    // write saves the bytes beside the profile instead.
+    Result<SaveOutcome, SessionFailure>
+    replaceProfile(const QString& target, const QByteArray& bytes, const PlistDictionary& settings,
+                   bool saveElsewhere, const std::optional<Applied>& base);
     // Writes `bytes` as a new profile beside `target`, named for what it
     // is; its path, or none when that fails too.
     std::optional<QString> saveInstead(const QString& target, const QByteArray& bytes);
 
     PlatformServices m_services;
+    std::optional<Applied> m_applied;
 };

@@ -1,7 +1,9 @@
 #include "ui/statusrow.h"
+
 #include "ui/announcer.h"
 
 #include "state/launcherstate.h"
+#include "state/savenotice.h"
 #include "ui/symbols.h"
 #include "ui/textstyles.h"
 
@@ -122,11 +124,7 @@ void StatusRow::followSaveSummary()
         return;
     const QString name =
         file_path::removingExtension(file_path::lastComponent(summary->profilePath));
-    m_saved->setText(summary->changedSettings == 0 ? tr("Saved to %1; no setting changed").arg(name)
-                     : summary->changedSettings == 1
-                         ? tr("Saved 1 changed setting to %1").arg(name)
-                         : tr("Saved %1 changed settings to %2")
-                               .arg(locale().toString(summary->changedSettings), name));
+    m_saved->setText(save_notice::text(*summary, locale()));
     m_history->setAccessibleDescription(tr("The history of %1").arg(name));
     m_saved->show();
     m_history->show();

@@ -63,6 +63,17 @@ Result<void> FaultyFileSystem::writeFileAtomically(const QString& path, const QB
     return LinuxFileSystem::writeFileAtomically(path, bytes);
 }
 
+Result<void> FaultyFileSystem::writeFileAtomicallyUnlessChanged(const QString& path,
+                                                                const QByteArray& bytes,
+                                                                const FileStamp& read)
+{
+    if (failing.contains(Fault::writeFileAtomically))
+        return injected(Operation::write, path);
+    if (beforeCheckedWrite)
+        beforeCheckedWrite(path);
+    return LinuxFileSystem::writeFileAtomicallyUnlessChanged(path, bytes, read);
+}
+
 Result<void> FaultyFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
 {
     if (failing.contains(Fault::createFileAtomically))

@@ -33,6 +33,9 @@ public:
     // Runs after each listing has read the folder: a change made there
     // happens right after the listing.
     std::function<void()> afterListing;
+    // Runs before a write that checks the file is unchanged: a sync client
+    // replacing the file there does so while the save is under way.
+    std::function<void(const QString& path)> beforeCheckedWrite;
     // The reason an injected failure gives, in the system's own words.
     static QString injectedDescription() { return QStringLiteral("Injected failure."); }
 
@@ -43,6 +46,8 @@ public:
     Result<FileContent> readFileContent(const QString& path) const override;
     Result<void> writeFile(const QString& path, const QByteArray& bytes) override;
     Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    Result<void> writeFileAtomicallyUnlessChanged(const QString& path, const QByteArray& bytes,
+                                                  const FileStamp& read) override;
     Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> moveItem(const QString& from, const QString& to) override;
     Result<void> copyItem(const QString& from, const QString& to) override;

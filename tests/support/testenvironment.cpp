@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +69,14 @@ bool test_files::writeBytes(const QString& path, const QByteArray& bytes)
         return false;
     }
     return file.write(bytes) == bytes.size() && file.flush();
+}
+
+bool test_files::replaceByRename(const QString& path, const QByteArray& bytes)
+{
+    const QString temporary =
+        QFileInfo(path).dir().filePath(u".syncthing." + QFileInfo(path).fileName() + u".tmp");
+    return writeBytes(temporary, bytes) && ::rename(QFile::encodeName(temporary).constData(),
+                                                    QFile::encodeName(path).constData()) == 0;
 }
 
 QByteArray test_files::readBytes(const QString& path)

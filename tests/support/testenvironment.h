@@ -55,6 +55,9 @@ namespace test_files {
 // cannot hold.
 bool writeBytesAtRawPath(const QByteArray& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);
+// Replaces the file the way sync clients do: a temporary file beside it,
+// then a rename over it, so that the file is a new one (another inode).
+[[nodiscard]] bool replaceByRename(const QString& path, const QByteArray& bytes);
 void setModificationTime(const QString& path, qint64 secondsSinceEpoch);
 PlistDictionary dictionary(std::initializer_list<std::pair<QString, PlistValue>> entries);
 // Installs the stand-in Pelvaro, without a window, as the desktop entry

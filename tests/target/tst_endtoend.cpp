@@ -1,4 +1,7 @@
+#include "plist/plistwriter.h"
+#include "support/launcherprocess.h"
 #include "support/pelvaroroad.h"
+#include "target/pelvaroapplication.h"
 
 #include <QtTest>
 
@@ -14,6 +17,8 @@ private slots:
     void quitAndCreateCapturesTheSameSettings();
     void shortSessionsAreAllSavedBack_data();
     void shortSessionsAreAllSavedBack();
+    void syncedChangesDuringASessionAreMerged();
+    void commandLineTellsOfTheMerge();
 };
 
 namespace {
@@ -124,6 +129,69 @@ void EndToEndTest::shortSessionsAreAllSavedBack()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(openDescriptors(), descriptorsAfterFirst);
     QCOMPARE(zombieChildren(), 0);
+}
+
+namespace {
+
+// Another machine's edit of Work.plist {Color = blue}, as a sync client
+// brings it: Color changed there, and a setting added.
+bool replaceWithOtherMachinesEdit(const QString& path)
+{
+    return test_files::replaceByRename(
+        path, PlistWriter::writeBinary(PlistValue(test_files::dictionary(
+                  {{QStringLiteral("Color"), PlistValue(QStringLiteral("red"))},
+                   {QStringLiteral("Elsewhere"), PlistValue(true)}}))));
+}
+
+} // namespace
+
+// The session counts its launch; the other machine's edit, arrived
+// meanwhile, is kept beside it.
+void EndToEndTest::syncedChangesDuringASessionAreMerged()
+{
+    PelvaroRoad road;
+    LauncherState& state = road.state();
+    state.startProfile(test_files::profileNamed(state.profiles(), QStringLiteral("Work.plist")));
+    QTRY_VERIFY_WITH_TIMEOUT(state.isPelvaroRunning(), 10000);
+    const std::optional<RunningApplication> pelvaro = road.runningPelvaro();
+    QVERIFY(pelvaro);
+    QVERIFY(test_files::waitUntilStandInIsReady(pelvaro->processId));
+    QVERIFY(replaceWithOtherMachinesEdit(road.environment().defaultFolder() + u"/Work.plist"));
+    road.terminatePelvaro();
+    QTRY_VERIFY_WITH_TIMEOUT(!state.isPelvaroRunning() && !state.activeProfileName(), 10000);
+    const PlistDictionary saved = road.profileContent(QStringLiteral("Work.plist"));
+    QCOMPARE(saved.value(QStringLiteral("Color")), PlistValue(QStringLiteral("red")));
+    QCOMPARE(saved.value(QStringLiteral("Elsewhere")), PlistValue(true));
+    QCOMPARE(saved.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
+    QVERIFY(state.lastSaveSummary());
+    QCOMPARE(state.lastSaveSummary()->keptFromElsewhere, 2);
+    QCOMPARE(state.lastSaveSummary()->conflicts, 0);
+    QCOMPARE(state.errorMessage(), std::nullopt);
+}
+
+void EndToEndTest::commandLineTellsOfTheMerge()
+{
+    QVERIFY(QDir().mkpath(launcher_process::profileFolder()));
+    const QString work = launcher_process::profileFolder() + u"/Work.plist";
+    QVERIFY(test_files::writeBinaryPlist(
+        work, PlistValue(test_files::dictionary(
+                  {{QStringLiteral("Color"), PlistValue(QStringLiteral("blue"))}}))));
+    LinuxProcessMonitor processes(pelvaro::applicationNames());
+    QProcess launcher;
+    launcher.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE),
+                   {QStringLiteral("--start"), QStringLiteral("Work")});
+    QVERIFY(launcher.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(launcher_process::runningPelvaroCount(processes) == 1, 10000);
+    QVERIFY(replaceWithOtherMachinesEdit(work));
+    QVERIFY(launcher_process::terminatePelvaroWhenRunning(processes));
+    QVERIFY(launcher.waitForFinished(15000));
+    const QString err = QString::fromLocal8Bit(launcher.readAllStandardError()).trimmed();
+    QCOMPARE(launcher.exitCode(), 0);
+    // The stand-in counts its launch and notes how it was run.
+    QCOMPARE(err, QStringLiteral("Saved 2 changed settings to Work; kept 2 changed elsewhere"));
+    const PlistDictionary saved = launcher_process::profile(QStringLiteral("Work.plist"));
+    QCOMPARE(saved.value(QStringLiteral("Elsewhere")), PlistValue(true));
+    QCOMPARE(saved.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

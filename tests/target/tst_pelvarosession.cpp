@@ -20,6 +20,9 @@ private slots:
     void writeFailures_data();
     void writeFailures();
     void writeCopiesThePreferencesFileWhenTheDomainIsEmpty();
+    void saveBackMergesChangesMadeElsewhere_data();
+    void saveBackMergesChangesMadeElsewhere();
+    void saveBackReplacedAtEveryTryIsSavedBeside();
     void launchTellsWhetherPelvaroIsInstalled();
     void onlyPelvaroInstancesAreTerminated();
 
@@ -128,6 +131,101 @@ void PelvaroSessionTest::writeCopiesThePreferencesFileWhenTheDomainIsEmpty()
     QVERIFY(!written);
     QCOMPARE(written.error().problem, Problem::preferencesUnreadable);
     QVERIFY(PlistReader::read(test_files::readBytes(profilePath()))->isDictionary());
+}
+
+namespace {
+
+PlistDictionary settings(const char* text)
+{
+    return PlistReader::read(QByteArray(text)).valueOr(PlistValue()).toDictionary();
+}
+
+QByteArray binary(const char* text)
+{
+    return PlistWriter::writeBinary(PlistValue(settings(text)));
+}
+
+} // namespace
+
+// A session changes A and C while another machine's edit (B and C changed,
+// E added) replaces the profile the way sync clients do; some replace it
+// again while the save-back writes.
+void PelvaroSessionTest::saveBackMergesChangesMadeElsewhere_data()
+{
+    QTest::addColumn<QByteArray>("elsewhere");
+    QTest::addColumn<QList<QByteArray>>("duringWrite");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<qsizetype>("kept");
+    QTest::addColumn<qsizetype>("conflicts");
+    const QByteArray theirs = binary("{A=1;B=2;C=2;D=1;E=2;}");
+    QTest::newRow("replaced by rename")
+        << theirs << QList<QByteArray>() << binary("{A=3;B=2;C=3;D=1;E=2;}") << qsizetype(2)
+        << qsizetype(1);
+    QTest::newRow("rewritten, same settings")
+        << binary("{D=1;C=1;B=1;A=1;}") << QList<QByteArray>() << binary("{A=3;B=1;C=3;D=1;}")
+        << qsizetype(0) << qsizetype(0);
+    QTest::newRow("became unreadable")
+        << QByteArray("garbage") << QList<QByteArray>() << binary("{A=3;B=1;C=3;D=1;}")
+        << qsizetype(0) << qsizetype(0);
+    QTest::newRow("became an array")
+        << PlistWriter::writeBinary(PlistValue(PlistArray{})) << QList<QByteArray>()
+        << binary("{A=3;B=1;C=3;D=1;}") << qsizetype(0) << qsizetype(0);
+    QTest::newRow("replaced again while written")
+        << theirs << QList<QByteArray>{binary("{A=1;B=2;C=2;D=1;E=2;F=5;}")}
+        << binary("{A=3;B=2;C=3;D=1;E=2;F=5;}") << qsizetype(3) << qsizetype(1);
+}
+
+void PelvaroSessionTest::saveBackMergesChangesMadeElsewhere()
+{
+    QFETCH(QByteArray, elsewhere);
+    QFETCH(QList<QByteArray>, duringWrite);
+    QFETCH(QByteArray, saved);
+    QFETCH(qsizetype, kept);
+    QFETCH(qsizetype, conflicts);
+    QVERIFY(test_files::writeBytes(profilePath(), binary("{A=1;B=1;C=1;D=1;}")));
+    QVERIFY(m_session->applyProfile(profilePath()));
+    m_env->preferences->setMultiple(settings("{A=3;C=3;}"), {});
+    QVERIFY(m_env->preferences->synchronize());
+    QVERIFY(test_files::replaceByRename(profilePath(), elsewhere));
+    m_env->fileSystem.beforeCheckedWrite = [&](const QString& path) {
+        if (!duringWrite.isEmpty())
+            QVERIFY(test_files::replaceByRename(path, duringWrite.takeFirst()));
+    };
+    const Result<SaveOutcome, SessionFailure> written =
+        m_session->writeCurrentPreferences(PelvaroSession::WriteMode::replace, profilePath());
+    QVERIFY(written);
+    QCOMPARE(*PlistReader::read(test_files::readBytes(profilePath())), *PlistReader::read(saved));
+    QCOMPARE(written->keptFromElsewhere, kept);
+    QCOMPARE(written->conflicts, conflicts);
+    // What stood there is kept whenever it reads as settings: in a conflict,
+    // the other machine's value is there.
+    const bool readsAsSettings = PlistReader::read(elsewhere).valueOr(PlistValue()).isDictionary();
+    QCOMPARE(written->keptVersion.has_value(), readsAsSettings);
+}
+
+void PelvaroSessionTest::saveBackReplacedAtEveryTryIsSavedBeside()
+{
+    QVERIFY(m_session->applyProfile(profilePath()));
+    m_env->preferences->setMultiple(settings("{Zoom=2;}"), {});
+    QVERIFY(m_env->preferences->synchronize());
+    int replaced = 0;
+    m_env->fileSystem.beforeCheckedWrite = [&](const QString& path) {
+        ++replaced;
+        QVERIFY(test_files::replaceByRename(path, binary("{Theme=dark;}")));
+    };
+    const Result<SaveOutcome, SessionFailure> written =
+        m_session->writeCurrentPreferences(PelvaroSession::WriteMode::replace, profilePath());
+    QVERIFY(!written);
+    QCOMPARE(written.error().cause->code, ErrorCode::changedMeanwhile);
+    QCOMPARE(replaced, 5);
+    // Nothing is overwritten blindly, and nothing is lost.
+    QCOMPARE(*PlistReader::read(test_files::readBytes(profilePath())),
+             PlistValue(settings("{Theme=dark;}")));
+    QVERIFY(written.error().savedInstead);
+    QCOMPARE(PlistReader::read(test_files::readBytes(*written.error().savedInstead))
+                 ->toDictionary()
+                 .value(QStringLiteral("Zoom")),
+             PlistValue(QStringLiteral("2")));
 }
 
 void PelvaroSessionTest::launchTellsWhetherPelvaroIsInstalled()
