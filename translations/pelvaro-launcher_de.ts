@@ -513,6 +513,10 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Pelvaro could not be found.</source>
         <translation>Pelvaro wurde nicht gefunden.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; holds no readable settings.</source>
+        <translation>„%1“ enthält keine lesbaren Einstellungen.</translation>
+    </message>
 </context>
 <context>
     <name>FolderSection</name>
@@ -682,12 +686,75 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Could not create a shortcut to &quot;%1&quot;: %2</source>
         <translation>Verknüpfung zu „%1“ konnte nicht erstellt werden: %2</translation>
     </message>
+    <message>
+        <source>Could not merge &quot;%1&quot; into &quot;%2&quot;: %3</source>
+        <translation>„%1“ konnte nicht in „%2“ zusammengeführt werden: %3</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
     <message>
         <source>Pelvaro Launcher</source>
         <translation>Pelvaro Launcher</translation>
+    </message>
+</context>
+<context>
+    <name>MergeDialog</name>
+    <message>
+        <source>(not set)</source>
+        <translation>(nicht gesetzt)</translation>
+    </message>
+    <message>
+        <source>Merge into “%1”</source>
+        <translation>In „%1“ zusammenführen</translation>
+    </message>
+    <message>
+        <source>“%1” holds the same settings as %2. Merging removes it.</source>
+        <translation>„%1“ enthält dieselben Einstellungen wie %2. Beim Zusammenführen wird es entfernt.</translation>
+    </message>
+    <message>
+        <source>For each setting that differs, choose the value %1 keeps. Both files&apos; settings stay in the history of %1, and the copy is removed.</source>
+        <translation>Wählen Sie für jede abweichende Einstellung den Wert, den %1 behält. Die Einstellungen beider Dateien bleiben im Verlauf von %1, und die Kopie wird entfernt.</translation>
+    </message>
+    <message>
+        <source>Conflicting copy</source>
+        <translation>Konfliktkopie</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Einstellung</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Behalten</translation>
+    </message>
+    <message>
+        <source>%1&apos;s value</source>
+        <translation>Wert von %1</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>The copy&apos;s value</source>
+        <translation>Wert der Kopie</translation>
+    </message>
+    <message>
+        <source>Keep for %1</source>
+        <translation>Behalten für %1</translation>
+    </message>
+    <message>
+        <source>not set</source>
+        <translation>nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>%1: %2; the copy: %3</source>
+        <translation>%1: %2; die Kopie: %3</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Zusammenführen</translation>
     </message>
 </context>
 <context>
@@ -720,12 +787,31 @@ Ohne Optionen öffnet es das Fenster des Starters oder holt ein offenes nach vor
         <source>Create Shortcut…</source>
         <translation>Verknüpfung erstellen …</translation>
     </message>
+    <message>
+        <source>Merge into %1…</source>
+        <translation>In %1 zusammenführen …</translation>
+    </message>
 </context>
 <context>
     <name>ProfileListAccessible</name>
     <message>
         <source>%1, in use by Pelvaro</source>
         <translation>%1, von Pelvaro verwendet</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileListModel</name>
+    <message>
+        <source>d MMM yyyy HH:mm</source>
+        <translation>d. MMM yyyy HH:mm</translation>
+    </message>
+    <message>
+        <source>d MMM yyyy</source>
+        <translation>d. MMM yyyy</translation>
+    </message>
+    <message>
+        <source>Conflicting copy of %1 (%2, %3)</source>
+        <translation>Konfliktkopie von %1 (%2, %3)</translation>
     </message>
 </context>
 <context>

@@ -109,3 +109,12 @@ QString ErrorText::describe(const SessionFailure& failure)
     }
     return failure.cause ? describe(*failure.cause) : QString();
 }
+
+QString ErrorText::describe(const ConflictMerge::Failure& failure)
+{
+    if (failure.error)
+        return describe(*failure.error);
+    if (failure.settings && failure.settings->error)
+        return describe(*failure.settings->error);
+    return tr("\"%1\" holds no readable settings.").arg(file_path::lastComponent(failure.path));
+}

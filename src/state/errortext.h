@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/result.h"
+#include "profiles/conflictmerge.h"
 #include "target/pelvarosession.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,9 @@ public:
     // Why a session step failed, as the clause after "Could not …: ";
     // empty when there is nothing more to say than that it failed.
     static QString describe(const SessionFailure& failure);
+    // Why a conflicting copy could not be merged, as the clause after
+    // "Could not merge …: ".
+    static QString describe(const ConflictMerge::Failure& failure);
 
 private:
     static QString subject(const PlatformError& error);

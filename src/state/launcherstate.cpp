@@ -6,6 +6,7 @@
 #include "platform/systemlog.h"
 #include "platform/userdefaults.h"
 #include "platform/workspace.h"
+#include "profiles/conflictcopy.h"
 #include "profiles/folderlocation.h"
 #include "profiles/pendinglisting.h"
 #include "profiles/profilefolder.h"
@@ -357,7 +358,7 @@ void LauncherState::duplicateProfile(const Profile& profile)
     if (const Result<void> setAside = m_versions.setAsideLeftover(*copy); !setAside)
         m_services.log->write(u"Pelvaro Launcher: could not set aside an earlier history of " +
                               file_path::lastComponent(*copy) + u": " +
-                              ErrorText::describe(setAside.error()));
+                              setAside.error().diagnostic());
     reloadProfiles();
 }
 
@@ -403,6 +404,48 @@ std::optional<PlistDictionary> LauncherState::settingsOf(const QString& profileP
     Result<PlistDictionary, SettingsFailure> settings =
         profile_settings::read(*m_services.fileSystem, profilePath);
     return settings ? std::optional(std::move(*settings)) : std::nullopt;
+}
+
+std::optional<Profile> LauncherState::conflictTarget(const Profile& copy) const
+{
+    const std::optional<ConflictCopy> conflict = ConflictCopy::recognise(copy.fileName());
+    if (!conflict)
+        return std::nullopt;
+    for (const Profile& profile : m_profiles) {
+        if (profile.fileName() == conflict->profileFileName && profile.folder() == copy.folder())
+            return profile;
+    }
+    return std::nullopt;
+}
+
+std::optional<ConflictMerge::Plan> LauncherState::prepareConflictMerge(const Profile& copy,
+                                                                       const Profile& target)
+{
+    Result<ConflictMerge::Plan, ConflictMerge::Failure> plan =
+        ConflictMerge(*m_services.fileSystem).prepare(target.url, copy.url);
+    if (!plan) {
+        setErrorMessage(
+            tr("Could not merge \"%1\" into \"%2\": %3")
+                .arg(copy.fileName(), target.fileName(), ErrorText::describe(plan.error())));
+        return std::nullopt;
+    }
+    return std::move(*plan);
+}
+
+bool LauncherState::mergeConflictCopy(const ConflictMerge::Plan& plan,
+                                      const ConflictMerge::Choices& choices)
+{
+    const Result<void, ConflictMerge::Failure> merged =
+        ConflictMerge(*m_services.fileSystem).apply(plan, choices);
+    reloadProfiles();
+    if (!merged) {
+        setErrorMessage(tr("Could not merge \"%1\" into \"%2\": %3")
+                            .arg(file_path::lastComponent(plan.copyPath),
+                                 file_path::lastComponent(plan.profilePath),
+                                 ErrorText::describe(merged.error())));
+        return false;
+    }
+    return true;
 }
 
 void LauncherState::restoreProfileVersion(const Profile& profile, const ProfileVersion& version)

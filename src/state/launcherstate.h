@@ -3,6 +3,7 @@
 #include "platform/filesystem.h"
 #include "platform/platformservices.h"
 #include "plist/plistvalue.h"
+#include "profiles/conflictmerge.h"
 #include "profiles/foldermode.h"
 #include "profiles/profile.h"
 #include "profiles/profilefiles.h"
@@ -145,6 +146,16 @@ public:
     // Makes the version the profile's content; refused while Pelvaro runs
     // with that profile, whose save-back would overwrite it.
     void restoreProfileVersion(const Profile& profile, const ProfileVersion& version);
+    // The listed profile that `copy`, a sync client's conflicting copy, is
+    // a copy of; none when it is no such copy or its profile is not listed.
+    std::optional<Profile> conflictTarget(const Profile& copy) const;
+    // What merging the copy into its profile decides on, read; none after
+    // setting the error message.
+    std::optional<ConflictMerge::Plan> prepareConflictMerge(const Profile& copy,
+                                                            const Profile& target);
+    // Writes the choices into the profile and removes the copy; false after
+    // setting the error message.
+    bool mergeConflictCopy(const ConflictMerge::Plan& plan, const ConflictMerge::Choices& choices);
     void setFolderChooser(FolderChooser* chooser) { m_services.folderChooser = chooser; }
 
     // --- Pelvaro

@@ -5,6 +5,7 @@
 #include "ui/comparedialog.h"
 #include "ui/foldersection.h"
 #include "ui/historydialog.h"
+#include "ui/mergedialog.h"
 #include "ui/profilelistsection.h"
 #include "ui/statusrow.h"
 
@@ -33,6 +34,7 @@ ContentView::ContentView(LauncherState& state, QWidget* parent)
     connect(m_profileList, &ProfileListSection::historyRequested, this, &ContentView::showHistory);
     connect(m_profileList, &ProfileListSection::compareRequested, this,
             &ContentView::showComparison);
+    connect(m_profileList, &ProfileListSection::mergeRequested, this, &ContentView::showMerge);
     connect(m_statusRow, &StatusRow::historyRequested, this, [this](const QString& profilePath) {
         if (const std::optional<Profile> profile = m_state.listedProfile(profilePath))
             showHistory(*profile);
@@ -58,6 +60,16 @@ void ContentView::showHistory(const Profile& profile)
 void ContentView::showComparison(const Profile& profile)
 {
     openToolDialog(new CompareDialog(m_state, profile, this));
+}
+
+void ContentView::showMerge(const Profile& copy)
+{
+    const std::optional<Profile> target = m_state.conflictTarget(copy);
+    if (!target)
+        return;
+    // The state says why when the files cannot be read.
+    if (std::optional<ConflictMerge::Plan> plan = m_state.prepareConflictMerge(copy, *target))
+        openToolDialog(new MergeDialog(m_state, copy, *target, std::move(*plan), this));
 }
 
 void ContentView::followErrorMessage()

@@ -49,6 +49,7 @@ public:
     // preferences; windows of their own, one at a time.
     void showHistory(const Profile& profile);
     void showComparison(const Profile& profile);
+    void showMerge(const Profile& copy);
     QDialog* toolDialog() const { return m_toolDialog; }
 
     // The dialog on screen, if any.

@@ -38,12 +38,15 @@ QList<ProfileDelegate::Action> ProfileDelegate::actions()
     return {Action::start, Action::duplicate, Action::rename, Action::remove};
 }
 
-QList<ProfileDelegate::Action> ProfileDelegate::menuActions()
+QList<ProfileDelegate::Action> ProfileDelegate::menuActions(const QModelIndex& index)
 {
-    return actions() + QList{Action::history, Action::compare, Action::createShortcut};
+    QList<Action> all = actions() + QList{Action::history, Action::compare, Action::createShortcut};
+    if (!index.data(ProfileListModel::MergeTargetRole).toString().isEmpty())
+        all.append(Action::mergeInto);
+    return all;
 }
 
-QString ProfileDelegate::title(Action action)
+QString ProfileDelegate::title(Action action, const QModelIndex& index)
 {
     switch (action) {
     case Action::start:
@@ -60,6 +63,8 @@ QString ProfileDelegate::title(Action action)
         return tr("Compare…");
     case Action::createShortcut:
         return tr("Create Shortcut…");
+    case Action::mergeInto:
+        return tr("Merge into %1…").arg(index.data(ProfileListModel::MergeTargetRole).toString());
     }
     return {};
 }

@@ -32,7 +32,9 @@ public:
         // In the row's menu, by key and for screen readers; not painted.
         history,
         compare,
-        createShortcut
+        createShortcut,
+        // Only on a sync client's conflicting copy whose profile is listed.
+        mergeInto
     };
     Q_ENUM(Action)
     static constexpr int rowSpacing = 12;
@@ -62,11 +64,12 @@ public:
     // The opacity the rows are drawn at.
     void setOpacity(qreal opacity) { m_opacity = opacity; }
     qreal opacity() const { return m_opacity; }
-    static QString title(Action action);
+    // The action's title; the row's, where it names another profile.
+    static QString title(Action action, const QModelIndex& index = {});
     // The row's painted buttons.
     static QList<Action> actions();
     // Everything the row offers: its buttons, then the rest.
-    static QList<Action> menuActions();
+    static QList<Action> menuActions(const QModelIndex& index);
 
 signals:
     void actionTriggered(ProfileDelegate::Action action, const QModelIndex& index);

@@ -88,14 +88,14 @@ public:
         QStringList names;
         if (!isValid() || !m_view->isEnabled())
             return names;
-        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions())
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions(index()))
             names.append(stableName(action));
         return names;
     }
     QString localizedActionName(const QString& name) const override
     {
         const std::optional<ProfileDelegate::Action> action = actionNamed(name);
-        return action ? ProfileDelegate::title(*action) : QString();
+        return action ? ProfileDelegate::title(*action, index()) : QString();
     }
     QString localizedActionDescription(const QString& name) const override
     {
@@ -123,9 +123,9 @@ private:
         return QString::fromLatin1(
             QMetaEnum::fromType<ProfileDelegate::Action>().valueToKey(int(action)));
     }
-    static std::optional<ProfileDelegate::Action> actionNamed(const QString& name)
+    std::optional<ProfileDelegate::Action> actionNamed(const QString& name) const
     {
-        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions(index())) {
             if (stableName(action) == name)
                 return action;
         }

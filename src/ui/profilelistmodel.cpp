@@ -1,5 +1,6 @@
 #include "ui/profilelistmodel.h"
 
+#include "profiles/conflictcopy.h"
 #include "state/launcherstate.h"
 #include "ui/dateformatter.h"
 
@@ -27,7 +28,11 @@ QVariant ProfileListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case NameRole:
-        return profile.name();
+        return rowName(profile, m_locale);
+    case MergeTargetRole: {
+        const std::optional<Profile> target = m_state.conflictTarget(profile);
+        return target ? target->name() : QString();
+    }
     case Qt::ToolTipRole:
         return profile.fileName();
     case DateTextRole:
@@ -48,6 +53,7 @@ QHash<int, QByteArray> ProfileListModel::roleNames() const
     names.insert(DateTextRole, "dateText");
     names.insert(IsActiveRole, "isActive");
     names.insert(ProfileRole, "profile");
+    names.insert(MergeTargetRole, "mergeTarget");
     return names;
 }
 
@@ -65,11 +71,25 @@ QString ProfileListModel::dateText(const QDateTime& when, const QLocale& locale)
     return formatter->format(when);
 }
 
+QString ProfileListModel::rowName(const Profile& profile, const QLocale& locale)
+{
+    const std::optional<ConflictCopy> copy = ConflictCopy::recognise(profile.fileName());
+    if (!copy)
+        return profile.name();
+    const QString when =
+        copy->time ? locale.toString(QDateTime(copy->date, *copy->time), tr("d MMM yyyy HH:mm"))
+                   : locale.toString(copy->date, tr("d MMM yyyy"));
+    return tr("Conflicting copy of %1 (%2, %3)")
+        .arg(file_path::removingExtension(copy->profileFileName),
+             ConflictCopy::clientName(copy->client), when);
+}
+
 void ProfileListModel::setLocale(const QLocale& locale)
 {
     m_locale = locale;
     if (!m_rows.isEmpty())
-        emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, 0), {DateTextRole});
+        emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, 0),
+                         {DateTextRole, NameRole, Qt::DisplayRole});
 }
 
 bool ProfileListModel::isActive(const Profile& profile) const

@@ -24,6 +24,9 @@ public:
         NameRole,
         DateTextRole,
         IsActiveRole,
+        // For a sync client's conflicting copy whose profile is listed, that
+        // profile's name; empty otherwise.
+        MergeTargetRole,
     };
 
     explicit ProfileListModel(LauncherState& state, QObject* parent = nullptr);
@@ -37,6 +40,9 @@ public:
     void setLocale(const QLocale& locale);
     // The abbreviated date with the short time of the locale.
     static QString dateText(const QDateTime& when, const QLocale& locale = QLocale());
+    // The profile's name, or for a sync client's conflicting copy, what it
+    // is: "Conflicting copy of Work (Syncthing, 7 Dec 2026 10:10)".
+    static QString rowName(const Profile& profile, const QLocale& locale = QLocale());
 
 private:
     void followProfiles();

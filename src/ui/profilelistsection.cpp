@@ -70,6 +70,9 @@ ProfileListSection::ProfileListSection(LauncherState& state, QWidget* parent)
         case ProfileDelegate::Action::createShortcut:
             emit createShortcutRequested(profile);
             break;
+        case ProfileDelegate::Action::mergeInto:
+            emit mergeRequested(profile);
+            break;
         }
     };
     connect(m_delegate, &ProfileDelegate::actionTriggered, this, act);

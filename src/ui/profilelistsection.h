@@ -37,6 +37,8 @@ signals:
     void createShortcutRequested(const Profile& profile);
     void historyRequested(const Profile& profile);
     void compareRequested(const Profile& profile);
+    // A conflicting copy to fold into its profile.
+    void mergeRequested(const Profile& copy);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -26,6 +26,7 @@ QKeySequence ProfileListView::shortcut(ProfileDelegate::Action action)
     case ProfileDelegate::Action::compare:
         return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
     case ProfileDelegate::Action::createShortcut:
+    case ProfileDelegate::Action::mergeInto:
         return {};
     }
     return {};
@@ -46,7 +47,7 @@ void ProfileListView::keyPressEvent(QKeyEvent* event)
         // Enter on the keypad is Return's twin.
         const QKeySequence pressed(
             QKeyCombination(modifiers, key == Qt::Key_Enter ? Qt::Key_Return : Qt::Key(key)));
-        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
+        for (const ProfileDelegate::Action action : ProfileDelegate::menuActions(current)) {
             if (pressed == shortcut(action)) {
                 trigger(action, current);
                 event->accept();
@@ -69,10 +70,11 @@ QMenu* ProfileListView::contextMenuFor(const QModelIndex& index)
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QPersistentModelIndex row(index);
-    for (const ProfileDelegate::Action action : ProfileDelegate::menuActions()) {
-        if (action == ProfileDelegate::Action::history)
+    for (const ProfileDelegate::Action action : ProfileDelegate::menuActions(index)) {
+        if (action == ProfileDelegate::Action::history ||
+            action == ProfileDelegate::Action::mergeInto)
             menu->addSeparator()->setEnabled(isEnabled());
-        QAction* item = menu->addAction(ProfileDelegate::title(action));
+        QAction* item = menu->addAction(ProfileDelegate::title(action, index));
         item->setShortcut(shortcut(action));
         item->setEnabled(isEnabled());
         connect(item, &QAction::triggered, this, [this, action, row] { trigger(action, row); });

@@ -2,7 +2,7 @@
 #include "plist/plistrecentreads.h"
 #include "plist/plistwriter.h"
 #include "support/plistlib.h"
-#include "support/readfailure.h"
+#include "support/plisttesting.h"
 
 #include <QtTest>
 

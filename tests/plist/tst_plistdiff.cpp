@@ -1,16 +1,12 @@
 #include "plist/plistdiff.h"
 #include "plist/plistreader.h"
+#include "support/plisttesting.h"
 
 #include <QtTest>
 
 namespace {
 
 // Both sides in the old text form, which writes nested values compactly.
-PlistDictionary parsed(const char* text)
-{
-    return PlistReader::read(QByteArray(text)).valueOr(PlistValue()).toDictionary();
-}
-
 QString summary(const QList<PlistChange>& changes)
 {
     QStringList lines;
@@ -72,7 +68,7 @@ void PlistDiffTest::changes()
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
     QFETCH(QString, expected);
-    QCOMPARE(summary(PlistDiff::compare(parsed(before), parsed(after))), expected);
+    QCOMPARE(summary(PlistDiff::compare(settingsFrom(before), settingsFrom(after))), expected);
 }
 
 void PlistDiffTest::valuesTravelWithTheChange()
@@ -92,8 +88,8 @@ void PlistDiffTest::valuesTravelWithTheChange()
 
 void PlistDiffTest::topLevelCountForTheStatusLine()
 {
-    const PlistDictionary before = parsed("{a = 1; b = {x = 1; y = 2;}; c = 3;}");
-    const PlistDictionary after = parsed("{a = 1; b = {x = 2; y = 3;}; d = 4;}");
+    const PlistDictionary before = settingsFrom("{a = 1; b = {x = 1; y = 2;}; c = 3;}");
+    const PlistDictionary after = settingsFrom("{a = 1; b = {x = 2; y = 3;}; d = 4;}");
     // b changed twice inside, c went, d came: three settings.
     QCOMPARE(PlistDiff::changedSettings(before, after), 3);
     QCOMPARE(PlistDiff::compare(before, after).size(), 4);

@@ -2,7 +2,7 @@
 #include "plist/plistwriter.h"
 #include "plist/plistxmlwriter.h"
 #include "support/plistlib.h"
-#include "support/readfailure.h"
+#include "support/plisttesting.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

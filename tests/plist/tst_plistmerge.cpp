@@ -1,16 +1,12 @@
 #include "plist/plistmerge.h"
 #include "plist/plistreader.h"
+#include "support/plisttesting.h"
 
 #include <QTest>
 
 namespace {
 
 // A dictionary from the text form, which keeps these tables short.
-PlistDictionary settings(const char* text)
-{
-    return PlistReader::read(QByteArray(text)).valueOr(PlistValue()).toDictionary();
-}
-
 QStringList keys(const char* list)
 {
     return QString::fromLatin1(list).split(u',', Qt::SkipEmptyParts);
@@ -95,16 +91,17 @@ void PlistMergeTest::mergesSettingBySetting()
     QFETCH(QStringList, fromTheirs);
     QFETCH(QStringList, conflicts);
     const PlistMerge::Outcome outcome =
-        PlistMerge::threeWay(settings(base), settings(theirs), settings(ours));
-    QCOMPARE(PlistValue(outcome.merged), PlistValue(settings(merged)));
+        PlistMerge::threeWay(settingsFrom(base), settingsFrom(theirs), settingsFrom(ours));
+    QCOMPARE(PlistValue(outcome.merged), PlistValue(settingsFrom(merged)));
     QCOMPARE(outcome.fromTheirs, fromTheirs);
     QCOMPARE(outcome.conflicts, conflicts);
 }
 
 void PlistMergeTest::keepsOursOrderThenTheirAdditions()
 {
-    const PlistMerge::Outcome outcome = PlistMerge::threeWay(
-        settings("{a=1;b=1;}"), settings("{z=1;b=1;a=1;y=1;}"), settings("{b=2;a=1;c=1;}"));
+    const PlistMerge::Outcome outcome =
+        PlistMerge::threeWay(settingsFrom("{a=1;b=1;}"), settingsFrom("{z=1;b=1;a=1;y=1;}"),
+                             settingsFrom("{b=2;a=1;c=1;}"));
     QCOMPARE(outcome.merged.keys(), keys("b,a,c,z,y"));
 }
 

@@ -1,5 +1,6 @@
 #include "plist/plistreader.h"
 #include "plist/plistwriter.h"
+#include "support/plisttesting.h"
 #include "support/testenvironment.h"
 #include "target/pelvarosession.h"
 
@@ -135,14 +136,9 @@ void PelvaroSessionTest::writeCopiesThePreferencesFileWhenTheDomainIsEmpty()
 
 namespace {
 
-PlistDictionary settings(const char* text)
-{
-    return PlistReader::read(QByteArray(text)).valueOr(PlistValue()).toDictionary();
-}
-
 QByteArray binary(const char* text)
 {
-    return PlistWriter::writeBinary(PlistValue(settings(text)));
+    return PlistWriter::writeBinary(PlistValue(settingsFrom(text)));
 }
 
 } // namespace
@@ -184,7 +180,7 @@ void PelvaroSessionTest::saveBackMergesChangesMadeElsewhere()
     QFETCH(qsizetype, conflicts);
     QVERIFY(test_files::writeBytes(profilePath(), binary("{A=1;B=1;C=1;D=1;}")));
     QVERIFY(m_session->applyProfile(profilePath()));
-    m_env->preferences->setMultiple(settings("{A=3;C=3;}"), {});
+    m_env->preferences->setMultiple(settingsFrom("{A=3;C=3;}"), {});
     QVERIFY(m_env->preferences->synchronize());
     QVERIFY(test_files::replaceByRename(profilePath(), elsewhere));
     m_env->fileSystem.beforeCheckedWrite = [&](const QString& path) {
@@ -206,7 +202,7 @@ void PelvaroSessionTest::saveBackMergesChangesMadeElsewhere()
 void PelvaroSessionTest::saveBackReplacedAtEveryTryIsSavedBeside()
 {
     QVERIFY(m_session->applyProfile(profilePath()));
-    m_env->preferences->setMultiple(settings("{Zoom=2;}"), {});
+    m_env->preferences->setMultiple(settingsFrom("{Zoom=2;}"), {});
     QVERIFY(m_env->preferences->synchronize());
     int replaced = 0;
     m_env->fileSystem.beforeCheckedWrite = [&](const QString& path) {
@@ -220,7 +216,7 @@ void PelvaroSessionTest::saveBackReplacedAtEveryTryIsSavedBeside()
     QCOMPARE(replaced, 5);
     // Nothing is overwritten blindly, and nothing is lost.
     QCOMPARE(*PlistReader::read(test_files::readBytes(profilePath())),
-             PlistValue(settings("{Theme=dark;}")));
+             PlistValue(settingsFrom("{Theme=dark;}")));
     QVERIFY(written.error().savedInstead);
     QCOMPARE(PlistReader::read(test_files::readBytes(*written.error().savedInstead))
                  ->toDictionary()

@@ -1,5 +1,7 @@
 #include "plist/plistreader.h"
+#include "plist/plistwriter.h"
 #include "state/launcherstate.h"
+#include "support/plisttesting.h"
 #include "support/testenvironment.h"
 #include "ui/alertdialog.h"
 #include "ui/appdelegate.h"
@@ -11,12 +13,16 @@
 #include "ui/foldersection.h"
 #include "ui/historydialog.h"
 #include "ui/mainwindow.h"
+#include "ui/mergedialog.h"
+#include "ui/profilelistmodel.h"
 #include "ui/profilelistsection.h"
 #include "ui/profilelistview.h"
 #include "ui/segmentedcontrol.h"
 #include "ui/statusrow.h"
 #include "uitesting.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -75,6 +81,8 @@ private slots:
     void compareWithPreferencesAndProfiles();
     void toolDialogsCloseWhenTheirProfileGoes_data();
     void toolDialogsCloseWhenTheirProfileGoes();
+    void conflictingCopyMergesIntoItsProfile_data();
+    void conflictingCopyMergesIntoItsProfile();
 };
 
 void ContentViewTest::layout()
@@ -256,6 +264,7 @@ void ContentViewTest::rowActions()
     case ProfileDelegate::Action::history:
     case ProfileDelegate::Action::compare:
     case ProfileDelegate::Action::createShortcut:
+    case ProfileDelegate::Action::mergeInto:
         QFAIL("not a painted button");
     }
 }
@@ -593,6 +602,83 @@ void ContentViewTest::toolDialogsCloseWhenTheirProfileGoes()
         QVERIFY(QFile::rename(path, w.env.defaultFolder() + u'/' + renamedTo));
     w.state->reloadProfiles();
     QCOMPARE(dialog && dialog->isVisible(), staysOpen);
+}
+
+void ContentViewTest::conflictingCopyMergesIntoItsProfile_data()
+{
+    QTest::addColumn<int>("finalKey");
+    QTest::addColumn<bool>("merged");
+    QTest::newRow("merge") << int(Qt::Key_Return) << true;
+    QTest::newRow("cancel") << int(Qt::Key_Escape) << false;
+}
+
+// The row says what the copy is, to the eye and to screen readers; a screen
+// reader's action opens the merge, and the keyboard decides it.
+void ContentViewTest::conflictingCopyMergesIntoItsProfile()
+{
+    QFETCH(int, finalKey);
+    QFETCH(bool, merged);
+    const QString copyName = QStringLiteral("Work.sync-conflict-20261207-101010-ABCDEF1.plist");
+    Window w({QStringLiteral("Work.plist"), copyName});
+    const QString work = w.env.defaultFolder() + u"/Work.plist";
+    const QString copy = w.env.defaultFolder() + u'/' + copyName;
+    QVERIFY(test_files::writeBinaryPlist(
+        work, PlistValue(settingsFrom("{Theme=light;Size=12;Only=work;}"))));
+    QVERIFY(test_files::writeBinaryPlist(
+        copy, PlistValue(settingsFrom("{Theme=dark;Size=12;Extra=yes;}"))));
+    test_files::setModificationTime(work, 1'700'000'000);
+    test_files::setModificationTime(copy, 1'700'000'600);
+    w.state->reloadProfiles();
+    QAbstractItemModel* model = w.list()->model();
+    int copyRow = -1;
+    int workRow = -1;
+    for (int row = 0; row < model->rowCount(); ++row)
+        (model->index(row, 0).data(ProfileListModel::ProfileRole).value<Profile>().fileName() ==
+                 copyName
+             ? copyRow
+             : workRow) = row;
+    const QString described =
+        QStringLiteral("Conflicting copy of Work (Syncthing, 7 Dec 2026 10:10)");
+    QCOMPARE(model->index(copyRow, 0).data(ProfileListModel::NameRole).toString(), described);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w.list());
+    QVERIFY(list);
+    QAccessibleInterface* copyItem = list->child(copyRow);
+    QCOMPARE(copyItem->text(QAccessible::Name), described);
+    // Only the copy offers the merge.
+    QVERIFY(!list->child(workRow)->actionInterface()->actionNames().contains(u"mergeInto"));
+    QVERIFY(copyItem->actionInterface()->actionNames().contains(u"mergeInto"));
+    QCOMPARE(copyItem->actionInterface()->localizedActionName(QStringLiteral("mergeInto")),
+             QStringLiteral("Merge into Work\u2026"));
+    copyItem->actionInterface()->doAction(QStringLiteral("mergeInto"));
+
+    const QPointer<MergeDialog> dialog = qobject_cast<MergeDialog*>(w.view->toolDialog());
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    // Theme differs, Only is the profile's alone, Extra the copy's alone;
+    // the copy is newer, so its values come first.
+    QCOMPARE(dialog->choices().size(), 3);
+    QComboBox* theme = dialog->choices().at(0);
+    QCOMPARE(theme->accessibleName(), QStringLiteral("Keep for Theme"));
+    QCOMPARE(theme->currentText(), QStringLiteral("The copy's value"));
+    QCOMPARE(dialog->choices().at(1)->currentText(), QStringLiteral("Remove"));
+    QCOMPARE(dialog->choices().at(2)->currentText(), QStringLiteral("The copy's value"));
+    QTRY_COMPARE(QApplication::focusWidget(), theme);
+    QTest::keyClick(theme, Qt::Key_Up);
+    QCOMPARE(theme->currentText(), QStringLiteral("Work's value"));
+    QTest::keyClick(theme, Qt::Key(finalKey));
+    QTRY_VERIFY(!dialog);
+
+    const PlistDictionary now = PlistReader::read(test_files::readBytes(work))->toDictionary();
+    if (merged) {
+        QCOMPARE(PlistValue(now), PlistValue(settingsFrom("{Theme=light;Size=12;Extra=yes;}")));
+        QVERIFY(!QFile::exists(copy));
+        // Both sides stay in the profile's history.
+        QCOMPARE(w.state->profileVersions(w.state->profiles().first()).size(), 2);
+    } else {
+        QCOMPARE(PlistValue(now), PlistValue(settingsFrom("{Theme=light;Size=12;Only=work;}")));
+        QVERIFY(QFile::exists(copy));
+    }
+    QCOMPARE(w.state->errorMessage(), std::nullopt);
 }
 
 QTEST_MAIN(ContentViewTest)
