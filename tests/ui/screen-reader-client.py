@@ -66,6 +66,17 @@ step = {"name": "start"}
 def tick():
     work = row("Work")
     if step["name"] == "start" and work is not None:
+        # A sync client's conflicting copy says what it is, and offers the
+        # merge into its profile.
+        copy = row("Conflicting copy of Work (Syncthing, 7 Dec 2026 10:10)")
+        if copy is None:
+            failures.append("no row reads as the conflicting copy")
+        else:
+            copy_action = copy.queryAction()
+            copy_names = [copy_action.getName(i) for i in range(copy_action.nActions)]
+            if copy_names[-1:] != ["mergeInto"] or copy_action.getDescription(
+                    copy_action.nActions - 1) != "Merge into Work\u2026":
+                failures.append("conflicting copy's actions %s" % copy_names)
         action = work.queryAction()
         names = [action.getName(i) for i in range(action.nActions)]
         localized = [action.getDescription(i) for i in range(action.nActions)]
