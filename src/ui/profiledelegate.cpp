@@ -241,8 +241,13 @@ void ProfileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     nameFont.setBold(index.data(ProfileListModel::IsActiveRole).toBool());
     painter->setFont(nameFont);
     painter->setPen(option.palette.color(group, QPalette::Text));
+    // A name keeps its start and end; a conflicting copy's description
+    // keeps its start, which names the profile and the sync client.
+    const Qt::TextElideMode elide = index.data(ProfileListModel::IsConflictCopyRole).toBool()
+                                        ? Qt::ElideRight
+                                        : Qt::ElideMiddle;
     const QString elided = QFontMetrics(nameFont).elidedText(
-        index.data(ProfileListModel::NameRole).toString(), Qt::ElideMiddle, name.width());
+        index.data(ProfileListModel::NameRole).toString(), elide, name.width());
     painter->drawText(name, Qt::AlignLeading | Qt::AlignVCenter, elided);
 
     painter->setPen(text_styles::secondaryColor(widget));

@@ -29,6 +29,8 @@ QVariant ProfileListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case NameRole:
         return rowName(profile, m_locale);
+    case IsConflictCopyRole:
+        return ConflictCopy::recognise(profile.fileName()).has_value();
     case MergeTargetRole: {
         const std::optional<Profile> target = m_state.conflictTarget(profile);
         return target ? target->name() : QString();
@@ -54,6 +56,7 @@ QHash<int, QByteArray> ProfileListModel::roleNames() const
     names.insert(IsActiveRole, "isActive");
     names.insert(ProfileRole, "profile");
     names.insert(MergeTargetRole, "mergeTarget");
+    names.insert(IsConflictCopyRole, "isConflictCopy");
     return names;
 }
 

@@ -27,6 +27,8 @@ public:
         // For a sync client's conflicting copy whose profile is listed, that
         // profile's name; empty otherwise.
         MergeTargetRole,
+        // Whether the row is a sync client's conflicting copy.
+        IsConflictCopyRole,
     };
 
     explicit ProfileListModel(LauncherState& state, QObject* parent = nullptr);

@@ -45,8 +45,13 @@ void ProfileListingTest::onlyProfileFilesAreListed()
     TestEnvironment env;
     const QString folder = env.defaultFolder();
     QDir().mkpath(folder);
+    // Sync clients' files in the making are hidden; their conflicting copies
+    // are profile files like any other.
     for (const char* name :
-         {"B.plist", "a.plist", "Work.PLIST", "c.txt", ".hidden.plist", "plist", "noext"})
+         {"B.plist", "a.plist", "Work.PLIST", "c.txt", ".hidden.plist", "plist", "noext",
+          ".syncthing.Work.plist.tmp", ".~lock.Work.plist#", ".Work.plist.~1234",
+          ".Work.sync-conflict-20261207-101010-ABCDEF1.plist",
+          "Work.sync-conflict-20261207-101010-ABCDEF1.plist"})
         QVERIFY(test_files::writeBytes(folder + u'/' + QLatin1String(name), "x"));
     QDir(folder).mkdir(QStringLiteral("d.plist"));
     QVERIFY(::symlink(QFile::encodeName(folder + u"/a.plist").constData(),
@@ -54,8 +59,9 @@ void ProfileListingTest::onlyProfileFilesAreListed()
     LauncherState& state = env.makeState();
     QCOMPARE(test_files::fileNames(state.profiles()),
              (QStringList{QStringLiteral("a.plist"), QStringLiteral("B.plist"),
-                          QStringLiteral("Work.PLIST")}));
-    QCOMPARE(state.profiles().last().name(), QStringLiteral("Work"));
+                          QStringLiteral("Work.PLIST"),
+                          QStringLiteral("Work.sync-conflict-20261207-101010-ABCDEF1.plist")}));
+    QCOMPARE(state.profiles().at(2).name(), QStringLiteral("Work"));
     QCOMPARE(state.profiles().first().url, folder + u"/a.plist");
 }
 

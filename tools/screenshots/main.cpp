@@ -14,6 +14,7 @@
 #include "ui/contentview.h"
 #include "ui/launcherstyle.h"
 #include "ui/mainwindow.h"
+#include "ui/profilelistmodel.h"
 #include "ui/profilelistsection.h"
 #include "ui/profilelistview.h"
 
@@ -224,6 +225,40 @@ int main(int argc, char** argv)
     save(view.toolDialog(), output, QStringLiteral("15-history-dialog"));
     view.showComparison(state.profiles().at(1));
     save(view.toolDialog(), output, QStringLiteral("16-compare-dialog"));
+    view.toolDialog()->close();
+
+    // Syncthing left a conflicting copy of Work beside it: its row says so,
+    // and its menu merges it.
+    const QString copyPath =
+        env.defaultFolder() + u"/Work.sync-conflict-20261207-101010-ABCDEF1.plist";
+    if (!test_files::writeBinaryPlist(
+            copyPath, PlistValue(test_files::dictionary(
+                          {{QStringLiteral("Theme"), PlistValue(QStringLiteral("Daylight"))},
+                           {QStringLiteral("Zoom"), PlistValue(1.25)},
+                           {QStringLiteral("Sidebar"), PlistValue(true)}}))))
+        qFatal("cannot write the conflicting copy");
+    state.reloadProfiles();
+    const std::optional<Profile> copy = state.listedProfile(copyPath);
+    if (!copy)
+        qFatal("the conflicting copy is not listed");
+    {
+        ProfileListView* list = view.profileListSection()->listView();
+        QModelIndex row;
+        for (int i = 0; i < list->model()->rowCount(); ++i) {
+            if (list->model()->index(i, 0).data(ProfileListModel::ProfileRole).value<Profile>() ==
+                *copy)
+                row = list->model()->index(i, 0);
+        }
+        list->setCurrentIndex(row);
+        QMenu* menu = list->contextMenuFor(row);
+        menu->popup(list->viewport()->mapToGlobal(list->visualRect(row).center()));
+        settle();
+        save(&window, output, QStringLiteral("19-conflicting-copy-row"));
+        menu->close();
+        settle();
+    }
+    view.showMerge(*copy);
+    save(view.toolDialog(), output, QStringLiteral("20-merge-dialog"));
     view.toolDialog()->close();
     return 0;
 }
