@@ -1,4 +1,6 @@
 #include "state/errortext.h"
+#include "state/launcherstate.h"
+#include "state/savenotice.h"
 
 #include <QTranslator>
 #include <QtTest>
@@ -13,6 +15,8 @@ private slots:
     void sentences_data();
     void sentences();
     void germanUsersReadGerman();
+    void saveNotice_data();
+    void saveNotice();
 };
 
 void ErrorTextTest::sentences_data()
@@ -86,6 +90,49 @@ void ErrorTextTest::germanUsersReadGerman()
                  Operation::write, QStringLiteral("/p/Work.plist"), ENAMETOOLONG)),
              QStringLiteral("Die Datei \u201EWork.plist\u201C konnte nicht gesichert werden, weil "
                             "ihr Name zu lang ist."));
+}
+
+void ErrorTextTest::saveNotice_data()
+{
+    QTest::addColumn<qsizetype>("changed");
+    QTest::addColumn<qsizetype>("kept");
+    QTest::addColumn<qsizetype>("conflicts");
+    QTest::addColumn<bool>("german");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("plain") << qsizetype(3) << qsizetype(0) << qsizetype(0) << false
+                           << QStringLiteral("Saved 3 changed settings to Work");
+    QTest::newRow("merged") << qsizetype(3) << qsizetype(2) << qsizetype(1) << false
+                            << QStringLiteral("Saved 3 changed settings to Work; kept 2 changed "
+                                              "elsewhere, 1 conflict (see History)");
+    QTest::newRow("kept only") << qsizetype(0) << qsizetype(1) << qsizetype(0) << false
+                               << QStringLiteral("Saved to Work; no setting changed; kept 1 "
+                                                 "changed elsewhere");
+    QTest::newRow("conflicts only") << qsizetype(1) << qsizetype(0) << qsizetype(2) << false
+                                    << QStringLiteral("Saved 1 changed setting to Work; 2 "
+                                                      "conflicts (see History)");
+    QTest::newRow("german") << qsizetype(3) << qsizetype(2) << qsizetype(1) << true
+                            << QStringLiteral("3 ge\u00E4nderte Einstellungen in Work gesichert; "
+                                              "2 anderswo ge\u00E4nderte \u00FCbernommen, 1 "
+                                              "Konflikt (siehe Verlauf)");
+}
+
+void ErrorTextTest::saveNotice()
+{
+    QFETCH(qsizetype, changed);
+    QFETCH(qsizetype, kept);
+    QFETCH(qsizetype, conflicts);
+    QFETCH(bool, german);
+    QFETCH(QString, notice);
+    QTranslator translator;
+    if (german) {
+        QVERIFY(translator.load(QStringLiteral(":/i18n/pelvaro-launcher_de.qm")));
+        QCoreApplication::installTranslator(&translator);
+    }
+    const auto uninstall =
+        qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+    const SaveSummary summary{QStringLiteral("/p/Work.plist"), changed, kept, conflicts};
+    QCOMPARE(save_notice::text(summary, QLocale(german ? QLocale::German : QLocale::English)),
+             notice);
 }
 
 QTEST_GUILESS_MAIN(ErrorTextTest)

@@ -81,6 +81,7 @@ private slots:
     void compareWithPreferencesAndProfiles();
     void toolDialogsCloseWhenTheirProfileGoes_data();
     void toolDialogsCloseWhenTheirProfileGoes();
+    void savedNoticeTellsOfChangesMadeElsewhere();
     void conflictingCopyMergesIntoItsProfile_data();
     void conflictingCopyMergesIntoItsProfile();
 };
@@ -602,6 +603,33 @@ void ContentViewTest::toolDialogsCloseWhenTheirProfileGoes()
         QVERIFY(QFile::rename(path, w.env.defaultFolder() + u'/' + renamedTo));
     w.state->reloadProfiles();
     QCOMPARE(dialog && dialog->isVisible(), staysOpen);
+}
+
+// Another machine changed Work during the session: the notice says what was
+// kept from there and what conflicted, and History shows the other side.
+void ContentViewTest::savedNoticeTellsOfChangesMadeElsewhere()
+{
+    Window w({QStringLiteral("Work.plist")});
+    const QString work = w.env.defaultFolder() + u"/Work.plist";
+    QVERIFY(test_files::writeBinaryPlist(work, PlistValue(settingsFrom("{Theme=light;Zoom=1;}"))));
+    w.state->startProfile(w.state->profiles().first());
+    const RunningApplication pelvaro = w.env.workspace.launch(QStringLiteral("Pelvaro"));
+    w.env.preferences->setMultiple(settingsFrom("{Theme=dark;}"), {});
+    QVERIFY(w.env.preferences->synchronize());
+    QVERIFY(test_files::replaceByRename(
+        work, PlistWriter::writeBinary(PlistValue(settingsFrom("{Theme=blue;Zoom=2;}")))));
+    w.env.workspace.quit(pelvaro);
+    StatusRow* row = w.view->statusRow();
+    QTRY_VERIFY(row->savedNotice()->isVisible());
+    QCOMPARE(row->savedNotice()->text(),
+             QStringLiteral("Saved 1 changed setting to Work; kept 1 changed elsewhere, 1 conflict "
+                            "(see History)"));
+    QCOMPARE(PlistValue(PlistReader::read(test_files::readBytes(work))->toDictionary()),
+             PlistValue(settingsFrom("{Theme=dark;Zoom=2;}")));
+    row->historyButton()->click();
+    auto* history = qobject_cast<HistoryDialog*>(w.view->toolDialog());
+    QVERIFY(history);
+    QCOMPARE(history->versionList()->count(), 1);
 }
 
 void ContentViewTest::conflictingCopyMergesIntoItsProfile_data()
