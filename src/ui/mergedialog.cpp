@@ -14,13 +14,23 @@
 
 namespace {
 
-QLabel* valueLabel(const std::optional<PlistValue>& value, QWidget* parent)
+QLabel* valueLabel(const QString& text, QWidget* parent)
 {
-    auto* label =
-        new QLabel(value ? ValueText::describe(*value) : MergeDialog::tr("(not set)"), parent);
+    auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+// Both sides as Compare shows them: told apart even where they read alike.
+std::pair<QString, QString> describe(const ConflictMerge::Setting& setting)
+{
+    if (setting.profileValue && setting.copyValue)
+        return ValueText::describeChange(*setting.profileValue, *setting.copyValue);
+    const auto one = [](const std::optional<PlistValue>& value) {
+        return value ? ValueText::describe(*value) : MergeDialog::tr("(not set)");
+    };
+    return {one(setting.profileValue), one(setting.copyValue)};
 }
 
 } // namespace
@@ -61,8 +71,9 @@ MergeDialog::MergeDialog(LauncherState& state, const Profile& copy, const Profil
         auto* key = new QLabel(ValueText::key(setting.key), rows);
         key->setTextFormat(Qt::PlainText);
         grid->addWidget(key, row, 0);
-        grid->addWidget(valueLabel(setting.profileValue, rows), row, 1);
-        grid->addWidget(valueLabel(setting.copyValue, rows), row, 2);
+        const auto [profileText, copyText] = describe(setting);
+        grid->addWidget(valueLabel(profileText, rows), row, 1);
+        grid->addWidget(valueLabel(copyText, rows), row, 2);
         auto* choice = new QComboBox(rows);
         choice->addItem(setting.profileValue ? tr("%1's value").arg(target.name()) : tr("Remove"),
                         int(Keep::profile));

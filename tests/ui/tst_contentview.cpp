@@ -705,6 +705,12 @@ void ContentViewTest::conflictingCopyMergesIntoItsProfile()
     } else {
         QCOMPARE(PlistValue(now), PlistValue(settingsFrom("{Theme=light;Size=12;Only=work;}")));
         QVERIFY(QFile::exists(copy));
+        // A copy whose profile is gone offers no merge.
+        QVERIFY(QFile::remove(work));
+        w.state->reloadProfiles();
+        QAccessibleInterface* alone = list->child(0);
+        QCOMPARE(alone->text(QAccessible::Name), described);
+        QVERIFY(!alone->actionInterface()->actionNames().contains(u"mergeInto"));
     }
     QCOMPARE(w.state->errorMessage(), std::nullopt);
 }
