@@ -222,6 +222,7 @@ int runCommand(const ParsedCommandLine& parsed)
 
 int runLauncher(int argc, char** argv)
 {
+    DesktopPlatform::keepInheritedDescriptorsFromChildren();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -229,6 +230,14 @@ int runLauncher(int argc, char** argv)
     const ParsedCommandLine peek = command_line::parse(arguments);
     if (peek.request && peek.request->kind == LaunchRequest::Kind::window)
         return hasDisplay() ? runWindowModule(argc, argv) : activateWithoutDisplay(argc, argv);
+    // GIO loads beside Qt's start and the profile's apply (bench_e2estart),
+    // in the launcher that will open Pelvaro: a start handed to a running
+    // launcher would only take a core from it.
+    if (peek.request && peek.request->kind == LaunchRequest::Kind::start) {
+        if (const Result<QString, RuntimeFolder::Refusal> runtime = RuntimeFolder::locate();
+            !runtime || !SingleInstance::isHeldIn(*runtime))
+            DesktopPlatform::prepareToOpen(pelvaro::identity());
+    }
     // Before the texts are read, so that they are translated.
     QCoreApplication app(argc, argv);
     describeApplication();

@@ -60,6 +60,9 @@ public:
 
     // Whether a socket in `runtimeFolder` has a path the system takes.
     static bool canListenIn(const QString& runtimeFolder);
+    // Whether another launcher holds the place now; a glance that takes
+    // nothing, for work worth starting only in the launcher that will.
+    static bool isHeldIn(const QString& runtimeFolder);
 
     // Becomes the primary instance; false when another live launcher is it.
     bool claim();

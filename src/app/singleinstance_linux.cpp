@@ -175,6 +175,20 @@ bool SingleInstance::canListenIn(const QString& runtimeFolder)
     return socketAddress(runtimeFolder + u"/pelvaro-launcher.socket").has_value();
 }
 
+bool SingleInstance::isHeldIn(const QString& runtimeFolder)
+{
+    const posix_file::FileDescriptor fd(
+        ::open(QFile::encodeName(runtimeFolder + u"/pelvaro-launcher.lock").constData(),
+               O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    // A second descriptor of the same file competes for the lock like
+    // another process would.
+    if (posix_file::retrying([&] { return ::flock(fd.get(), LOCK_SH | LOCK_NB); }) != 0)
+        return errno == EWOULDBLOCK;
+    return false;
+}
+
 bool SingleInstance::claim()
 {
     if (m_primary)

@@ -7,6 +7,8 @@
 #include <QFile>
 
 #include <dlfcn.h>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -52,13 +54,44 @@ private:
     }
 };
 
-} // namespace
-
-GioApplicationLauncher::~GioApplicationLauncher()
+// The one preparation of the process, joined when the process ends: a
+// start from the command line begins it before anything else is built.
+class Preparation
 {
-    if (m_preparation.joinable())
-        m_preparation.join();
-}
+public:
+    static Preparation& instance()
+    {
+        static Preparation preparation;
+        return preparation;
+    }
+
+    void start(const QString& bundleIdentifier)
+    {
+        std::call_once(m_started, [&] {
+            m_thread = std::thread([desktopId = (bundleIdentifier + u".desktop").toUtf8()] {
+                const Gio* gio = Gio::instance();
+                if (!gio)
+                    return;
+                if (GDesktopAppInfo* info = gio->newInfo(desktopId.constData()))
+                    gio->unref(info);
+            });
+        });
+    }
+
+    ~Preparation()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    Preparation() = default;
+
+    std::once_flag m_started;
+    std::thread m_thread;
+};
+
+} // namespace
 
 // Loading GIO and reading the desktop's application folders take a few
 // milliseconds that a start from the command line would otherwise wait
@@ -66,15 +99,7 @@ GioApplicationLauncher::~GioApplicationLauncher()
 // any thread, and the first use of Gio::instance() waits for the other.
 void GioApplicationLauncher::prepare(const QString& bundleIdentifier)
 {
-    if (m_preparation.joinable())
-        return;
-    m_preparation = std::thread([desktopId = (bundleIdentifier + u".desktop").toUtf8()] {
-        const Gio* gio = Gio::instance();
-        if (!gio)
-            return;
-        if (GDesktopAppInfo* info = gio->newInfo(desktopId.constData()))
-            gio->unref(info);
-    });
+    Preparation::instance().start(bundleIdentifier);
 }
 
 std::optional<QString>
@@ -115,7 +140,8 @@ Result<qint64> GioApplicationLauncher::open(const QString& location)
         *static_cast<qint64*>(data) = pid;
     };
     const bool launched = gio->launch(info, nullptr, nullptr,
-                                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
+                                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                  G_SPAWN_LEAVE_DESCRIPTORS_OPEN),
                                       nullptr, nullptr, started, &processId, &error);
     gio->unref(info);
     if (launched)

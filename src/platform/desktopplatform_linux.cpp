@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 DesktopPlatform::DesktopPlatform(const TargetIdentity& target, Scope scope)
     : m_log(std::make_unique<SystemLog>()),
       m_fileSystem(std::make_unique<LinuxFileSystem>(m_log.get())),
@@ -39,4 +42,23 @@ PlatformServices DesktopPlatform::services() const
     services.applicationSupportPath =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return services;
+}
+
+void DesktopPlatform::prepareToOpen(const TargetIdentity& target)
+{
+    GioApplicationLauncher().prepare(target.bundleIdentifier);
+}
+
+void DesktopPlatform::keepInheritedDescriptorsFromChildren()
+{
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+    // Kernels before 5.11: one by one.
+    QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString& name : descriptors.entryList(QDir::Files | QDir::System)) {
+        bool number = false;
+        const int fd = name.toInt(&number);
+        if (number && fd > 2)
+            ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
+    }
 }

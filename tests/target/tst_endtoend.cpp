@@ -19,6 +19,7 @@ private slots:
     void shortSessionsAreAllSavedBack();
     void syncedChangesDuringASessionAreMerged();
     void commandLineTellsOfTheMerge();
+    void pelvaroInheritsNoDescriptorOfTheLauncher();
 };
 
 namespace {
@@ -192,6 +193,33 @@ void EndToEndTest::commandLineTellsOfTheMerge()
     const PlistDictionary saved = launcher_process::profile(QStringLiteral("Work.plist"));
     QCOMPARE(saved.value(QStringLiteral("Elsewhere")), PlistValue(true));
     QCOMPARE(saved.value(QStringLiteral("LaunchCount")), PlistValue::integer(1));
+}
+
+// Pelvaro is started without closing the launcher's descriptors one by one
+// (a spawn, not a fork): every one of them must close on exec by itself, or
+// Pelvaro would hold the launcher's lock, socket or watches, or what the
+// launcher itself inherited.
+void EndToEndTest::pelvaroInheritsNoDescriptorOfTheLauncher()
+{
+    QVERIFY(QDir().mkpath(launcher_process::profileFolder()));
+    QVERIFY(test_files::writeBinaryPlist(launcher_process::profileFolder() + u"/Work.plist",
+                                         PlistValue(PlistDictionary())));
+    const QString listing = QDir::homePath() + u"/descriptors";
+    QVERIFY(test_files::installStandInPelvaro("sh -c \"exec ls /proc/self/fd > " +
+                                              QFile::encodeName(listing) + "\" "));
+    const auto reinstall = qScopeGuard([] { test_files::installStandInPelvaro(); });
+    QProcess launcher;
+    launcher.start(QStringLiteral(PELVARO_LAUNCHER_EXECUTABLE),
+                   {QStringLiteral("--start"), QStringLiteral("Work")});
+    QVERIFY(launcher.waitForStarted());
+    QTRY_VERIFY(!test_files::readBytes(listing).isEmpty());
+    // It waits for a Pelvaro that never comes.
+    launcher.kill();
+    launcher.waitForFinished();
+    // Standard input, output and error, and the listing's own.
+    QCOMPARE(QString::fromLatin1(test_files::readBytes(listing)).split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
+                          QStringLiteral("3")}));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)
