@@ -128,6 +128,15 @@ public:
     [[nodiscard]] virtual Result<void> writeFileAtomicallyUnlessChanged(const QString& path,
                                                                         const QByteArray& bytes,
                                                                         const FileStamp& read) = 0;
+    // Replaces the file as writeFileAtomically() does, and leaves flushing
+    // it to the disk to flushWrites(): for content that another file keeps
+    // safe meanwhile (Pelvaro's preferences made equal to a profile), whose
+    // flush would only delay what waits for it (bench_e2estart).
+    [[nodiscard]] virtual Result<void>
+    writeFileAtomicallyFlushingLater(const QString& path, const QByteArray& bytes) = 0;
+    // Flushes the files written by writeFileAtomicallyFlushingLater(), and
+    // their folders, to the disk.
+    virtual void flushWrites() = 0;
     // Creates the file as a whole; fails when anything holds the name.
     [[nodiscard]] virtual Result<void> createFileAtomically(const QString& path,
                                                             const QByteArray& bytes) = 0;

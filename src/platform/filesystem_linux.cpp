@@ -136,8 +136,16 @@ enum class Placement
 // target, or, for CreateOnly, into a name nothing holds. `target` either
 // keeps its old content or gets all of the new one. A replaced file keeps
 // its permissions.
+enum class Flush
+{
+    now,
+    // Not at all: the caller flushes the file it is told of later.
+    later,
+};
+
 Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Placement placement,
-                             const std::optional<FileStamp>& unlessChangedFrom = std::nullopt)
+                             const std::optional<FileStamp>& unlessChangedFrom = std::nullopt,
+                             Flush flush = Flush::now, QString* written = nullptr)
 {
     int linkError = 0;
     const std::optional<QString> resolved = placement == Placement::replace
@@ -163,7 +171,7 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
     if (placement == Placement::replace && ::stat(encoded(target).constData(), &existing) == 0 &&
         ::fchmod(fd.get(), existing.st_mode & 07777) != 0)
         return abandon(errno);
-    if (::fsync(fd.get()) != 0)
+    if (flush == Flush::now && ::fsync(fd.get()) != 0)
         return abandon(errno);
     if (!fd.close())
         return abandon(errno);
@@ -188,7 +196,10 @@ Result<void> writeAtomically(const QString& path, const QByteArray& bytes, Place
                const int error = renameWithoutReplacing(from, to, &copyWouldDo)) {
         return abandon(error);
     }
-    syncDirectory(directoryOf(target));
+    if (flush == Flush::now)
+        syncDirectory(directoryOf(target));
+    if (written)
+        *written = target;
     qCDebug(lcFiles) << "wrote" << bytes.size() << "bytes to" << target
                      << (placement == Placement::replace ? "replacing it" : "as a new file");
     return {};
@@ -383,6 +394,40 @@ Result<void> LinuxFileSystem::writeFileAtomicallyUnlessChanged(const QString& pa
                                                                const FileStamp& read)
 {
     return writeAtomically(path, bytes, Placement::replace, read);
+}
+
+Result<void> LinuxFileSystem::writeFileAtomicallyFlushingLater(const QString& path,
+                                                               const QByteArray& bytes)
+{
+    QString target;
+    Result<void> written =
+        writeAtomically(path, bytes, Placement::replace, std::nullopt, Flush::later, &target);
+    if (written && !m_unflushed.contains(target))
+        m_unflushed.append(target);
+    return written;
+}
+
+void LinuxFileSystem::flushWrites()
+{
+    const QStringList files = std::exchange(m_unflushed, {});
+    QStringList folders;
+    for (const QString& file : files) {
+        // Any descriptor of the file flushes its data; one that replaced it
+        // meanwhile is flushed instead, which does no harm.
+        const FileDescriptor fd(
+            ::open(encoded(file).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.valid())
+            ::fsync(fd.get());
+        if (!folders.contains(directoryOf(file)))
+            folders.append(directoryOf(file));
+    }
+    for (const QString& folder : folders)
+        syncDirectory(folder);
+}
+
+LinuxFileSystem::~LinuxFileSystem()
+{
+    flushWrites();
 }
 
 Result<void> LinuxFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)

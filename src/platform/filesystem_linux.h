@@ -13,6 +13,8 @@ class LinuxFileSystem : public FileSystem
 public:
     // `log`, when given, hears once of each name left out of a listing.
     explicit LinuxFileSystem(SystemLog* log = nullptr) : m_log(log) {}
+    ~LinuxFileSystem() override;
+    Q_DISABLE_COPY_MOVE(LinuxFileSystem)
 
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
@@ -27,6 +29,9 @@ public:
     Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> writeFileAtomicallyUnlessChanged(const QString& path, const QByteArray& bytes,
                                                   const FileStamp& read) override;
+    Result<void> writeFileAtomicallyFlushingLater(const QString& path,
+                                                  const QByteArray& bytes) override;
+    void flushWrites() override;
     Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> moveItem(const QString& from, const QString& to) override;
     Result<void> copyItem(const QString& from, const QString& to) override;
@@ -40,6 +45,8 @@ private:
     void reportUnlistedName(const QByteArray& folder, const char* name) const;
 
     SystemLog* m_log;
+    // Written, not yet flushed: the files as the writes resolved them.
+    QStringList m_unflushed;
     mutable QMutex m_reportedMutex;
     mutable QSet<QByteArray> m_reported;
 };

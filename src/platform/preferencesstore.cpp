@@ -108,7 +108,7 @@ void PreferencesStore::dropPending()
     m_pendingReplacesDomain = false;
 }
 
-Result<void> PreferencesStore::synchronize()
+Result<void> PreferencesStore::synchronize(Flush flush)
 {
     // Changes that could not be written are dropped, and the domain is read
     // again at its next use: kept, they would be merged much later over
@@ -142,8 +142,11 @@ Result<void> PreferencesStore::synchronize()
                 merged.insert(entry.first, entry.second);
             merged.remove(QStringList(m_pendingRemovals.cbegin(), m_pendingRemovals.cend()));
         }
+        const QByteArray bytes = PlistWriter::writeBinary(merged);
         if (Result<void> written =
-                m_fileSystem.writeFileAtomically(m_filePath, PlistWriter::writeBinary(merged));
+                flush == Flush::now
+                    ? m_fileSystem.writeFileAtomically(m_filePath, bytes)
+                    : m_fileSystem.writeFileAtomicallyFlushingLater(m_filePath, bytes);
             !written)
             return failed(written.error());
         qCDebug(lcPreferences) << "wrote" << m_filePath << (unchanged ? "over" : "merged into")

@@ -21,7 +21,8 @@ public:
     std::optional<QStringList> copyKeyList() override;
     PlistDictionary copyMultiple(const QStringList& keys) override;
     void setMultiple(const PlistDictionary& keysToSet, const QStringList& keysToRemove) override;
-    Result<void> synchronize() override;
+    using PreferencesService::synchronize;
+    Result<void> synchronize(Flush flush) override;
 
     // How long a synchronise waits for another holder of the domain's lock.
     static constexpr int lockTimeoutMs = 3000;

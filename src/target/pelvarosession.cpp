@@ -48,7 +48,10 @@ Result<void, SessionFailure> PelvaroSession::applyProfile(const QString& profile
     const QStringList existingKeys = preferences.copyKeyList().value_or(QStringList());
     preferences.setMultiple(settings, settings.missingKeys(existingKeys));
     qCDebug(lcSession) << "applying" << profilePath << "with" << settings.size() << "keys";
-    if (const Result<void> synchronised = preferences.synchronize(); !synchronised) {
+    // Flushed once Pelvaro is on its way: until then the profile holds the
+    // same settings safely, and Pelvaro reads what was written either way.
+    if (const Result<void> synchronised = preferences.synchronize(PreferencesService::Flush::later);
+        !synchronised) {
         // Another program holding the lock is worth knowing: it will not go
         // away by trying again at once.
         return failure(synchronised.error().code == ErrorCode::locked
@@ -66,6 +69,7 @@ Result<void, SessionFailure> PelvaroSession::launch()
     const std::optional<QString> location =
         workspace.locationForApplication(pelvaro::bundleIdentifier);
     if (!location) {
+        m_services.fileSystem->flushWrites();
         m_services.log->write(QStringLiteral("Pelvaro Launcher: Pelvaro application not found."));
         return failure(SessionFailure::Problem::applicationNotFound);
     }
@@ -80,6 +84,8 @@ Result<void, SessionFailure> PelvaroSession::launch()
         if (self)
             emit self->launchFailed(opened.error());
     });
+    // Pelvaro is exec'd by now, or being exec'd beside this.
+    m_services.fileSystem->flushWrites();
     return {};
 }
 

@@ -74,6 +74,14 @@ Result<void> FaultyFileSystem::writeFileAtomicallyUnlessChanged(const QString& p
     return LinuxFileSystem::writeFileAtomicallyUnlessChanged(path, bytes, read);
 }
 
+Result<void> FaultyFileSystem::writeFileAtomicallyFlushingLater(const QString& path,
+                                                                const QByteArray& bytes)
+{
+    if (failing.contains(Fault::writeFileAtomically))
+        return injected(Operation::write, path);
+    return LinuxFileSystem::writeFileAtomicallyFlushingLater(path, bytes);
+}
+
 Result<void> FaultyFileSystem::createFileAtomically(const QString& path, const QByteArray& bytes)
 {
     if (failing.contains(Fault::createFileAtomically))

@@ -48,6 +48,8 @@ public:
     Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> writeFileAtomicallyUnlessChanged(const QString& path, const QByteArray& bytes,
                                                   const FileStamp& read) override;
+    Result<void> writeFileAtomicallyFlushingLater(const QString& path,
+                                                  const QByteArray& bytes) override;
     Result<void> createFileAtomically(const QString& path, const QByteArray& bytes) override;
     Result<void> moveItem(const QString& from, const QString& to) override;
     Result<void> copyItem(const QString& from, const QString& to) override;
