@@ -74,7 +74,8 @@ int startAsInstance(const LaunchRequest& request, SingleInstance& instance)
             privateDefaults.setString(key, *value);
     }
     services.userDefaults = &privateDefaults;
-    LauncherState state(services);
+    LauncherState state(services, nullptr, LauncherState::FirstListing::inOrder,
+                        LauncherState::AccessCheck::byCaller);
     running = &state;
     const auto forgetState = qScopeGuard([&running] { running = nullptr; });
 

@@ -19,12 +19,15 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <memory>
+#include <utility>
+
 using namespace launcher_requests;
 using terminal_text::print;
 
 namespace {
 
-// How long the window icon waits for the first paint.
+// How long the window icon and the access check wait for the first paint.
 constexpr int windowIconPatienceMs = 1000;
 
 int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
@@ -73,6 +76,13 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
     };
     first_paint::afterFirstPaint(window, setIcon);
     QTimer::singleShot(windowIconPatienceMs, &window, setIcon);
+    // The folder's access line, blank until then, is filled in the same way.
+    const auto checkAccess = [&state, checked = std::make_shared<bool>(false)] {
+        if (!std::exchange(*checked, true))
+            state.checkFolderAccess();
+    };
+    first_paint::afterFirstPaint(window, checkAccess);
+    QTimer::singleShot(windowIconPatienceMs, &window, checkAccess);
     if (qEnvironmentVariableIsSet("PELVARO_EXIT_AFTER_FIRST_PAINT")) {
         // For the start-up benchmark: report once the window has been painted
         // on screen, then quit.

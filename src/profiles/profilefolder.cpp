@@ -8,6 +8,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <limits>
 
 void ProfileFolder::WatchDeleter::operator()(DirectoryWatch* watch) const
 {
@@ -88,13 +89,17 @@ void ProfileFolder::handleEvents(int events)
     // A change after a quiet while is listed at once. During a burst of
     // changes the folder rests between listings, a few listings' time for
     // a costly folder (tens of thousands of profiles) and a moment for any
-    // other, so that a thousand files copied in cause a handful of
-    // listings rather than one per batch; once the burst is quiet for a
-    // moment, it is listed at once.
-    const qint64 restNs =
-        std::max(m_reloadCostNs * reloadRestFactor, qint64(minimumRestMs) * 1'000'000);
-    const bool rested = !m_reloadClock.isValid() || m_reloadClock.nsecsElapsed() >= restNs;
-    if (rested) {
+    // other, twice as long with each listing while the burst goes on, so
+    // that a thousand files copied in cause a handful of listings rather
+    // than one per batch however slowly the disk takes them; once the burst
+    // is quiet for a moment, it is listed at once.
+    const qint64 restNs = std::max(m_reloadCostNs * reloadRestFactor, qint64(m_restMs) * 1'000'000);
+    const qint64 sinceListing =
+        m_reloadClock.isValid() ? m_reloadClock.nsecsElapsed() : std::numeric_limits<qint64>::max();
+    if (sinceListing >= restNs) {
+        // Changes still coming when the rest ends are the same burst.
+        const bool burstGoesOn = sinceListing < restNs + qint64(quietMs) * 1'000'000;
+        m_restMs = burstGoesOn ? std::min(m_restMs * 2, int(maximumRestMs)) : int(minimumRestMs);
         m_quietTimer.stop();
         reportChange();
     } else {

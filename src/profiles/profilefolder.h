@@ -44,9 +44,11 @@ public:
 
     // Listing a large folder again after a batch of its events waits this
     // many times as long as the last listing took, and at least
-    // `minimumRestMs`, or for a quiet moment.
+    // `minimumRestMs`, twice as long with each listing of one burst up to
+    // `maximumRestMs`; or for a quiet moment.
     static constexpr int reloadRestFactor = 5;
     static constexpr int minimumRestMs = 40;
+    static constexpr int maximumRestMs = 640;
     static constexpr int quietMs = 50;
 
     // Where the folder is now, asked afresh when the watched one is deleted
@@ -76,5 +78,7 @@ private:
     QTimer m_quietTimer;
     QElapsedTimer m_reloadClock;
     qint64 m_reloadCostNs = 0;
+    // The rest between listings of the burst under way, in milliseconds.
+    int m_restMs = minimumRestMs;
     std::function<std::optional<QString>()> m_currentFolder;
 };

@@ -28,13 +28,13 @@ LauncherState& LauncherState::shared()
     // Built once, thread-safely, and never torn down: the state lives until
     // the process ends, like the services under it.
     static DesktopPlatform* const platform = new DesktopPlatform(pelvaro::identity());
-    static LauncherState* const state =
-        new LauncherState(platform->services(), nullptr, FirstListing::orderedLater);
+    static LauncherState* const state = new LauncherState(
+        platform->services(), nullptr, FirstListing::orderedLater, AccessCheck::byCaller);
     return *state;
 }
 
 LauncherState::LauncherState(const PlatformServices& services, QObject* parent,
-                             FirstListing firstListing)
+                             FirstListing firstListing, AccessCheck accessCheck)
     : QObject(parent), m_services(services),
       m_folder(std::make_unique<ProfileFolder>(*services.fileSystem)),
       m_files(*services.fileSystem), m_versions(*services.fileSystem),
@@ -70,7 +70,8 @@ LauncherState::LauncherState(const PlatformServices& services, QObject* parent,
     refreshRunningState();
     setPelvaroRunningWithUnknownProfile(m_isPelvaroRunning);
     installWorkspaceObservers();
-    checkFolderAccess();
+    if (accessCheck == AccessCheck::atConstruction)
+        checkFolderAccess();
     // Watched before it is listed, so that no change falls between the two.
     startFolderMonitor();
     const std::optional<QString> folder = currentFolderURL();

@@ -73,8 +73,20 @@ public:
     // made for the window, so its first listing is ordered later.
     static LauncherState& shared();
 
+    // Whether the construction tries the folder's access with a probe file,
+    // or leaves it to the caller: the window checks once it has painted,
+    // and a start from the command line, which shows no folder's access,
+    // never. A file made and removed costs more than anything else either
+    // does before it is done (bench_ui, bench_e2estart).
+    enum class AccessCheck
+    {
+        atConstruction,
+        byCaller,
+    };
+
     explicit LauncherState(const PlatformServices& services, QObject* parent = nullptr,
-                           FirstListing firstListing = FirstListing::inOrder);
+                           FirstListing firstListing = FirstListing::inOrder,
+                           AccessCheck accessCheck = AccessCheck::atConstruction);
     ~LauncherState() override;
     Q_DISABLE_COPY_MOVE(LauncherState)
 

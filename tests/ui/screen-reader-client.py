@@ -66,6 +66,10 @@ step = {"name": "start"}
 def tick():
     work = row("Work")
     if step["name"] == "start" and work is not None:
+        # The folder's access is checked once the window has painted.
+        app = launcher()
+        if app is None or not any(n.name == "Read/write access OK" for n in walk(app)):
+            return True
         # A sync client's conflicting copy says what it is, and offers the
         # merge into its profile.
         copy = row("Conflicting copy of Work (Syncthing, 7 Dec 2026 10:10)")
