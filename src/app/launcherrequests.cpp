@@ -55,6 +55,12 @@ void reportIfUnreachable(const SingleInstance& instance)
 
 } // namespace
 
+void launcher_requests::listenForOthers(SingleInstance& instance)
+{
+    instance.listen();
+    reportIfUnreachable(instance);
+}
+
 QJsonObject launcher_requests::withStartupFeedback(QJsonObject request)
 {
     if (const QString id = qEnvironmentVariable("DESKTOP_STARTUP_ID"); !id.isEmpty())
@@ -121,6 +127,7 @@ std::optional<int> launcher_requests::activateOrClaim(std::unique_ptr<SingleInst
     if (!folder)
         return 1;
     instance = std::make_unique<SingleInstance>(*folder);
+    instance->listenWhenAsked();
     return handOver(*instance,
                     withStartupFeedback({{QStringLiteral("command"), QStringLiteral("activate")}}));
 }

@@ -83,6 +83,9 @@ QString describe(const RequestRefusal& refusal);
 // also when none can be reached; or claims the launcher's place, which
 // `instance` then holds, and returns none.
 std::optional<int> activateOrClaim(std::unique_ptr<SingleInstance>& instance);
+// The claimed place of a window, which listens for other launchers once it
+// has painted: listens, and says so when others cannot reach it.
+void listenForOthers(SingleInstance& instance);
 // Starts a named profile on `state`, as the Start button would.
 Result<void, RequestRefusal> startNamedProfile(LauncherState& state, FileSystem& fileSystem,
                                                const QJsonObject& request);

@@ -65,7 +65,14 @@ public:
     static bool isHeldIn(const QString& runtimeFolder);
 
     // Becomes the primary instance; false when another live launcher is it.
+    // The primary listens for other launchers at once, or with
+    // listenWhenAsked() only once listen() is called: a window listens once
+    // it has painted, since making the socket costs its start a file of the
+    // runtime folder, and another launcher meanwhile waits a moment longer.
     bool claim();
+    void listenWhenAsked() { m_listenAtClaim = false; }
+    // Listens now, when this is the primary and does not listen yet.
+    void listen();
     // The primary listens for other launchers; when it cannot, the errno
     // value that said why (and the caller says so: a launcher nobody can
     // reach makes every later start wait in vain).
@@ -84,7 +91,6 @@ public:
 private:
     std::optional<Outcome> sendUntil(const QJsonObject& request, const QElapsedTimer& clock,
                                      qint64 patienceMs, const std::function<void()>& tick) const;
-    void listen();
     std::optional<int> m_listenFailure;
     void acceptConnections();
     void connectionClosed();
@@ -98,5 +104,6 @@ private:
     QTimer m_acceptRetry;
     int m_connections = 0;
     bool m_primary = false;
+    bool m_listenAtClaim = true;
     Handler m_handler;
 };

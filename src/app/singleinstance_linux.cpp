@@ -23,6 +23,16 @@ namespace {
 
 constexpr qsizetype maximumLineLength = 1 << 20;
 
+QString lockPathIn(const QString& runtimeFolder)
+{
+    return runtimeFolder + u"/pelvaro-launcher.lock";
+}
+
+QString socketPathIn(const QString& runtimeFolder)
+{
+    return runtimeFolder + u"/pelvaro-launcher.socket";
+}
+
 std::optional<sockaddr_un> socketAddress(const QString& path)
 {
     const QByteArray encoded = QFile::encodeName(path);
@@ -145,8 +155,8 @@ private:
 } // namespace
 
 SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* parent)
-    : QObject(parent), m_lockPath(runtimeFolder + u"/pelvaro-launcher.lock"),
-      m_socketPath(runtimeFolder + u"/pelvaro-launcher.socket")
+    : QObject(parent), m_lockPath(lockPathIn(runtimeFolder)),
+      m_socketPath(socketPathIn(runtimeFolder))
 {
     m_acceptRetry.setSingleShot(true);
     m_acceptRetry.setInterval(200);
@@ -172,13 +182,13 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::canListenIn(const QString& runtimeFolder)
 {
-    return socketAddress(runtimeFolder + u"/pelvaro-launcher.socket").has_value();
+    return socketAddress(socketPathIn(runtimeFolder)).has_value();
 }
 
 bool SingleInstance::isHeldIn(const QString& runtimeFolder)
 {
     const posix_file::FileDescriptor fd(
-        ::open(QFile::encodeName(runtimeFolder + u"/pelvaro-launcher.lock").constData(),
+        ::open(QFile::encodeName(lockPathIn(runtimeFolder)).constData(),
                O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid())
         return false;
@@ -200,12 +210,15 @@ bool SingleInstance::claim()
         return false;
     m_lock = std::move(fd);
     m_primary = true;
-    listen();
+    if (m_listenAtClaim)
+        listen();
     return true;
 }
 
 void SingleInstance::listen()
 {
+    if (!m_primary || m_listener.valid() || m_listenFailure)
+        return;
     const std::optional<sockaddr_un> address = socketAddress(m_socketPath);
     if (!address) {
         m_listenFailure = ENAMETOOLONG;

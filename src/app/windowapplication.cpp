@@ -76,10 +76,13 @@ int runWindow(SingleInstance& instance, StartupWarmUp* warmUp)
     };
     first_paint::afterFirstPaint(window, setIcon);
     QTimer::singleShot(windowIconPatienceMs, &window, setIcon);
-    // The folder's access line, blank until then, is filled in the same way.
-    const auto checkAccess = [&state, checked = std::make_shared<bool>(false)] {
-        if (!std::exchange(*checked, true))
-            state.checkFolderAccess();
+    // The folder's access line, blank until then, is filled in the same way,
+    // and other launchers are heard from then on.
+    const auto checkAccess = [&state, &instance, checked = std::make_shared<bool>(false)] {
+        if (std::exchange(*checked, true))
+            return;
+        listenForOthers(instance);
+        state.checkFolderAccess();
     };
     first_paint::afterFirstPaint(window, checkAccess);
     QTimer::singleShot(windowIconPatienceMs, &window, checkAccess);
