@@ -210,7 +210,9 @@ Result<SaveOutcome, SessionFailure> PelvaroSession::writeCurrentPreferences(Writ
         if (mode == WriteMode::replace) {
             Result<SaveOutcome, SessionFailure> saved =
                 replaceProfile(target, bytes, settings, /*saveElsewhere=*/true, m_applied);
-            // A later save-back of the same session builds on what this wrote.
+            // A later save-back of the same session merges from this
+            // session's settings: what came from elsewhere then reads as
+            // changed there, and stays.
             if (saved)
                 m_applied = Applied{bytes, settings};
             return saved;
