@@ -34,19 +34,25 @@ ConflictMerge::prepare(const QString& profilePath, const QString& copyPath) cons
     Plan plan;
     plan.profilePath = profilePath;
     plan.copyPath = copyPath;
-    PlistDictionary copySettings;
-    for (const auto& [path, content, settings] :
-         {std::tie(profilePath, plan.profileContent, plan.profileSettings),
-          std::tie(copyPath, plan.copyContent, copySettings)}) {
-        Result<FileContent> read = m_fileSystem.readFileContent(path);
-        if (!read)
-            return unreadable(path, {SettingsFailure::Problem::unreadable, read.error(), {}});
-        Result<PlistDictionary, SettingsFailure> parsed = profile_settings::parse(read->bytes);
+    // Each side's content as read, and its settings; or why it gives none.
+    const auto read = [this](const QString& path, FileContent* content,
+                             PlistDictionary* settings) -> std::optional<Failure> {
+        Result<FileContent> bytes = m_fileSystem.readFileContent(path);
+        if (!bytes)
+            return unreadable(path, {SettingsFailure::Problem::unreadable, bytes.error(), {}});
+        Result<PlistDictionary, SettingsFailure> parsed = profile_settings::parse(bytes->bytes);
         if (!parsed)
             return unreadable(path, parsed.error());
-        content = std::move(*read);
-        settings = std::move(*parsed);
-    }
+        *content = std::move(*bytes);
+        *settings = std::move(*parsed);
+        return std::nullopt;
+    };
+    PlistDictionary copySettings;
+    if (std::optional<Failure> failed =
+            read(profilePath, &plan.profileContent, &plan.profileSettings))
+        return *failed;
+    if (std::optional<Failure> failed = read(copyPath, &plan.copyContent, &copySettings))
+        return *failed;
     for (const PlistDictionary::Entry& entry : plan.profileSettings.entries()) {
         const PlistValue* other = copySettings.find(entry.first);
         if (!other || !(*other == entry.second))
