@@ -59,6 +59,33 @@ inline double medianMs(int runs, const std::function<void()>& prepare,
     return median(times);
 }
 
+// Our code against a peer's: each timed in a block of `runs` (medianMs),
+// the two blocks taken in turn, `rounds` times. A busier moment of the
+// machine falls on one block and skews its round's ratio; the median of the
+// rounds leaves it out. (Timed call by call in turn instead, each evicts
+// the other's data from the caches and both read slower than a user's load.)
+struct Comparison
+{
+    double ours = 0;
+    double peer = 0;
+    // The peer's time over ours, the median of the rounds.
+    double ratio = 0;
+};
+
+inline Comparison compareInRounds(int rounds, int runs, const std::function<void()>& ours,
+                                  const std::function<void()>& peer)
+{
+    std::vector<double> oursTimes;
+    std::vector<double> peerTimes;
+    std::vector<double> ratios;
+    for (int round = 0; round < rounds; ++round) {
+        oursTimes.push_back(medianMs(runs, ours));
+        peerTimes.push_back(medianMs(runs, peer));
+        ratios.push_back(peerTimes.back() / oursTimes.back());
+    }
+    return {median(oursTimes), median(peerTimes), median(ratios)};
+}
+
 // Runs the event loop, sleeping between events, until `condition` holds or
 // the time is up.
 inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
