@@ -56,28 +56,31 @@ int main(int argc, char** argv)
     // In make bench, one block run at a busier moment took the ratio of
     // the loads from 2.3x to 1.5x.
     const int rounds = 5;
-    const bench::Comparison load = bench::compareInRounds(
-        rounds, runs, [&] { (void)PlistReader::read(binary); },
-        [&] {
-            plist_t value = nullptr;
-            plist_from_bin(binary.constData(), uint32_t(binary.size()), &value);
-            plist_free(value);
-        });
-    const bench::Comparison write = bench::compareInRounds(
-        rounds, runs, [&] { PlistWriter::writeBinary(domain); },
-        [&] {
-            char* out = nullptr;
-            uint32_t length = 0;
-            plist_to_bin(parsed, &out, &length);
-            plist_to_bin_free(out);
-        });
-    const bench::Comparison xmlLoad = bench::compareInRounds(
-        rounds, runs, [&] { (void)PlistReader::read(xml); },
-        [&] {
-            plist_t value = nullptr;
-            plist_from_xml(xml.constData(), uint32_t(xml.size()), &value);
-            plist_free(value);
-        });
+    const std::vector<std::vector<double>> load = bench::blocksInRounds(
+        rounds, runs,
+        {[&] { (void)PlistReader::read(binary); },
+         [&] {
+             plist_t value = nullptr;
+             plist_from_bin(binary.constData(), uint32_t(binary.size()), &value);
+             plist_free(value);
+         }});
+    const std::vector<std::vector<double>> write =
+        bench::blocksInRounds(rounds, runs,
+                              {[&] { PlistWriter::writeBinary(domain); },
+                               [&] {
+                                   char* out = nullptr;
+                                   uint32_t length = 0;
+                                   plist_to_bin(parsed, &out, &length);
+                                   plist_to_bin_free(out);
+                               }});
+    const std::vector<std::vector<double>> xmlLoad =
+        bench::blocksInRounds(rounds, runs,
+                              {[&] { (void)PlistReader::read(xml); },
+                               [&] {
+                                   plist_t value = nullptr;
+                                   plist_from_xml(xml.constData(), uint32_t(xml.size()), &value);
+                                   plist_free(value);
+                               }});
     plist_free(parsed);
 
     QTemporaryDir folder;
@@ -96,20 +99,23 @@ int main(int argc, char** argv)
     python.waitForFinished(300000);
     const QJsonObject plistlib = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 
-    bench::line("binary load: ours", load.ours, "ms");
-    bench::line("binary load: libplist 2.2", load.peer, "ms");
+    bench::line("binary load: ours", bench::median(load[0]), "ms");
+    bench::line("binary load: libplist 2.2", bench::median(load[1]), "ms");
     bench::line("binary load: python3 plistlib", plistlib.value(QStringLiteral("load")).toDouble(),
                 "ms");
-    bench::line("binary write: ours", write.ours, "ms");
-    bench::line("binary write: libplist 2.2", write.peer, "ms");
+    bench::line("binary write: ours", bench::median(write[0]), "ms");
+    bench::line("binary write: libplist 2.2", bench::median(write[1]), "ms");
     bench::line("binary write: python3 plistlib",
                 plistlib.value(QStringLiteral("write")).toDouble(), "ms");
-    bench::line("XML load: ours", xmlLoad.ours, "ms");
-    bench::line("XML load: libplist 2.2", xmlLoad.peer, "ms");
+    bench::line("XML load: ours", bench::median(xmlLoad[0]), "ms");
+    bench::line("XML load: libplist 2.2", bench::median(xmlLoad[1]), "ms");
     bench::line("XML load: python3 plistlib", plistlib.value(QStringLiteral("xml")).toDouble(),
                 "ms");
-    std::printf("goal codec-bin-load-vs-libplist: %.2fx (target >= 2x)\n", load.ratio);
-    std::printf("goal codec-bin-write-vs-libplist: %.2fx (target >= 4x)\n", write.ratio);
-    std::printf("goal codec-xml-load-vs-libplist: %.2fx (target >= 1x)\n", xmlLoad.ratio);
+    std::printf("goal codec-bin-load-vs-libplist: %.2fx (target >= 2x)\n",
+                bench::medianRatio(load[1], load[0]));
+    std::printf("goal codec-bin-write-vs-libplist: %.2fx (target >= 4x)\n",
+                bench::medianRatio(write[1], write[0]));
+    std::printf("goal codec-xml-load-vs-libplist: %.2fx (target >= 1x)\n",
+                bench::medianRatio(xmlLoad[1], xmlLoad[0]));
     return 0;
 }

@@ -59,31 +59,30 @@ inline double medianMs(int runs, const std::function<void()>& prepare,
     return median(times);
 }
 
-// Our code against a peer's: each timed in a block of `runs` (medianMs),
-// the two blocks taken in turn, `rounds` times. A busier moment of the
-// machine falls on one block and skews its round's ratio; the median of the
-// rounds leaves it out. (Timed call by call in turn instead, each evicts
-// the other's data from the caches and both read slower than a user's load.)
-struct Comparison
+// Each of `works` timed in a block of `runs` (medianMs), the blocks taken in
+// turn, `rounds` times: per work, the median of each round. A busier moment
+// of the machine falls on one block and skews its round; a median over the
+// rounds (medianRatio) leaves it out. (Timed call by call in turn instead,
+// each work evicts the other's data from the caches, and both read slower
+// than a user's load does.)
+inline std::vector<std::vector<double>>
+blocksInRounds(int rounds, int runs, const std::vector<std::function<void()>>& works)
 {
-    double ours = 0;
-    double peer = 0;
-    // The peer's time over ours, the median of the rounds.
-    double ratio = 0;
-};
-
-inline Comparison compareInRounds(int rounds, int runs, const std::function<void()>& ours,
-                                  const std::function<void()>& peer)
-{
-    std::vector<double> oursTimes;
-    std::vector<double> peerTimes;
-    std::vector<double> ratios;
+    std::vector<std::vector<double>> medians(works.size());
     for (int round = 0; round < rounds; ++round) {
-        oursTimes.push_back(medianMs(runs, ours));
-        peerTimes.push_back(medianMs(runs, peer));
-        ratios.push_back(peerTimes.back() / oursTimes.back());
+        for (size_t w = 0; w < works.size(); ++w)
+            medians[w].push_back(medianMs(runs, works[w]));
     }
-    return {median(oursTimes), median(peerTimes), median(ratios)};
+    return medians;
+}
+
+// The median over the rounds of `a` / `b`.
+inline double medianRatio(const std::vector<double>& a, const std::vector<double>& b)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        ratios.push_back(a[i] / b[i]);
+    return median(ratios);
 }
 
 // Runs the event loop, sleeping between events, until `condition` holds or
