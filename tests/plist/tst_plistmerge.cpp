@@ -48,7 +48,7 @@ void PlistMergeTest::mergesSettingBySetting_data()
     QTest::newRow("both, different values")
         << QByteArray("{a=1;}") << QByteArray("{a=8;}") << QByteArray("{a=7;}")
         << QByteArray("{a=7;}") << none << keys("a");
-    QTest::newRow("the session of the issue")
+    QTest::newRow("changes on both sides, one conflict")
         << QByteArray("{A=1;B=1;C=1;D=1;}") << QByteArray("{A=1;B=2;C=2;D=1;E=2;}")
         << QByteArray("{A=3;B=1;C=3;D=1;}") << QByteArray("{A=3;B=2;C=3;D=1;E=2;}") << keys("B,E")
         << keys("C");
